@@ -1,0 +1,24 @@
+// The settings record and its defaults.
+#include "app/settings.h"
+
+AppSettings Settings = {};
+
+void ResetSettingsToDefaults(AppSettings& settings)
+{
+    settings = {};
+    DWORD length = GetCurrentDirectoryA(sizeof(settings.DestinationPath), settings.DestinationPath);
+    if (length == 0 || length >= sizeof(settings.DestinationPath))
+        settings.DestinationPath[0] = '\0';
+    settings.BufferSize = DefaultBufferSize;
+    settings.PriorityClass = NORMAL_PRIORITY_CLASS;
+    settings.Priority = THREAD_PRIORITY_NORMAL;
+    settings.SelectionTimer = 50;
+    settings.CompatibilityCheck = 1;
+    settings.LowQuality = 0;
+}
+
+DWORD BlockSizeInBytes(WORD bufferSizeKBytes)
+{
+    WORD kbytes = bufferSizeKBytes != 0 ? bufferSizeKBytes : DefaultBufferSize;
+    return DWORD(kbytes) * 1024;
+}

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build, the program and the tests need on Debian 12.
+# Idempotent: asks apt only when a package is missing.
+set -euo pipefail
+packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          wine wine64 xvfb xauth sox googletest imagemagick x11-utils)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

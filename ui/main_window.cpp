@@ -1,0 +1,24 @@
+// The main window's dialog procedure.
+#include "ui/main_window.h"
+#include "ui/app_messages.h"
+#include "engine/progress.h"
+
+HWND MainDialog = nullptr;
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_APP_PROGRESS:
+        ShowLatestProgress(dialog);
+        return TRUE;
+    case WM_CLOSE:
+        DestroyWindow(dialog);
+        return TRUE;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return TRUE;
+    }
+    return FALSE;
+}
