@@ -1,0 +1,142 @@
+// The single-file converter.
+#include "engine/convert_file.h"
+#include <cstring>
+#include "app/settings.h"
+#include "engine/acm_header.h"
+#include "engine/conversion_state.h"
+#include "engine/progress.h"
+#include "engine/wave_file.h"
+
+namespace {
+
+// A format as the codecs read it: zero-filled behind its bytes, so a 16-byte
+// PCM format has an extra byte count of 0, and the count never claims more
+// bytes than were given.
+struct FormatCopy {
+    alignas(WAVEFORMATEX) BYTE Bytes[MaxFormatBytes + sizeof(WAVEFORMATEX)] = {};
+
+    FormatCopy(const void* format, DWORD length)
+    {
+        DWORD copied = length < MaxFormatBytes ? length : MaxFormatBytes;
+        memcpy(Bytes, format, copied);
+        auto* header = reinterpret_cast<WAVEFORMATEX*>(Bytes);
+        DWORD room = copied > sizeof(WAVEFORMATEX) ? copied - sizeof(WAVEFORMATEX) : 0;
+        if (copied >= sizeof(WAVEFORMATEX) && header->cbSize > room)
+            header->cbSize = WORD(room);
+    }
+    WAVEFORMATEX* Get() { return reinterpret_cast<WAVEFORMATEX*>(Bytes); }
+};
+
+GlobalMemory AllocateZeroed(DWORD size)
+{
+    return GlobalMemory(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
+}
+
+ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
+                            const char* destinationPath, const void* destinationFormat,
+                            DWORD destinationFormatLength)
+{
+    const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
+    DWORD done = 0;
+
+    // Declared in reverse order of release: the header is unprepared first,
+    // then the stream closes, then the files, and the buffers it refers to go
+    // last.
+    GlobalMemory destinationBuffer;
+    GlobalMemory sourceBuffer;
+    WaveWriter writer;
+    WaveReader reader;
+    AcmStream stream;
+    PreparedStreamHeader header;
+
+    // The source is opened first with writing denied, so a destination that
+    // names the source itself cannot be created and the source stays intact.
+    if (!OpenWaveData(sourcePath, reader))
+        return Failed;
+    if (!CreateWaveFile(destinationPath, destinationFormat, destinationFormatLength, writer))
+        return Failed;
+
+    FormatCopy source(sourceFormat, sourceFormatLength);
+    FormatCopy destination(destinationFormat, destinationFormatLength);
+    HACMSTREAM opened = nullptr;
+    DWORD openFlags = Settings.LowQuality ? 0 : ACM_STREAMOPENF_NONREALTIME;
+    if (acmStreamOpen(&opened, nullptr, source.Get(), destination.Get(), nullptr, 0, 0, openFlags) != 0)
+        return Failed;
+    stream.Attach(opened);
+
+    DWORD destinationSize = 0;
+    if (acmStreamSize(stream.Get(), blockSize, &destinationSize, ACM_STREAMSIZEF_SOURCE) != 0)
+        return Failed;
+
+    sourceBuffer = AllocateZeroed(blockSize);
+    destinationBuffer = AllocateZeroed(destinationSize);
+    if (!sourceBuffer || !destinationBuffer)
+        return Failed;
+    auto* sourceBytes = static_cast<BYTE*>(static_cast<void*>(sourceBuffer.Get()));
+    auto* destinationBytes = static_cast<BYTE*>(static_cast<void*>(destinationBuffer.Get()));
+
+    if (!header.Prepare(stream.Get(), sourceBytes, blockSize, destinationBytes, destinationSize))
+        return Failed;
+    ACMSTREAMHEADER& block = header.Header();
+
+    const DWORD dataSize = reader.DataSize;
+    StartFileProgress(dataSize);
+    if (IsAbortRequested())
+        return Aborted;
+
+    for (;;) {
+        DWORD toRead = dataSize - done < blockSize ? dataSize - done : blockSize;
+        LONG read = mmioRead(reader.File.Get(), reinterpret_cast<HPSTR>(sourceBytes), LONG(toRead));
+        if (read < 0)
+            return Failed;
+        if (read == 0)
+            break;  // the end of the file, or of the declared data
+
+        block.cbSrcLength = DWORD(read);
+        if (acmStreamConvert(stream.Get(), &block, ACM_STREAMCONVERTF_BLOCKALIGN) != 0)
+            return Failed;
+        // Nothing consumed: what is left is shorter than one conversion step
+        // and is dropped, unless nothing could be converted at all.
+        if (block.cbSrcLengthUsed == 0) {
+            if (done > 0)
+                break;
+            return Failed;
+        }
+
+        LONG produced = LONG(block.cbDstLengthUsed);
+        if (mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(destinationBytes), produced) != produced)
+            return Failed;
+
+        done += block.cbSrcLengthUsed;
+        UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
+
+        // The unconsumed rest is read again with the next block rather than
+        // carried over in a buffer of its own.
+        if (block.cbSrcLengthUsed < DWORD(read)) {
+            LONG back = LONG(block.cbSrcLengthUsed) - read;
+            if (mmioSeek(reader.File.Get(), back, SEEK_CUR) == -1)
+                return Failed;
+        }
+        if (done == dataSize)
+            break;
+        if (IsAbortRequested())
+            return Aborted;
+    }
+
+    if (!FinishWaveFile(writer))
+        return Failed;
+    return Converted;
+}
+
+}  // namespace
+
+ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
+                          const char* destinationPath, const void* destinationFormat,
+                          DWORD destinationFormatLength)
+{
+    ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
+                                         destinationFormat, destinationFormatLength);
+    if (result == Converted)
+        ClearProgressRows();
+    return result;
+}

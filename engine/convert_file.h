@@ -1,0 +1,15 @@
+// Converts one source WAVE file into a new destination WAVE file through an
+// ACM conversion stream, block by block.
+#pragma once
+#include <windows.h>
+
+using ConvertResult = WORD;
+enum : ConvertResult { Failed = 0, Converted = 1, Aborted = 2 };
+
+// Only the bytes of the source format are used; the destination format's
+// bytes and length become the destination's "fmt " chunk. Reads BufferSize
+// and LowQuality from the settings, reports progress after every block and
+// looks for an abort request between blocks.
+ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
+                          const char* destinationPath, const void* destinationFormat,
+                          DWORD destinationFormatLength);

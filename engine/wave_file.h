@@ -1,0 +1,39 @@
+// Reading and writing the RIFF "WAVE" layout of source and destination files
+// over the multimedia file services, unbuffered so every read and write goes
+// straight to the file.
+#pragma once
+#include <windows.h>
+#include "engine/handles.h"
+
+// The largest "fmt " chunk accepted from a source file.
+constexpr DWORD MaxFormatBytes = 1024;
+
+// The size written into the RIFF and "data" size fields until the file is
+// finished: a destination that was never finished is recognisable by it.
+constexpr DWORD PlaceholderChunkSize = 1;
+
+struct WaveReader {
+    MmioFile File;
+    DWORD DataSize = 0;  // declared size of the "data" chunk
+};
+
+struct WaveWriter {
+    MmioFile File;
+    MMCKINFO Riff = {};
+    MMCKINFO Data = {};
+};
+
+// Reads the "fmt " chunk of a source into buffer (at least MaxFormatBytes
+// bytes). The file is closed again in every case.
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length);
+
+// Opens a source with writing denied to others and positions it at the first
+// audio byte. On failure nothing stays open.
+bool OpenWaveData(const char* path, WaveReader& reader);
+
+// Creates (or truncates) a destination and writes everything up to the first
+// audio byte, with placeholder sizes. On failure the file is closed.
+bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer);
+
+// Fixes the two open sizes. The caller closes the writer afterwards.
+bool FinishWaveFile(WaveWriter& writer);
