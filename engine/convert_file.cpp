@@ -59,8 +59,8 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     FormatCopy source(sourceFormat, sourceFormatLength);
     FormatCopy destination(destinationFormat, destinationFormatLength);
     HACMSTREAM opened = nullptr;
-    DWORD openFlags = Settings.LowQuality ? 0 : ACM_STREAMOPENF_NONREALTIME;
-    if (acmStreamOpen(&opened, nullptr, source.Get(), destination.Get(), nullptr, 0, 0, openFlags) != 0)
+    if (acmStreamOpen(&opened, nullptr, source.Get(), destination.Get(), nullptr, 0, 0,
+                      ConversionStreamOpenFlags(Settings.LowQuality)) != 0)
         return Failed;
     stream.Attach(opened);
 
@@ -129,6 +129,11 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
 }
 
 }  // namespace
+
+DWORD ConversionStreamOpenFlags(DWORD lowQuality)
+{
+    return lowQuality ? 0 : ACM_STREAMOPENF_NONREALTIME;
+}
 
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,

@@ -13,3 +13,7 @@ enum : ConvertResult { Failed = 0, Converted = 1, Aborted = 2 };
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
                           DWORD destinationFormatLength);
+
+// The flags the conversion stream is opened with: without low quality the
+// codec must not trade quality for speed.
+DWORD ConversionStreamOpenFlags(DWORD lowQuality);

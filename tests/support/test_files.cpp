@@ -165,6 +165,10 @@ Bytes SampleBytes(const std::vector<int16_t>& samples)
 
 std::vector<int16_t> SamplesFromBytes(const Bytes& bytes, size_t offset, size_t length)
 {
+    if (offset > bytes.size())
+        offset = bytes.size();
+    if (length > bytes.size() - offset)
+        length = bytes.size() - offset;
     std::vector<int16_t> samples(length / 2);
     memcpy(samples.data(), bytes.data() + offset, samples.size() * 2);
     return samples;

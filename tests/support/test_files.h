@@ -49,7 +49,8 @@ Bytes FormatBytes(const WAVEFORMATEX& format, const Bytes& extra = {});
 std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t frames, double frequency,
                                  double amplitude = 12000.0);
 Bytes SampleBytes(const std::vector<int16_t>& samples);
-std::vector<int16_t> SamplesFromBytes(const Bytes& bytes, size_t offset, size_t length);
+// At most length bytes from offset, as far as the bytes go.
+std::vector<int16_t> SamplesFromBytes(const Bytes& bytes, size_t offset, size_t length = SIZE_MAX);
 
 // A complete 16-bit PCM WAVE file with a 16-byte format chunk.
 Bytes PcmWave(uint16_t channels, uint32_t rate, const std::vector<int16_t>& samples);
