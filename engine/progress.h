@@ -1,5 +1,6 @@
 // Progress and statistics of a running batch. The worker computes every
-// figure after each block; the window's thread shows the newest ones.
+// figure after each block and publishes them without waiting; the window's
+// thread shows the newest ones when it gets to them.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -16,10 +17,25 @@ struct BatchCounters {
 // Touched by the worker thread only.
 extern BatchCounters BatchStatistics;
 
-// Worker side.
+// Worker side. None of these waits for the window's thread: each publishes
+// the new figures and, unless one is still pending, posts WM_APP_PROGRESS to
+// MainDialog (nothing is posted while MainDialog is null).
+
+// At batch start, after TotalBytes and MarkedFiles are known: zeroes the
+// other counters, takes the start tick and returns the figures to the idle
+// look (all texts empty, both bars at 0).
+void ResetProgressForBatch();
 void StartFileProgress(DWORD dataSize);
 void UpdateProgress(DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone, DWORD fileSize);
 void ClearProgressRows();
 
-// Window side: called on WM_APP_PROGRESS.
+// Window side.
+
+// On WM_APP_PROGRESS: shows the newest published figures, touching only the
+// controls and the tray tooltip whose content differs. While a batch runs,
+// this is the only writer of the tray tooltip.
 void ShowLatestProgress(HWND mainWindow);
+// After the worker has ended and before the window returns to its idle look:
+// drops figures that were published but not yet shown, so that a
+// WM_APP_PROGRESS still in the queue finds nothing to show.
+void DiscardPendingProgress();
