@@ -4,6 +4,7 @@
 #include "engine/progress.h"
 
 HWND MainDialog = nullptr;
+HWND ToolTipWindow = nullptr;
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
 {

@@ -6,16 +6,50 @@ int RealMessageBox(HWND owner, const char* text, const char* title, UINT style)
 {
     return MessageBoxA(owner, text, title, style);
 }
+BOOL RealOpenFileName(OPENFILENAMEA* dialog) { return GetOpenFileNameA(dialog); }
+PIDLIST_ABSOLUTE RealBrowseForFolder(BROWSEINFOA* browse) { return SHBrowseForFolderA(browse); }
+MMRESULT RealFormatChoose(ACMFORMATCHOOSEA* chooser) { return acmFormatChooseA(chooser); }
+BOOL RealHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)
+{
+    return WinHelpA(owner, helpFile, command, data);
+}
 
 MessageBoxFunction messageBoxFunction = RealMessageBox;
-}
+OpenFileNameFunction openFileNameFunction = RealOpenFileName;
+BrowseForFolderFunction browseForFolderFunction = RealBrowseForFolder;
+FormatChooseFunction formatChooseFunction = RealFormatChoose;
+HelpFunction helpFunction = RealHelp;
+}  // namespace
 
 int ShowMessage(HWND owner, const char* text, const char* title, UINT style)
 {
     return messageBoxFunction(owner, text, title, style);
 }
-
 void SetMessageBoxFunction(MessageBoxFunction function)
 {
     messageBoxFunction = function != nullptr ? function : RealMessageBox;
 }
+
+BOOL ShowOpenDialog(OPENFILENAMEA* dialog) { return openFileNameFunction(dialog); }
+void SetOpenFileNameFunction(OpenFileNameFunction function)
+{
+    openFileNameFunction = function != nullptr ? function : RealOpenFileName;
+}
+
+PIDLIST_ABSOLUTE ShowFolderBrowser(BROWSEINFOA* browse) { return browseForFolderFunction(browse); }
+void SetBrowseForFolderFunction(BrowseForFolderFunction function)
+{
+    browseForFolderFunction = function != nullptr ? function : RealBrowseForFolder;
+}
+
+MMRESULT ShowFormatChooser(ACMFORMATCHOOSEA* chooser) { return formatChooseFunction(chooser); }
+void SetFormatChooseFunction(FormatChooseFunction function)
+{
+    formatChooseFunction = function != nullptr ? function : RealFormatChoose;
+}
+
+BOOL ShowHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)
+{
+    return helpFunction(owner, helpFile, command, data);
+}
+void SetHelpFunction(HelpFunction function) { helpFunction = function != nullptr ? function : RealHelp; }

@@ -1,13 +1,36 @@
 // Every call that waits for a person goes through here, so that tests can
 // record what would be shown and answer for the user. Each seam defaults to
-// the real call.
+// the real call; passing nullptr to a setter restores the real one.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
+#include <mmreg.h>
+#include <msacm.h>
+#include <commdlg.h>
+#include <shlobj.h>
 
 using MessageBoxFunction = int (*)(HWND owner, const char* text, const char* title, UINT style);
+using OpenFileNameFunction = BOOL (*)(OPENFILENAMEA* dialog);
+using BrowseForFolderFunction = PIDLIST_ABSOLUTE (*)(BROWSEINFOA* browse);
+using FormatChooseFunction = MMRESULT (*)(ACMFORMATCHOOSEA* chooser);
+using HelpFunction = BOOL (*)(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 
-// Shows a message box; returns the button the user chose.
+// A message box; returns the button the user chose.
 int ShowMessage(HWND owner, const char* text, const char* title, UINT style);
-
-// Replaces the message box (nullptr restores the real one).
 void SetMessageBoxFunction(MessageBoxFunction function);
+
+// The open dialog (GetOpenFileNameA).
+BOOL ShowOpenDialog(OPENFILENAMEA* dialog);
+void SetOpenFileNameFunction(OpenFileNameFunction function);
+
+// The folder browser (SHBrowseForFolderA).
+PIDLIST_ABSOLUTE ShowFolderBrowser(BROWSEINFOA* browse);
+void SetBrowseForFolderFunction(BrowseForFolderFunction function);
+
+// The platform's format chooser (acmFormatChooseA).
+MMRESULT ShowFormatChooser(ACMFORMATCHOOSEA* chooser);
+void SetFormatChooseFunction(FormatChooseFunction function);
+
+// Help (WinHelpA).
+BOOL ShowHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
+void SetHelpFunction(HelpFunction function);

@@ -1,0 +1,119 @@
+// SourceEntry and FormatBlock records.
+#include "sources/source_entry.h"
+#include <commctrl.h>
+#include <cstring>
+#include "engine/handles.h"
+
+namespace {
+
+bool ReadLength(const BYTE* block, SIZE_T blockSize, DWORD* length)
+{
+    if (blockSize < sizeof(DWORD))
+        return false;
+    memcpy(length, block, sizeof(DWORD));
+    return *length <= blockSize - sizeof(DWORD);
+}
+
+bool CopyFormat(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length)
+{
+    GlobalLockScope lock(block);
+    if (!lock)
+        return false;
+    auto* bytes = static_cast<const BYTE*>(lock.Data());
+    DWORD stored = 0;
+    if (!ReadLength(bytes, GlobalSize(block), &stored) || stored > capacity)
+        return false;
+    memcpy(buffer, bytes + sizeof(DWORD), stored);
+    *length = stored;
+    return true;
+}
+
+HGLOBAL CreateBlock(const void* format, DWORD length, SIZE_T trailer)
+{
+    if (length > MaxKeptFormatBytes)
+        return nullptr;
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DWORD) + length + trailer);
+    if (block == nullptr)
+        return nullptr;
+    GlobalLockScope lock(block);
+    if (!lock) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    auto* bytes = static_cast<BYTE*>(lock.Data());
+    memcpy(bytes, &length, sizeof(DWORD));
+    memcpy(bytes + sizeof(DWORD), format, length);
+    return block;
+}
+
+}  // namespace
+
+HGLOBAL CreateSourceEntry(const void* format, DWORD length)
+{
+    return CreateBlock(format, length, sizeof(HGLOBAL));
+}
+
+HGLOBAL CreateFormatBlock(const void* format, DWORD length) { return CreateBlock(format, length, 0); }
+
+bool CopySourceFormat(HGLOBAL entry, void* buffer, DWORD capacity, DWORD* length)
+{
+    return CopyFormat(entry, buffer, capacity, length);
+}
+
+bool CopyFormatBlock(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length)
+{
+    return CopyFormat(block, buffer, capacity, length);
+}
+
+HGLOBAL GetDestinationHandle(HGLOBAL entry)
+{
+    GlobalLockScope lock(entry);
+    if (!lock)
+        return nullptr;
+    auto* bytes = static_cast<const BYTE*>(lock.Data());
+    DWORD length = 0;
+    SIZE_T size = GlobalSize(entry);
+    if (!ReadLength(bytes, size, &length) || size - sizeof(DWORD) - length < sizeof(HGLOBAL))
+        return nullptr;
+    HGLOBAL destination;
+    memcpy(&destination, bytes + sizeof(DWORD) + length, sizeof(HGLOBAL));
+    return destination;
+}
+
+bool SetDestinationHandle(HGLOBAL entry, HGLOBAL destination)
+{
+    GlobalLockScope lock(entry);
+    if (!lock)
+        return false;
+    auto* bytes = static_cast<BYTE*>(lock.Data());
+    DWORD length = 0;
+    SIZE_T size = GlobalSize(entry);
+    if (!ReadLength(bytes, size, &length) || size - sizeof(DWORD) - length < sizeof(HGLOBAL))
+        return false;
+    memcpy(bytes + sizeof(DWORD) + length, &destination, sizeof(HGLOBAL));
+    return true;
+}
+
+bool IsLiveBlock(HGLOBAL block)
+{
+    return block != nullptr && GlobalFlags(block) != GMEM_INVALID_HANDLE;
+}
+
+void FreeSourceEntry(HGLOBAL entry)
+{
+    if (entry == nullptr)
+        return;
+    if (HGLOBAL destination = GetDestinationHandle(entry))
+        GlobalFree(destination);
+    GlobalFree(entry);
+}
+
+HGLOBAL GetRowEntry(HWND list, int row)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return nullptr;
+    return reinterpret_cast<HGLOBAL>(item.lParam);
+}

@@ -1,0 +1,36 @@
+// The records that travel with the rows of the source file list, in movable
+// global memory: a row's SourceEntry (the source format as a format block,
+// then the handle of the row's own destination format block) and the
+// destination FormatBlock (its length, then the format bytes). Only handles
+// are kept; every access locks, copies and unlocks within the call.
+#pragma once
+#include <windows.h>
+
+// Largest format the program keeps.
+constexpr DWORD MaxKeptFormatBytes = 1024;
+
+// A new entry holding the source format and no destination; nullptr when the
+// memory cannot be had or the format is longer than MaxKeptFormatBytes.
+HGLOBAL CreateSourceEntry(const void* format, DWORD length);
+
+// A new destination format block; nullptr on failure.
+HGLOBAL CreateFormatBlock(const void* format, DWORD length);
+
+// Copies the source format of an entry (or the format of a format block) into
+// buffer; false when the block cannot be locked or the format does not fit.
+bool CopySourceFormat(HGLOBAL entry, void* buffer, DWORD capacity, DWORD* length);
+bool CopyFormatBlock(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length);
+
+// The destination handle of an entry (nullptr when it has none or the entry
+// cannot be locked), and its replacement. Setting does not free the old one.
+HGLOBAL GetDestinationHandle(HGLOBAL entry);
+bool SetDestinationHandle(HGLOBAL entry, HGLOBAL destination);
+
+// A handle that is set and still names a live block.
+bool IsLiveBlock(HGLOBAL block);
+
+// Frees an entry together with the destination block it owns.
+void FreeSourceEntry(HGLOBAL entry);
+
+// The item data of a list row: its entry's handle; nullptr on failure.
+HGLOBAL GetRowEntry(HWND list, int row);
