@@ -57,6 +57,11 @@ private:
 };
 
 ProgressExchange Exchange;
+// Window's thread only: when the figures were last shown, and whether a
+// refresh is waiting for its timer.
+DWORD RefreshInterval = DefaultProgressRefreshInterval;
+DWORD LastRefreshTick = 0;
+bool RefreshTimerSet = false;
 // What the controls should show, as far as the worker knows. Worker only.
 ProgressView WorkerView = {};
 // Set by the worker when it posts WM_APP_PROGRESS, cleared by the window's
@@ -143,6 +148,25 @@ void ClearProgressRows()
 
 void ShowLatestProgress(HWND mainWindow)
 {
+    // Showing costs the window's thread several milliseconds of drawing, and
+    // the display server as much again; refreshed as often as blocks finish,
+    // that would take a core from the conversion. A refresh that comes too
+    // soon after the last one waits for a timer instead, with the message
+    // still counted as pending so the worker posts no more meanwhile.
+    const DWORD now = GetTickCount();
+    if (RefreshInterval != 0 && now - LastRefreshTick < RefreshInterval) {
+        if (!RefreshTimerSet) {
+            SetTimer(mainWindow, ProgressRefreshTimer, RefreshInterval - (now - LastRefreshTick), nullptr);
+            RefreshTimerSet = true;
+        }
+        return;
+    }
+    if (RefreshTimerSet) {
+        KillTimer(mainWindow, ProgressRefreshTimer);
+        RefreshTimerSet = false;
+    }
+    LastRefreshTick = now;
+
     MessagePending.store(false);
     const ProgressView* view = Exchange.Take();
     if (view == nullptr)
@@ -172,6 +196,8 @@ void ShowLatestProgress(HWND mainWindow)
     if (view->Tooltip[0] != '\0' && std::strcmp(view->Tooltip, TrayIcon.szTip) != 0)
         SetTrayTooltip(view->Tooltip);
 }
+
+void SetProgressRefreshInterval(DWORD milliseconds) { RefreshInterval = milliseconds; }
 
 void DiscardPendingProgress()
 {

@@ -81,6 +81,9 @@ protected:
             SendDlgItemMessageA(dialog, id, PBM_SETPOS, 0, 0);
         }
         SetTrayTooltip("Tonvelka is idle");
+        // These cases are about what is shown, not how often: every message
+        // refreshes at once.
+        SetProgressRefreshInterval(0);
         BatchStatistics = {};
     }
 
@@ -403,3 +406,28 @@ TEST_F(ProgressDisplay, WithoutAWindowFiguresAreComputedButNotPosted)
 }
 
 }  // namespace
+
+TEST_F(ProgressDisplay, RefreshesAtMostTwentyTimesASecondAndEndWithTheLastFigures)
+{
+    SetProgressRefreshInterval(DefaultProgressRefreshInterval);
+    BatchStatistics.TotalBytes = 1000000000;
+    ResetProgressForBatch();
+    constexpr DWORD Duration = 400;
+    DWORD last = 0;
+    const int messages = RunWorker([&] {
+        StartFileProgress(1000000000);
+        DWORD start = GetTickCount();
+        for (DWORD done = 1000; GetTickCount() - start < Duration; done += 1000) {
+            UpdateProgress(1000, 250, done, 1000000000);
+            last = done;
+        }
+    });
+    // The refresh that had to wait comes with its timer.
+    DWORD waitStart = GetTickCount();
+    while (GetTickCount() - waitStart < 4 * DefaultProgressRefreshInterval) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        HandleMessages();
+    }
+    EXPECT_LE(messages, int(Duration / DefaultProgressRefreshInterval) + 3);
+    EXPECT_EQ(Text(IDC_FILE_TEXT_LEFT), std::to_string(last));
+}

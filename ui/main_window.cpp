@@ -6,9 +6,15 @@
 HWND MainDialog = nullptr;
 HWND ToolTipWindow = nullptr;
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM, LPARAM)
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
+    case WM_TIMER:
+        if (wParam == ProgressRefreshTimer) {
+            ShowLatestProgress(dialog);
+            return TRUE;
+        }
+        return FALSE;
     case WM_INITDIALOG:
         return TRUE;
     case WM_APP_PROGRESS:

@@ -1,0 +1,253 @@
+// How much the display costs a conversion: a 200 MB, 16-bit stereo 44.1 kHz
+// file converted to IMA ADPCM (a) in memory, the codec's own limit, (b) file
+// to file as the converter reads and writes but showing nothing, and (c) by
+// ConvertFile on a worker thread with its progress going to the real, visible
+// main window whose thread runs a message loop. Prints MB/s (median of
+// several runs) and the ratios (c)/(b) and (c)/(a).
+#include <windows.h>
+#include <commctrl.h>
+#include <algorithm>
+#include <cstdio>
+#include <thread>
+#include <vector>
+#include "app/settings.h"
+#include "engine/acm_header.h"
+#include "engine/convert_file.h"
+#include "engine/progress.h"
+#include "engine/wave_file.h"
+#include "res/resource.h"
+#include "support/codec_formats.h"
+#include "support/test_files.h"
+#include "ui/app_messages.h"
+#include "ui/main_window.h"
+
+namespace {
+
+constexpr DWORD SourceBytes = 200u * 1024 * 1024;
+constexpr int Runs = 3;
+
+double Seconds(LARGE_INTEGER start, LARGE_INTEGER end)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double MegabytesPerSecond(double seconds) { return SourceBytes / 1048576.0 / seconds; }
+
+// Writes the source: a sine with a little noise, so the codec has real work.
+void WriteSource(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    Bytes header = RiffForm("WAVE", Chunk("fmt ", PcmFormat(2, 44100, 16)));
+    Bytes dataHeader = ChunkWithSize("data", SourceBytes, {});
+    // The RIFF size must cover the data that follows.
+    uint32_t riffSize = uint32_t(header.size() - 8 + dataHeader.size() + SourceBytes);
+    memcpy(header.data() + 4, &riffSize, 4);
+    AppendRaw(header, dataHeader.data(), dataHeader.size());
+    DWORD written;
+    WriteFile(file, header.data(), DWORD(header.size()), &written, nullptr);
+    std::vector<int16_t> block = SineSamples(44100, 2, 1u << 18, 441.0, 9000);
+    uint32_t noise = 1;
+    for (int16_t& s : block) {
+        noise = noise * 1664525u + 1013904223u;
+        s = int16_t(s + int((noise >> 16) & 0x1FF) - 256);
+    }
+    for (DWORD left = SourceBytes; left > 0;) {
+        DWORD chunk = std::min<DWORD>(left, DWORD(block.size() * 2));
+        WriteFile(file, block.data(), chunk, &written, nullptr);
+        left -= chunk;
+    }
+    CloseHandle(file);
+}
+
+struct Stream {
+    AcmStream Handle;
+    DWORD DestinationSize = 0;
+};
+
+bool OpenStream(const Bytes& destination, DWORD blockSize, Stream& stream)
+{
+    Bytes source = PcmFormat(2, 44100, 16);
+    source.resize(sizeof(WAVEFORMATEX), 0);
+    HACMSTREAM opened = nullptr;
+    if (acmStreamOpen(&opened, nullptr, reinterpret_cast<WAVEFORMATEX*>(source.data()),
+                      reinterpret_cast<WAVEFORMATEX*>(const_cast<uint8_t*>(destination.data())), nullptr, 0, 0,
+                      ACM_STREAMOPENF_NONREALTIME) != 0)
+        return false;
+    stream.Handle.Attach(opened);
+    return acmStreamSize(opened, blockSize, &stream.DestinationSize, ACM_STREAMSIZEF_SOURCE) == 0;
+}
+
+// (a) The codec alone, over data already in memory.
+double ConvertInMemory(const std::vector<uint8_t>& data, const Bytes& destination)
+{
+    const DWORD blockSize = 16 * 1024;
+    Stream stream;
+    if (!OpenStream(destination, blockSize, stream))
+        return -1;
+    std::vector<BYTE> source(blockSize), output(stream.DestinationSize);
+    PreparedStreamHeader header;
+    header.Prepare(stream.Handle.Get(), source.data(), blockSize, output.data(), stream.DestinationSize);
+    LARGE_INTEGER start = Now();
+    size_t done = 0;
+    while (done < data.size()) {
+        DWORD length = DWORD(std::min<size_t>(blockSize, data.size() - done));
+        memcpy(source.data(), data.data() + done, length);
+        header.Header().cbSrcLength = length;
+        if (acmStreamConvert(stream.Handle.Get(), &header.Header(), ACM_STREAMCONVERTF_BLOCKALIGN) != 0 ||
+            header.Header().cbSrcLengthUsed == 0)
+            break;
+        done += header.Header().cbSrcLengthUsed;
+    }
+    return Seconds(start, Now());
+}
+
+// (b) File to file as the converter reads and writes, without progress.
+double ConvertFileToFile(const std::string& sourcePath, const std::string& destinationPath, const Bytes& destination)
+{
+    const DWORD blockSize = 16 * 1024;
+    LARGE_INTEGER start = Now();
+    WaveReader reader;
+    WaveWriter writer;
+    Stream stream;
+    if (!OpenWaveData(sourcePath.c_str(), reader) ||
+        !CreateWaveFile(destinationPath.c_str(), destination.data(), DWORD(destination.size()), writer) ||
+        !OpenStream(destination, blockSize, stream))
+        return -1;
+    std::vector<BYTE> source(blockSize), output(stream.DestinationSize);
+    PreparedStreamHeader header;
+    header.Prepare(stream.Handle.Get(), source.data(), blockSize, output.data(), stream.DestinationSize);
+    DWORD done = 0;
+    while (done < reader.DataSize) {
+        LONG read = mmioRead(reader.File.Get(), reinterpret_cast<HPSTR>(source.data()),
+                             LONG(std::min(blockSize, reader.DataSize - done)));
+        if (read <= 0)
+            break;
+        header.Header().cbSrcLength = DWORD(read);
+        if (acmStreamConvert(stream.Handle.Get(), &header.Header(), ACM_STREAMCONVERTF_BLOCKALIGN) != 0 ||
+            header.Header().cbSrcLengthUsed == 0)
+            break;
+        mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(output.data()),
+                  LONG(header.Header().cbDstLengthUsed));
+        done += header.Header().cbSrcLengthUsed;
+        if (header.Header().cbSrcLengthUsed < DWORD(read))
+            mmioSeek(reader.File.Get(), LONG(header.Header().cbSrcLengthUsed) - read, SEEK_CUR);
+    }
+    FinishWaveFile(writer);
+    writer.File.Close();
+    return Seconds(start, Now());
+}
+
+// (c) ConvertFile on a worker while the window's thread pumps messages.
+double ConvertWithWindow(const std::string& sourcePath, const std::string& destinationPath,
+                         const Bytes& destination, WORD bufferSize, unsigned* messages)
+{
+    Settings.BufferSize = bufferSize;
+    Bytes sourceFormat = PcmFormat(2, 44100, 16);
+    BatchStatistics = {};
+    BatchStatistics.TotalBytes = SourceBytes;
+    BatchStatistics.MarkedFiles = 1;
+    ResetProgressForBatch();
+
+    ConvertResult result = Failed;
+    HANDLE finished = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    LARGE_INTEGER start = Now(), end = {};
+    std::thread worker([&] {
+        result = ConvertFile(sourcePath.c_str(), sourceFormat.data(), DWORD(sourceFormat.size()),
+                             destinationPath.c_str(), destination.data(), DWORD(destination.size()));
+        end = Now();
+        SetEvent(finished);
+    });
+    *messages = 0;
+    for (;;) {
+        DWORD wait = MsgWaitForMultipleObjects(1, &finished, FALSE, INFINITE, QS_ALLINPUT);
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_APP_PROGRESS)
+                ++*messages;
+            if (!IsDialogMessageA(MainDialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
+        }
+        if (wait == WAIT_OBJECT_0)
+            break;
+    }
+    worker.join();
+    CloseHandle(finished);
+    return result == Converted ? Seconds(start, end) : -1;
+}
+
+}  // namespace
+
+int main()
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    ResetSettingsToDefaults(Settings);
+
+    ScratchFolder folder;
+    std::string source = folder.File("source.wav");
+    std::string output = folder.File("output.wav");
+    WriteSource(source);
+    Bytes ima = SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM);
+    if (ima.empty()) {
+        printf("no IMA ADPCM codec\n");
+        return 1;
+    }
+
+    MainDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    RECT size = {0, 0, 396, 366};
+    MapDialogRect(MainDialog, &size);
+    AdjustWindowRectEx(&size, DWORD(GetWindowLongPtrA(MainDialog, GWL_STYLE)), FALSE, 0);
+    SetWindowPos(MainDialog, nullptr, 0, 0, size.right - size.left, size.bottom - size.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOOWNERZORDER);
+
+    std::vector<uint8_t> data(SourceBytes);
+    {
+        WaveReader reader;
+        OpenWaveData(source.c_str(), reader);
+        mmioRead(reader.File.Get(), reinterpret_cast<HPSTR>(data.data()), LONG(SourceBytes));
+    }
+
+    std::vector<double> memory, fileToFile;
+    for (int run = 0; run < Runs; ++run) {
+        memory.push_back(ConvertInMemory(data, ima));
+        fileToFile.push_back(ConvertFileToFile(source, output, ima));
+    }
+    data.clear();
+    data.shrink_to_fit();
+    double a = MegabytesPerSecond(Median(memory));
+    double b = MegabytesPerSecond(Median(fileToFile));
+    printf("source: %u MB, 16-bit stereo 44.1 kHz, to IMA ADPCM; median of %d runs\n", unsigned(SourceBytes >> 20), Runs);
+    printf("(a) codec in memory, 16 KB blocks:        %7.1f MB/s\n", a);
+    printf("(b) file to file, no display, 16 KB:      %7.1f MB/s\n", b);
+
+    for (WORD bufferSize : {WORD(16), WORD(64), WORD(256)}) {
+        std::vector<double> times;
+        unsigned messages = 0;
+        for (int run = 0; run < Runs; ++run)
+            times.push_back(ConvertWithWindow(source, output, ima, bufferSize, &messages));
+        double c = MegabytesPerSecond(Median(times));
+        unsigned blocks = unsigned(SourceBytes / (bufferSize * 1024u));
+        printf("(c) ConvertFile with the window, %3u KB: %7.1f MB/s  (c)/(b) %.3f  (c)/(a) %.3f"
+               "  [%u blocks, %u refreshes in the last run]\n",
+               bufferSize, c, c / b, c / a, blocks, messages);
+    }
+    DestroyWindow(MainDialog);
+    return 0;
+}
