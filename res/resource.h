@@ -73,4 +73,13 @@
 #define IDC_STOP_PLAY           1060
 #define IDC_SELECTION_INFO      1061
 
+/* Settings dialog controls (template 104). */
+#define IDC_BUFFER_SIZE         1005
+#define IDC_PRIORITY_CLASS      1006
+#define IDC_THREAD_PRIORITY     1007
+#define IDC_PRIORITY_CLASS_TEXT 1008
+#define IDC_THREAD_PRIORITY_TEXT 1009
+#define IDC_COMPAT_CHECK        1063
+#define IDC_LOW_QUALITY         1066
+
 #endif

@@ -9,7 +9,12 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
 mkdir -p "$HOME"
 printf 'pcm.!default { type null }\n' > "$HOME/.asoundrc"
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/.tonvelka-ready" ]; then
   /usr/lib/wine/wine64 wineboot --init > /dev/null 2>&1 || true
+  # Without a window manager on the private display, Wine waits up to two
+  # seconds for one at every window that is hidden or destroyed; unmanaged
+  # windows need no such answer.
+  /usr/lib/wine/wine64 reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f > /dev/null 2>&1
   /usr/lib/wine/wineserver -w
+  touch "$WINEPREFIX/.tonvelka-ready"
 fi

@@ -1,0 +1,15 @@
+// The settings' store under HKEY_CURRENT_USER\Software\Tonvelka, read once at
+// start-up and written once at shutdown, and the priorities they ask for.
+#pragma once
+#include <windows.h>
+
+// Defaults, then every stored value that exists with the right type.
+void LoadSettings();
+// Writes all seven values.
+void SaveSettings();
+// The process's priority class, and the calling (window) thread one step
+// above the conversion thread.
+void ApplyPriorities();
+
+// The window thread's priority for a conversion thread priority.
+int WindowThreadPriorityFor(int conversionPriority);
