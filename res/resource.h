@@ -73,4 +73,12 @@
 #define IDC_STOP_PLAY           1060
 #define IDC_SELECTION_INFO      1061
 
+/* The program's own format chooser (template 200), used where the platform's
+   chooser cannot take a verify hook. */
+#define IDD_FORMAT_CHOOSER      200
+#define IDC_CHOOSER_TAG_LABEL   2001
+#define IDC_CHOOSER_TAG         2002
+#define IDC_CHOOSER_FORMAT_LABEL 2003
+#define IDC_CHOOSER_FORMATS     2004
+
 #endif
