@@ -82,4 +82,12 @@
 #define IDC_COMPAT_CHECK        1063
 #define IDC_LOW_QUALITY         1066
 
+/* The program's own format chooser (template 200), used where the platform's
+   chooser cannot take a verify hook. */
+#define IDD_FORMAT_CHOOSER      200
+#define IDC_CHOOSER_TAG_LABEL   2001
+#define IDC_CHOOSER_TAG         2002
+#define IDC_CHOOSER_FORMAT_LABEL 2003
+#define IDC_CHOOSER_FORMATS     2004
+
 #endif

@@ -7,7 +7,7 @@
 #include "app/settings.h"
 #include "app/settings_dialog.h"
 #include "res/resource.h"
-#include "support/dialog_driver.h"
+#include "support/modal_driver.h"
 #include "ui/user_prompts.h"
 
 namespace {

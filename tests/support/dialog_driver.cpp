@@ -1,91 +1,135 @@
-// Driving modal dialogs from tests.
+// Driving modal dialogs from inside their message loop.
 #include "support/dialog_driver.h"
-#include <mutex>
-#include "ui/user_prompts.h"
 
 namespace {
 
-struct Pending {
-    std::string Title;
-    std::function<void(HWND)> Drive;
-    bool Done = false;
-};
-thread_local Pending* pending = nullptr;
+std::string expectedTitle;
+std::function<void(HWND)> pendingSteps;
+UINT_PTR timer = 0;
+bool stepsRan = false;
+int unmatchedTicks = 0;
 
-BOOL CALLBACK FindTitled(HWND window, LPARAM found)
+// Ticks without the expected dialog before another dialog of this thread is
+// taken for a wrong one and cancelled.
+constexpr int PatienceTicks = 300;
+
+struct Search {
+    const std::string* title;
+    HWND found;
+    HWND other;
+};
+
+BOOL CALLBACK Inspect(HWND window, LPARAM parameter)
 {
-    char title[256] = "";
-    GetWindowTextA(window, title, sizeof(title));
-    if (IsWindowVisible(window) && pending != nullptr && pending->Title == title) {
-        *reinterpret_cast<HWND*>(found) = window;
+    auto* search = reinterpret_cast<Search*>(parameter);
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof(className));
+    if (std::string(className) != "#32770" || !IsWindowEnabled(window))
+        return TRUE;
+    if (WindowText(window) == *search->title) {
+        search->found = window;
         return FALSE;
     }
+    search->other = window;
     return TRUE;
 }
 
-void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD)
+void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD)
 {
-    if (pending == nullptr || pending->Done)
+    Search search = { &expectedTitle, nullptr, nullptr };
+    EnumThreadWindows(GetCurrentThreadId(), Inspect, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr && pendingSteps) {
+        KillTimer(nullptr, timer);
+        timer = 0;
+        auto steps = std::move(pendingSteps);
+        pendingSteps = nullptr;
+        stepsRan = true;
+        steps(search.found);
         return;
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindTitled, reinterpret_cast<LPARAM>(&found));
-    if (found == nullptr)
-        return;
-    pending->Done = true;
-    KillTimer(nullptr, timer);
-    pending->Drive(found);
-}
-
-std::mutex recorderLock;
-std::vector<ShownMessage> recorded;
-int recorderAnswer = IDOK;
-
-int RecordMessage(HWND owner, const char* text, const char* title, UINT style)
-{
-    std::lock_guard<std::mutex> guard(recorderLock);
-    recorded.push_back({text, title, style, owner});
-    return recorderAnswer;
+    }
+    if (search.other != nullptr && ++unmatchedTicks > PatienceTicks)
+        SendMessageA(search.other, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
 }  // namespace
 
-INT_PTR DriveModalDialog(const char* title, const std::function<INT_PTR()>& show,
-                         const std::function<void(HWND)>& drive)
+void DriveDialogWhenShown(const std::string& title, std::function<void(HWND dialog)> steps)
 {
-    Pending request{title, drive};
-    Pending* previous = pending;
-    pending = &request;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, OnTimer);
-    INT_PTR result = show();
-    if (!request.Done)
+    FinishDialogDriving();
+    expectedTitle = title;
+    pendingSteps = std::move(steps);
+    stepsRan = false;
+    unmatchedTicks = 0;
+    timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, Tick);
+}
+
+bool FinishDialogDriving()
+{
+    if (timer != 0)
         KillTimer(nullptr, timer);
-    pending = previous;
-    return result;
+    timer = 0;
+    pendingSteps = nullptr;
+    return stepsRan;
 }
 
-MessageRecorder::MessageRecorder(int answer)
+std::string WindowText(HWND window)
 {
-    Clear();
-    SetAnswer(answer);
-    SetMessageBoxFunction(RecordMessage);
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
 }
 
-MessageRecorder::~MessageRecorder() { SetMessageBoxFunction(nullptr); }
-
-std::vector<ShownMessage> MessageRecorder::Messages() const
+std::vector<std::string> ComboEntries(HWND dialog, int id)
 {
-    std::lock_guard<std::mutex> guard(recorderLock);
-    return recorded;
+    std::vector<std::string> entries;
+    HWND combo = GetDlgItem(dialog, id);
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::string text(size_t(SendMessageA(combo, CB_GETLBTEXTLEN, WPARAM(i), 0)) + 1, '\0');
+        SendMessageA(combo, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
+        entries.push_back(text.c_str());
+    }
+    return entries;
 }
 
-void MessageRecorder::Clear()
+std::vector<std::string> ListEntries(HWND dialog, int id)
 {
-    std::lock_guard<std::mutex> guard(recorderLock);
-    recorded.clear();
+    std::vector<std::string> entries;
+    HWND list = GetDlgItem(dialog, id);
+    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::string text(size_t(SendMessageA(list, LB_GETTEXTLEN, WPARAM(i), 0)) + 1, '\0');
+        SendMessageA(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text.data()));
+        entries.push_back(text.c_str());
+    }
+    return entries;
 }
 
-void MessageRecorder::SetAnswer(int answer)
+bool ChooseComboEntry(HWND dialog, int id, const std::string& text)
 {
-    std::lock_guard<std::mutex> guard(recorderLock);
-    recorderAnswer = answer;
+    HWND combo = GetDlgItem(dialog, id);
+    LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    if (index == CB_ERR)
+        return false;
+    SendMessageA(combo, CB_SETCURSEL, WPARAM(index), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    return true;
+}
+
+bool ChooseListEntry(HWND dialog, int id, int index)
+{
+    HWND list = GetDlgItem(dialog, id);
+    if (SendMessageA(list, LB_SETCURSEL, WPARAM(index), 0) == LB_ERR)
+        return false;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    return true;
+}
+
+bool PressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    if (button == nullptr || !IsWindowEnabled(button))
+        return false;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return true;
 }
