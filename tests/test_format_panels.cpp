@@ -418,6 +418,28 @@ TEST_F(FormatPanels, DifferentDestinationTags)
     EXPECT_EQ(ToolText(DestinationFormatTool), "");
 }
 
+TEST_F(FormatPanels, UnreadableRowLeavesThePanelsAsTheyWere)
+{
+    AddRow("C:\\Audio\\a.wav", PcmFormat(2, 44100, 16), PcmFormat(1, 22050, 8));
+    // A row whose item data names no entry.
+    char path[] = "C:\\Audio\\b.wav";
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = 1;
+    item.pszText = path;
+    item.lParam = 0;
+    ASSERT_NE(SendMessageA(List(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)), -1);
+    Select("C:\\Audio\\a.wav");
+    Select("C:\\Audio\\b.wav");
+    ShowFormatPanels(dialog);
+
+    const Panel stale = { Stale, Stale, Stale, Stale, Stale, Stale, Stale };
+    ExpectPanel(Source(), stale);
+    ExpectPanel(Destination(), { Stale, Stale, Stale, Stale, Stale, Stale, "" });
+    EXPECT_EQ(ToolText(SourceFormatTool), Stale);
+    EXPECT_EQ(ToolText(DestinationFormatTool), Stale);
+}
+
 TEST_F(FormatPanels, ToolsCoverTheTwoAudioFormatValues)
 {
     ASSERT_EQ(SendMessageA(ToolTipWindow, TTM_GETTOOLCOUNT, 0, 0), 2);
