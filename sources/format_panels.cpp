@@ -1,0 +1,247 @@
+// Format panels of the main window.
+#include "sources/format_panels.h"
+#include <commctrl.h>
+#include <mmsystem.h>
+#include <mmreg.h>
+#include <cstring>
+#include <string>
+#include "engine/handles.h"
+#include "res/resource.h"
+#include "sources/format_names.h"
+#include "sources/format_texts.h"
+#include "sources/source_entry.h"
+#include "ui/main_window.h"
+#include "ui/tooltips.h"
+
+namespace {
+
+constexpr int SourceValues[] = { IDC_SRC_FORMATTAG,  IDC_SRC_CHANNELS,   IDC_SRC_SAMPLERATE, IDC_SRC_DATARATE,
+                                 IDC_SRC_BLOCKALIGN, IDC_SRC_RESOLUTION, IDC_SRC_EXTRA };
+constexpr int DestinationValues[] = { IDC_DST_FORMATTAG,  IDC_DST_CHANNELS,  IDC_DST_SAMPLERATE,
+                                      IDC_DST_DATARATE,   IDC_DST_BLOCKALIGN, IDC_DST_RESOLUTION };
+
+// A format as the panels read it: the largest the program keeps, zero-filled
+// first, so that fields beyond a short format read as 0.
+struct FormatCopy {
+    BYTE bytes[MaxKeptFormatBytes];
+    DWORD length;
+
+    const WAVEFORMATEX& Fields() const { return *reinterpret_cast<const WAVEFORMATEX*>(bytes); }
+    bool HasExtraCount() const { return length > 16; }
+};
+
+// Which fields all contributing rows have in common.
+struct Agreement {
+    bool tag = true;
+    bool channels = true;
+    bool rate = true;
+    bool dataRate = true;
+    bool blockAlign = true;
+    bool resolution = true;
+    bool extra = false;
+    bool severalRows = false;
+
+    void Compare(const FormatCopy& reference, const FormatCopy& other, bool withExtra)
+    {
+        const WAVEFORMATEX& a = reference.Fields();
+        const WAVEFORMATEX& b = other.Fields();
+        severalRows = true;
+        tag = tag && a.wFormatTag == b.wFormatTag;
+        channels = channels && a.nChannels == b.nChannels;
+        rate = rate && a.nSamplesPerSec == b.nSamplesPerSec;
+        dataRate = dataRate && a.nAvgBytesPerSec == b.nAvgBytesPerSec;
+        blockAlign = blockAlign && a.nBlockAlign == b.nBlockAlign;
+        resolution = resolution && a.wBitsPerSample == b.wBitsPerSample;
+        // A row whose format ends before cbSize has no count of extra bytes
+        // at all, which is not the same as a count of 0.
+        if (withExtra && extra)
+            extra = other.HasExtraCount() && a.cbSize == b.cbSize;
+    }
+};
+
+int NextSelectedRow(HWND list, int after)
+{
+    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+bool ReadSourceFormat(HGLOBAL entry, FormatCopy& format)
+{
+    memset(format.bytes, 0, sizeof(format.bytes));
+    format.length = 0;
+    return CopySourceFormat(entry, format.bytes, sizeof(format.bytes), &format.length);
+}
+
+bool ReadFormatBlock(HGLOBAL block, FormatCopy& format)
+{
+    memset(format.bytes, 0, sizeof(format.bytes));
+    format.length = 0;
+    return CopyFormatBlock(block, format.bytes, sizeof(format.bytes), &format.length);
+}
+
+// The destination handle that follows the entry's source format; false when
+// the entry cannot be read (a handle of 0 is a row without destination).
+bool ReadDestinationHandle(HGLOBAL entry, HGLOBAL* destination)
+{
+    GlobalLockScope lock(entry);
+    if (!lock)
+        return false;
+    auto* bytes = static_cast<const BYTE*>(lock.Data());
+    DWORD length = 0;
+    memcpy(&length, bytes, sizeof(length));
+    if (length > MaxKeptFormatBytes || GlobalSize(entry) < sizeof(DWORD) + length + sizeof(*destination))
+        return false;
+    memcpy(destination, bytes + sizeof(DWORD) + length, sizeof(*destination));
+    return true;
+}
+
+void SetText(HWND window, int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
+
+void SetToolText(UINT_PTR tool, HWND window, const char* text)
+{
+    TTTOOLINFOA info = {};
+    info.cbSize = TTTOOLINFOA_V1_SIZE;
+    info.hwnd = window;
+    info.uId = tool;
+    info.lpszText = const_cast<char*>(text);
+    SendMessageA(ToolTipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+// Whether the text, in the default GUI font of the main window's device
+// context, is at most as wide as the rectangle. Any step that cannot be
+// taken counts as not fitting, so the user still gets the whole text.
+bool TextFits(HWND window, const std::string& text, const RECT& rect)
+{
+    HDC dc = GetDC(window);
+    if (dc == nullptr)
+        return false;
+    bool fits = false;
+    if (HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT))) {
+        SIZE extent = {};
+        if (GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &extent)) {
+            POINT point = { extent.cx, extent.cy };
+            if (LPtoDP(dc, &point, 1))
+                fits = point.x < rect.right - rect.left + 1;
+        }
+        SelectObject(dc, previous);
+    }
+    ReleaseDC(window, dc);
+    return fits;
+}
+
+// The tool over an Audio Format value carries the text only when the control
+// cuts it off.
+void FitToolTip(HWND window, UINT_PTR tool, const RECT& rect, const std::string& text)
+{
+    if (ToolTipWindow == nullptr)
+        return;
+    SetToolText(tool, window, TextFits(window, text, rect) ? "" : text.c_str());
+}
+
+std::string FormatTagText(const FormatCopy& reference, const Agreement& agreement)
+{
+    if (!agreement.tag)
+        return DifferingText;
+    char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS];
+    if (!GetFormatTagName(reference.Fields().wFormatTag, tagName))
+        return AudioFormatText(nullptr, nullptr, agreement.severalRows);
+    // Several rows share only the tag; the codecs are asked for a format's
+    // name only when one row contributes. The whole zero-filled copy is
+    // offered, as the buffer the format lies in.
+    char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
+    bool named = !agreement.severalRows &&
+                 GetFormatName(&reference.Fields(), sizeof(reference.bytes), formatName);
+    return AudioFormatText(tagName, named ? formatName : nullptr, agreement.severalRows);
+}
+
+// Writes the fields common to both panels, each control as soon as its text
+// is made.
+void ShowFields(HWND window, const int* ids, UINT_PTR tool, const RECT& rect, const FormatCopy& reference,
+                const Agreement& agreement)
+{
+    const WAVEFORMATEX& f = reference.Fields();
+    std::string formatTag = FormatTagText(reference, agreement);
+    SetText(window, ids[0], formatTag);
+    FitToolTip(window, tool, rect, formatTag);
+    SetText(window, ids[1], agreement.channels ? ChannelsText(f.nChannels) : DifferingText);
+    SetText(window, ids[2], agreement.rate ? SampleRateText(f.nSamplesPerSec) : DifferingText);
+    SetText(window, ids[3], agreement.dataRate ? DataRateText(f.nAvgBytesPerSec) : DifferingText);
+    SetText(window, ids[4], agreement.blockAlign ? BlockAlignText(f.nBlockAlign) : DifferingText);
+    SetText(window, ids[5], agreement.resolution ? ResolutionText(f.wBitsPerSample) : DifferingText);
+}
+
+// False when a row's entry cannot be read; the panels then stop where they are.
+bool ShowSourcePanel(HWND window, HWND list, int first, FormatCopy& reference, FormatCopy& other)
+{
+    if (!ReadSourceFormat(GetRowEntry(list, first), reference))
+        return false;
+    Agreement agreement;
+    agreement.extra = reference.HasExtraCount();
+    for (int row = NextSelectedRow(list, first); row != -1; row = NextSelectedRow(list, row)) {
+        if (!ReadSourceFormat(GetRowEntry(list, row), other))
+            return false;
+        agreement.Compare(reference, other, true);
+    }
+    ShowFields(window, SourceValues, SourceFormatTool, FormatToolRectangles.source, reference, agreement);
+    SetText(window, IDC_SRC_EXTRA,
+            agreement.extra ? ExtraInformationText(reference.Fields().cbSize) : DifferingText);
+    return true;
+}
+
+void ShowDestinationPanel(HWND window, HWND list, int first, FormatCopy& reference, FormatCopy& other)
+{
+    // Rows without a destination format are passed over: they neither count
+    // as further rows nor make a field differ.
+    int row = first;
+    HGLOBAL destination = nullptr;
+    for (; row != -1; row = NextSelectedRow(list, row)) {
+        if (!ReadDestinationHandle(GetRowEntry(list, row), &destination))
+            return;
+        if (destination != nullptr)
+            break;
+    }
+    if (row == -1) {
+        for (int id : DestinationValues)
+            SetDlgItemTextA(window, id, "");
+        if (ToolTipWindow != nullptr)
+            SetToolText(DestinationFormatTool, window, "");
+        return;
+    }
+    if (!ReadFormatBlock(destination, reference))
+        return;
+    Agreement agreement;
+    for (row = NextSelectedRow(list, row); row != -1; row = NextSelectedRow(list, row)) {
+        if (!ReadDestinationHandle(GetRowEntry(list, row), &destination))
+            return;
+        if (destination == nullptr)
+            continue;
+        if (!ReadFormatBlock(destination, other))
+            return;
+        agreement.Compare(reference, other, false);
+    }
+    ShowFields(window, DestinationValues, DestinationFormatTool, FormatToolRectangles.destination, reference,
+               agreement);
+}
+
+}  // namespace
+
+void ShowFormatPanels(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    int first = NextSelectedRow(list, -1);
+    if (first == -1) {
+        for (int id : SourceValues)
+            SetDlgItemTextA(window, id, "");
+        for (int id : DestinationValues)
+            SetDlgItemTextA(window, id, "");
+        if (ToolTipWindow != nullptr) {
+            SetToolText(SourceFormatTool, window, "");
+            SetToolText(DestinationFormatTool, window, "");
+        }
+        return;
+    }
+    FormatCopy reference;
+    FormatCopy other;
+    if (!ShowSourcePanel(window, list, first, reference, other))
+        return;
+    ShowDestinationPanel(window, list, first, reference, other);
+}

@@ -1,0 +1,57 @@
+// Tooltip window of the main window and its two tools.
+#include "ui/tooltips.h"
+#include <commctrl.h>
+#include "res/resource.h"
+#include "ui/main_window.h"
+
+FormatToolRects FormatToolRectangles = {};
+
+namespace {
+
+char EmptyText[] = "";
+
+// The control's window rectangle, corner by corner in the client coordinates
+// of the main window: the coordinates of the mouse messages that the main
+// window relays to the tooltip.
+RECT ControlRectangle(HWND window, int id)
+{
+    RECT rect = {};
+    GetWindowRect(GetDlgItem(window, id), &rect);
+    POINT topLeft = { rect.left, rect.top };
+    POINT bottomRight = { rect.right, rect.bottom };
+    ScreenToClient(window, &topLeft);
+    ScreenToClient(window, &bottomRight);
+    return { topLeft.x, topLeft.y, bottomRight.x, bottomRight.y };
+}
+
+void AddTool(HWND toolTip, HWND window, UINT_PTR id, const RECT& rect)
+{
+    // The first published size of the record: flags 0 make it a rectangle
+    // tool of the main window that does not subclass it; the main window
+    // relays its mouse messages itself.
+    TTTOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = 0;
+    tool.hwnd = window;
+    tool.uId = id;
+    tool.rect = rect;
+    tool.hinst = nullptr;
+    tool.lpszText = EmptyText;
+    SendMessageA(toolTip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+}  // namespace
+
+bool CreateFormatToolTips(HWND window)
+{
+    ToolTipWindow = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, 10, 10,
+                                    window, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (ToolTipWindow == nullptr)
+        return false;
+    FormatToolRectangles.source = ControlRectangle(window, IDC_SRC_FORMATTAG);
+    AddTool(ToolTipWindow, window, SourceFormatTool, FormatToolRectangles.source);
+    FormatToolRectangles.destination = ControlRectangle(window, IDC_DST_FORMATTAG);
+    AddTool(ToolTipWindow, window, DestinationFormatTool, FormatToolRectangles.destination);
+    SendMessageA(ToolTipWindow, TTM_ACTIVATE, TRUE, 0);
+    return true;
+}

@@ -1,0 +1,21 @@
+// The tooltips of the main window: one tool over each panel's Audio Format
+// value, whose text is the full description when it does not fit there.
+#pragma once
+#include <windows.h>
+
+// Tool identifiers: those of the two Audio Format value controls.
+constexpr UINT_PTR SourceFormatTool = 1001;
+constexpr UINT_PTR DestinationFormatTool = 1020;
+
+// The rectangles of the two Audio Format value controls in the main window's
+// client coordinates, as the tools were given them.
+struct FormatToolRects {
+    RECT source;
+    RECT destination;
+};
+extern FormatToolRects FormatToolRectangles;
+
+// Creates the tooltip window with its two tools (empty texts), activates it
+// and keeps it in ToolTipWindow; false, with ToolTipWindow null, when the
+// window cannot be created. The window works on without tooltips then.
+bool CreateFormatToolTips(HWND window);
