@@ -1,5 +1,6 @@
 // The destination format choice and its compatibility check.
 #include "sources/format_choice.h"
+#include "sources/format_panels.h"
 #include <commctrl.h>
 #include <cstring>
 #include "app/settings.h"
@@ -10,7 +11,7 @@
 #include "ui/main_window.h"
 #include "ui/user_prompts.h"
 
-void (*AfterDestinationFormatChosen)(HWND window) = nullptr;
+void (*AfterDestinationFormatChosen)(HWND window) = ShowFormatPanels;
 
 namespace {
 

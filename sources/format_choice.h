@@ -9,9 +9,8 @@
 #include <msacm.h>
 
 // Called with the main window once a new destination format stands in the
-// selected rows, to bring the format panels up to date. The panels live in a
-// module of their own; until it is connected here the pointer is nullptr and
-// nothing is refreshed.
+// selected rows, to bring the format panels up to date: ShowFormatPanels,
+// unless a test listens in.
 extern void (*AfterDestinationFormatChosen)(HWND window);
 
 // Shows the chooser titled "Destination Format" and stores the chosen format

@@ -16,6 +16,7 @@
 #include "sources/format_choice.h"
 #include "sources/source_entry.h"
 #include "support/codec_catalogue.h"
+#include "sources/format_panels.h"
 #include "support/dialog_driver.h"
 #include "support/test_files.h"
 #include "ui/main_window.h"
@@ -153,7 +154,7 @@ protected:
         SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
         SetMessageBoxFunction(nullptr);
         SetFormatChooseFunction(nullptr);
-        AfterDestinationFormatChosen = nullptr;
+        AfterDestinationFormatChosen = ShowFormatPanels;
     }
 
     int RowCount() const { return int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)); }
