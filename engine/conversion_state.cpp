@@ -1,10 +1,24 @@
-// The shared conversion state and the abort poll.
+// The shared conversion state and the worker's looks at it.
 #include "engine/conversion_state.h"
 
 ConversionShared Conversion = {};
 
-bool IsAbortRequested()
+namespace {
+// Waits until the worker may run on or the batch is aborted; true on abort.
+bool WaitForRunOrAbort()
 {
     HANDLE abortEvent = Conversion.AbortEvent;
-    return abortEvent != nullptr && WaitForSingleObject(abortEvent, 0) == WAIT_OBJECT_0;
+    HANDLE runEvent = Conversion.RunEvent;
+    if (abortEvent == nullptr)
+        return false;
+    if (runEvent == nullptr)
+        return WaitForSingleObject(abortEvent, 0) == WAIT_OBJECT_0;
+    // The abort event comes first, so it wins when both are signalled.
+    HANDLE events[] = {abortEvent, runEvent};
+    return WaitForMultipleObjects(2, events, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
+}  // namespace
+
+bool IsAbortRequested() { return WaitForRunOrAbort(); }
+
+void StandStillWhileSuspended() { WaitForRunOrAbort(); }

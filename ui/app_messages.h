@@ -5,3 +5,11 @@
 
 // The worker has published newer progress figures; the window shows them.
 constexpr UINT WM_APP_PROGRESS = WM_APP + 1;
+
+// The conversion worker has shown its last message and is about to end;
+// wParam is its exit code. The window's thread then waits for it, releases
+// the shared state and returns to the idle look.
+constexpr UINT WM_APP_CONVERSION_ENDED = WM_APP + 2;
+
+// The tray icon's callback; lParam is the mouse message.
+constexpr UINT WM_APP_TRAY = WM_APP + 3;

@@ -1,0 +1,149 @@
+// Conversion control.
+#include "ui/conversion_control.h"
+#include "app/settings.h"
+#include "engine/conversion_state.h"
+#include "engine/conversion_thread.h"
+#include "res/resource.h"
+#include "ui/idle_state.h"
+#include "ui/user_prompts.h"
+
+namespace {
+
+// The controls a start disables, in this order, and whether each was enabled.
+const int DisabledDuringConversion[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES,
+                                        IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
+constexpr int DisabledCount = int(sizeof(DisabledDuringConversion) / sizeof(DisabledDuringConversion[0]));
+BOOL SavedEnableStates[DisabledCount] = {};
+
+// While the stop question is open, the end of the worker waits for the
+// answer, so that the answer never acts on released handles.
+bool QuestionOpen = false;
+bool EndWaiting = false;
+
+void CloseIfSet(HANDLE& handle)
+{
+    if (handle != nullptr)
+        CloseHandle(handle);
+    handle = nullptr;
+}
+
+void StartConversion(HWND window)
+{
+    SetDlgItemTextA(window, IDC_CONVERT, "Stop");
+    for (int i = 0; i < DisabledCount; ++i)
+        SavedEnableStates[i] = EnableWindow(GetDlgItem(window, DisabledDuringConversion[i]), FALSE) == 0;
+
+    Conversion.AbortEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Conversion.RunEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    if (Conversion.AbortEvent == nullptr || Conversion.RunEvent == nullptr) {
+        CloseIfSet(Conversion.AbortEvent);
+        CloseIfSet(Conversion.RunEvent);
+        ShowMessage(window, "Unable to create event for conversion.", "Error", MB_OK | MB_ICONHAND);
+        GiveBackEnableStates(window);
+        SetDlgItemTextA(window, IDC_CONVERT, "Convert");
+        return;
+    }
+
+    Conversion.State = ConversionRunning;
+    Conversion.Thread = CreateThread(nullptr, 0, ConversionThread, nullptr, 0, &Conversion.ThreadId);
+    if (Conversion.Thread != nullptr) {
+        SetThreadPriority(Conversion.Thread, Settings.Priority);
+        return;
+    }
+    ShowMessage(window, "Unable to start conversion thread.", "Error", MB_OK | MB_ICONHAND);
+    CloseIfSet(Conversion.AbortEvent);
+    CloseIfSet(Conversion.RunEvent);
+    Conversion.ThreadId = 0;
+    Conversion.State = ConversionIdle;
+    GiveBackEnableStates(window);
+    SetDlgItemTextA(window, IDC_CONVERT, "Convert");
+}
+
+void ContinueConversion(HWND window)
+{
+    SetDlgItemTextA(window, IDC_CONVERT, "Stop");
+    Conversion.State = ConversionRunning;
+    SetEvent(Conversion.RunEvent);
+}
+
+// The worker stands still at its next look (between blocks, between files)
+// while the user decides; the progress it showed last stays on screen.
+void AskToStop(HWND window)
+{
+    ResetEvent(Conversion.RunEvent);
+    QuestionOpen = true;
+    int answer = ShowMessage(window,
+                             "Do you want to abort the conversion process ? If you answer NO, the conversion "
+                             "will only be suspended.",
+                             "Question", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2);
+    QuestionOpen = false;
+    if (EndWaiting) {
+        // The batch ended while the question was open: nothing is left to stop.
+        OnConversionEnded(window);
+        return;
+    }
+    if (answer == IDYES) {
+        SetEvent(Conversion.AbortEvent);
+        SetEvent(Conversion.RunEvent);
+        return;
+    }
+    Conversion.State = ConversionSuspended;
+    SetDlgItemTextA(window, IDC_CONVERT, "Continue");
+}
+
+}  // namespace
+
+bool IsConversionActive() { return Conversion.Thread != nullptr; }
+
+void GiveBackEnableStates(HWND window)
+{
+    for (int i = 0; i < DisabledCount; ++i)
+        EnableWindow(GetDlgItem(window, DisabledDuringConversion[i]), SavedEnableStates[i]);
+}
+
+void OnConvertCommand(HWND window)
+{
+    if (QuestionOpen)
+        return;
+    if (!IsConversionActive())
+        StartConversion(window);
+    else if (Conversion.State == ConversionSuspended)
+        ContinueConversion(window);
+    else
+        AskToStop(window);
+}
+
+void OnConversionEnded(HWND)
+{
+    if (!IsConversionActive())
+        return;
+    if (QuestionOpen) {
+        EndWaiting = true;
+        return;
+    }
+    EndWaiting = false;
+    // The worker posted this as its last act; it ends at once.
+    WaitForSingleObject(Conversion.Thread, INFINITE);
+    CloseIfSet(Conversion.Thread);
+    CloseIfSet(Conversion.AbortEvent);
+    CloseIfSet(Conversion.RunEvent);
+    RestoreIdleState();
+    Conversion.ThreadId = 0;
+    Conversion.State = ConversionIdle;
+}
+
+void EndConversionForClose(HWND window)
+{
+    if (!IsConversionActive())
+        return;
+    SetEvent(Conversion.AbortEvent);
+    SetEvent(Conversion.RunEvent);
+    // The worker may be sending to the window (a list read, a text, a
+    // message box owner); those are handled while waiting, posted ones wait.
+    while (MsgWaitForMultipleObjects(1, &Conversion.Thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    EndWaiting = false;
+    OnConversionEnded(window);
+}

@@ -1,0 +1,22 @@
+// The window's side of a batch: the Convert / Stop / Continue button, the
+// worker's start, standstill, resumption and abort, and its end.
+#pragma once
+#include <windows.h>
+
+// The command of IDC_CONVERT.
+void OnConvertCommand(HWND window);
+
+// WM_APP_CONVERSION_ENDED: waits for the worker, releases the shared state
+// and returns the window to its idle look.
+void OnConversionEnded(HWND window);
+
+// Whether a batch exists, running or suspended.
+bool IsConversionActive();
+
+// Before the window goes: aborts the batch, lets a suspended worker run on
+// and waits until it has ended, handling what it sends to the window
+// meanwhile. The file in progress keeps its placeholder sizes.
+void EndConversionForClose(HWND window);
+
+// Gives the six controls that a start disables their earlier states back.
+void GiveBackEnableStates(HWND window);
