@@ -1,30 +1,294 @@
 // The main window's dialog procedure.
 #include "ui/main_window.h"
-#include "ui/app_messages.h"
+#include <commctrl.h>
+#include <shlobj.h>
+#include <cstdio>
+#include <cstring>
+#include "app/settings.h"
+#include "app/settings_dialog.h"
+#include "app/settings_store.h"
 #include "engine/progress.h"
+#include "res/resource.h"
+#include "sources/format_choice.h"
+#include "sources/format_panels.h"
+#include "sources/selection_summary.h"
+#include "sources/source_list.h"
+#include "ui/app_messages.h"
+#include "ui/conversion_control.h"
+#include "ui/tooltips.h"
+#include "ui/tray_icon.h"
+#include "ui/user_prompts.h"
 
 HWND MainDialog = nullptr;
 HWND ToolTipWindow = nullptr;
+bool (*CreateColumnsFunction)(HWND window) = CreateFileListColumns;
 
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+namespace {
+
+const char HelpFile[] = "TONVELKA.HLP";
+constexpr ULONG_PTR MainWindowHelpContext = 2000;
+
+UINT_PTR PendingSelectionTimer = 0;
+
+void RefreshSelection(HWND window)
+{
+    UpdateSelectionButtons(window);
+    ShowFormatPanels(window);
+    ShowSelectionSummary(window);
+}
+
+// A burst of selection changes costs one refresh, SelectionTimer after the
+// last of them.
+void RestartSelectionTimer(HWND window)
+{
+    if (PendingSelectionTimer != 0) {
+        KillTimer(window, PendingSelectionTimer);
+        PendingSelectionTimer = 0;
+    }
+    PendingSelectionTimer = SetTimer(window, SelectionTimerId, Settings.SelectionTimer, nullptr);
+    if (PendingSelectionTimer == 0)
+        RefreshSelection(window);
+}
+
+bool IsSelectionChange(WPARAM control, const NMHDR* header)
+{
+    if (control != IDC_FILE_LIST || header->code != LVN_ITEMCHANGED)
+        return false;
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    return (change->uChanged & LVIF_STATE) != 0 && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) != 0;
+}
+
+void RelayToToolTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MSG relayed = {};
+    relayed.hwnd = window;
+    relayed.message = message;
+    relayed.wParam = wParam;
+    relayed.lParam = lParam;
+    relayed.time = DWORD(GetMessageTime());
+    relayed.pt.x = short(LOWORD(lParam));
+    relayed.pt.y = short(HIWORD(lParam));
+    SendMessageA(ToolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+BOOL OnInitDialog(HWND window)
+{
+    MainDialog = window;
+    if (!CreateColumnsFunction(window)) {
+        ShowMessage(window, "Unable to create columns for the file list.", "Fatal Error", MB_OK | MB_ICONHAND);
+        PostQuitMessage(1);
+        return TRUE;
+    }
+    ShowDestinationLine(window);
+    AddTrayIcon(window, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TONVELKA)));
+    SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
+                        LVS_EX_FULLROWSELECT);
+    SetDlgItemTextA(window, IDC_SELECTION_INFO, "No files selected.");
+    CreateFormatToolTips(window);
+    return TRUE;
+}
+
+void OnCommand(HWND window, int id)
+{
+    switch (id) {
+    case IDC_SELECT_FORMAT:
+        ChooseDestinationFormat(window);
+        UpdateConvertButton(window);
+        break;
+    case IDC_ADD_FILES:
+        AddSourceFiles(window);
+        UpdateSelectionButtons(window);
+        break;
+    case IDC_REMOVE_FILE:
+        RemoveSelectedFiles(window);
+        UpdateSelectionButtons(window);
+        break;
+    case IDC_DESTINATION:
+        if (BrowseDestinationFolder(window))
+            ShowDestinationLine(window);
+        break;
+    case IDC_CONVERT:
+        OnConvertCommand(window);
+        break;
+    case IDC_SETTINGS:
+        if (RunSettingsDialog(window) == 0)
+            ApplyPriorities();
+        break;
+    }
+}
+
+bool IsCommand(int id)
+{
+    switch (id) {
+    case IDC_SELECT_FORMAT:
+    case IDC_ADD_FILES:
+    case IDC_REMOVE_FILE:
+    case IDC_DESTINATION:
+    case IDC_CONVERT:
+    case IDC_SETTINGS:
+    case IDC_PLAY:
+    case IDC_STOP_PLAY:
+        return true;
+    }
+    return false;
+}
+
+// True when no batch runs or the user agreed to abort it; the batch has then
+// ended, its file in progress left with placeholder sizes.
+bool AgreeToEndConversion(HWND window)
+{
+    if (!IsConversionActive())
+        return true;
+    int answer = ShowMessage(window, "The conversion process is still running. Do you want to abort the conversion ?",
+                             "Warning", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2);
+    if (answer != IDYES)
+        return false;
+    EndConversionForClose(window);
+    return true;
+}
+
+void OnClose(HWND window)
+{
+    if (!AgreeToEndConversion(window))
+        return;
+    if (DestroyWindow(window))
+        return;
+    ShowMessage(window, "Unable to destroy applications main window.", "Warning", MB_OK | MB_ICONEXCLAMATION);
+    FreeAllSourceEntries(window);
+    PostQuitMessage(0);
+}
+
+// The answer goes back through DWLP_MSGRESULT: a dialog procedure that
+// returned FALSE would let the default processing agree to end the session.
+BOOL OnQueryEndSession(HWND window)
+{
+    ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    if (!AgreeToEndConversion(window)) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
+        return TRUE;
+    }
+    DestroyWindow(window);
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    return TRUE;
+}
+
+void OnDestroy(HWND window)
+{
+    EndConversionForClose(window);
+    if (ToolTipWindow != nullptr) {
+        DestroyWindow(ToolTipWindow);
+        ToolTipWindow = nullptr;
+    }
+    ShowHelp(window, HelpFile, HELP_QUIT, 0);
+    FreeAllSourceEntries(window);
+    PendingSelectionTimer = 0;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+void ShowDestinationLine(HWND window)
+{
+    // Room for the longest folder the settings hold, so the line is never cut.
+    char line[sizeof("Current destination directory is ") + DestinationPathSize];
+    snprintf(line, sizeof(line), "Current destination directory is %s", Settings.DestinationPath);
+    SetDlgItemTextA(window, IDC_DEST_INFO, line);
+}
+
+bool BrowseDestinationFolder(HWND window)
+{
+    char displayName[MAX_PATH] = "";
+    BROWSEINFOA browse = {};
+    browse.hwndOwner = window;
+    browse.pszDisplayName = displayName;
+    browse.lpszTitle = "Destination Folder";
+    browse.ulFlags = BIF_RETURNONLYFSDIRS;
+    PIDLIST_ABSOLUTE chosen = ShowFolderBrowser(&browse);
+    if (chosen == nullptr)
+        return false;
+    char path[MAX_PATH] = "";
+    BOOL isFolder = SHGetPathFromIDListA(chosen, path);
+    CoTaskMemFree(chosen);
+    if (!isFolder)
+        return false;
+    if (strlen(path) >= sizeof(Settings.DestinationPath)) {
+        ShowMessage(window, "Unable to use the selected folder: its path is too long.", "Error", MB_OK | MB_ICONHAND);
+        return false;
+    }
+    lstrcpynA(Settings.DestinationPath, path, sizeof(Settings.DestinationPath));
+    return true;
+}
+
+void ApplyBoldFont(HWND window, HFONT font)
+{
+    static const int Labels[] = {1003, 1002, 1006, 1008, 1010, 1012, 1014, 1019, 1021, 1023, 1025,
+                                 1027, 1029, 1031, 1032, 1048, 1046, 1050, 1058, 1041, 1043};
+    for (int id : Labels)
+        SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        if (!IsCommand(LOWORD(wParam)))
+            return FALSE;
+        OnCommand(dialog, LOWORD(wParam));
+        return TRUE;
+    case WM_NOTIFY:
+        if (!IsSelectionChange(wParam, reinterpret_cast<const NMHDR*>(lParam)))
+            return FALSE;
+        RestartSelectionTimer(dialog);
+        return TRUE;
     case WM_TIMER:
         if (wParam == ProgressRefreshTimer) {
             ShowLatestProgress(dialog);
             return TRUE;
         }
+        KillTimer(dialog, PendingSelectionTimer);
+        RefreshSelection(dialog);
         return FALSE;
-    case WM_INITDIALOG:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        if (ToolTipWindow != nullptr)
+            RelayToToolTip(dialog, message, wParam, lParam);
+        return FALSE;
+    case WM_HELP:
+        ShowHelp(dialog, HelpFile, HELP_CONTEXT, MainWindowHelpContext);
+        return TRUE;
+    case WM_NCLBUTTONDOWN:
+        if (wParam != HTMINBUTTON)
+            return FALSE;
+        // Hidden instead of minimized: the tray icon brings it back.
+        ShowWindow(dialog, SW_HIDE);
+        return TRUE;
+    case WM_APP_TRAY:
+        if (lParam != WM_LBUTTONDOWN)
+            return FALSE;
+        ShowWindow(dialog, SW_RESTORE);
+        SetForegroundWindow(dialog);
         return TRUE;
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);
         return TRUE;
-    case WM_CLOSE:
-        DestroyWindow(dialog);
+    case WM_APP_CONVERSION_ENDED:
+        OnConversionEnded(dialog);
         return TRUE;
+    case WM_CLOSE:
+        OnClose(dialog);
+        return TRUE;
+    case WM_QUERYENDSESSION:
+        return OnQueryEndSession(dialog);
     case WM_DESTROY:
-        PostQuitMessage(0);
+        OnDestroy(dialog);
         return TRUE;
     }
     return FALSE;

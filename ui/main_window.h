@@ -1,5 +1,6 @@
 // The main window: its handle, kept for the code that reaches it from other
-// threads, and its dialog procedure.
+// threads, and its dialog procedure, which dispatches every message of the
+// window to the module that owns the work.
 #pragma once
 #include <windows.h>
 
@@ -10,3 +11,18 @@ extern HWND MainDialog;
 extern HWND ToolTipWindow;
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The one timer of the selection refresh.
+constexpr UINT_PTR SelectionTimerId = 1;
+
+// The list's columns are created through this, so a test can make it fail.
+extern bool (*CreateColumnsFunction)(HWND window);
+
+// Asks for a destination folder; true when a new one stands in the settings.
+bool BrowseDestinationFolder(HWND window);
+
+// Gives the bold font to the 21 labels of the main window.
+void ApplyBoldFont(HWND window, HFONT font);
+
+// The line that names the destination folder.
+void ShowDestinationLine(HWND window);
