@@ -42,6 +42,76 @@ bool SetSubItemText(HWND window, int row, int subItem, const char* text)
     return SendToList(window, LVM_SETITEMA, 0, &item) != 0;
 }
 
+// Keeps the list from redrawing itself, and from resetting its scroll bars,
+// after each of many rows that a command adds or removes: a visible list
+// otherwise repaints them once per row, which costs several milliseconds each.
+// The list is drawn once when the scope ends.
+class ListRedrawPause {
+public:
+    explicit ListRedrawPause(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+    ~ListRedrawPause()
+    {
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    ListRedrawPause(const ListRedrawPause&) = delete;
+    ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+private:
+    HWND list_;
+};
+
+// The last format described within one Add Files command. Asking the codecs
+// for the two names opens every installed driver and costs milliseconds,
+// while the files of one command mostly share their format.
+struct DescriptionMemo {
+    DWORD length = 0;
+    BYTE format[MaxKeptFormatBytes];
+    char description[DescriptionChars];
+    bool valid = false;
+};
+
+bool DescribeFormatOnce(const BYTE* format, DWORD length, char (&description)[DescriptionChars],
+                        DescriptionMemo* memo)
+{
+    if (memo != nullptr && memo->valid && memo->length == length && memcmp(memo->format, format, length) == 0) {
+        memcpy(description, memo->description, sizeof(description));
+        return true;
+    }
+    if (!DescribeFormat(format, length, description))
+        return false;
+    if (memo != nullptr) {
+        memo->length = length;
+        memcpy(memo->format, format, length);
+        memcpy(memo->description, description, sizeof(description));
+        memo->valid = true;
+    }
+    return true;
+}
+
+bool InsertRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry,
+               DescriptionMemo* memo)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = position;
+    item.pszText = const_cast<char*>(path);
+    item.lParam = reinterpret_cast<LPARAM>(entry);
+    int row = int(SendToList(window, LVM_INSERTITEMA, 0, &item));
+    if (row == -1)
+        return false;
+    SetSubItemText(window, row, 1, sizeText);
+
+    BYTE format[MaxKeptFormatBytes];
+    DWORD length = 0;
+    if (!CopySourceFormat(entry, format, sizeof(format), &length))
+        return false;
+    char description[DescriptionChars];
+    if (!DescribeFormatOnce(format, length, description, memo))
+        return false;
+    return SetSubItemText(window, row, 2, description);
+}
+
 // Reads the row's item data; false when the list does not give it.
 bool ReadRowEntry(HWND list, int row, HGLOBAL* entry)
 {
@@ -54,37 +124,30 @@ bool ReadRowEntry(HWND list, int row, HGLOBAL* entry)
     return true;
 }
 
-// Adds one chosen file; false (after telling the user) when the command has
-// to end.
-bool AddSourceFile(HWND window, const char* path, int position)
+// Adds one chosen file. Returns nullptr when the command goes on, or the
+// message that ends it.
+const char* AddSourceFile(HWND window, const char* path, int position, DescriptionMemo& memo)
 {
     if (IsPathInList(window, path))
-        return true;
+        return nullptr;
 
     char sizeText[SizeTextChars];
-    if (!FormatFileSize(path, sizeText)) {
-        ShowError(window, "Unable to retrieve size of source file.");
-        return false;
-    }
+    if (!FormatFileSize(path, sizeText))
+        return "Unable to retrieve size of source file.";
 
     BYTE format[MaxFormatBytes];
     DWORD length = 0;
-    if (!ReadSourceFormat(path, format, &length)) {
-        ShowError(window, "Unable to read audio information from source file.");
-        return false;
-    }
+    if (!ReadSourceFormat(path, format, &length))
+        return "Unable to read audio information from source file.";
 
     HGLOBAL entry = GlobalAlloc(GHND, sizeof(DWORD) + length + sizeof(HGLOBAL));
-    if (entry == nullptr) {
-        ShowError(window, "Unable to allocate memory for audio format information.");
-        return false;
-    }
+    if (entry == nullptr)
+        return "Unable to allocate memory for audio format information.";
     {
         GlobalLockScope lock(entry);
         if (!lock) {
             GlobalFree(entry);
-            ShowError(window, "Unable to lock memory for audio format information.");
-            return false;
+            return "Unable to lock memory for audio format information.";
         }
         // The destination handle behind the format stays 0 from GHND's zeroing.
         auto* bytes = static_cast<BYTE*>(lock.Data());
@@ -92,11 +155,9 @@ bool AddSourceFile(HWND window, const char* path, int position)
         memcpy(bytes + sizeof(DWORD), format, length);
     }
 
-    if (!InsertSourceRow(window, position, path, sizeText, entry)) {
-        ShowError(window, "Unable to insert new source file into file list.");
-        return false;
-    }
-    return true;
+    if (!InsertRow(window, position, path, sizeText, entry, &memo))
+        return "Unable to insert new source file into file list.";
+    return nullptr;
 }
 
 }  // namespace
@@ -150,13 +211,19 @@ void AddSourceFiles(HWND window)
     if (!ShowOpenDialog(&dialog))
         return;
 
-    char path[SourcePathChars];
-    // Skipped files still count, so the requested position follows the
-    // dialog's order of names.
-    for (int n = 1; GetOpenResultPath(result, path, n); ++n) {
-        if (!AddSourceFile(window, path, n - 1))
-            return;
+    const char* failure = nullptr;
+    DescriptionMemo memo;
+    {
+        ListRedrawPause pause(GetDlgItem(window, IDC_FILE_LIST));
+        char path[SourcePathChars];
+        // Skipped files still count, so the requested position follows the
+        // dialog's order of names.
+        for (int n = 1; failure == nullptr && GetOpenResultPath(result, path, n); ++n)
+            failure = AddSourceFile(window, path, n - 1, memo);
     }
+    // Told only after the list shows what was added before the failure.
+    if (failure != nullptr)
+        ShowError(window, failure);
 }
 
 bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
@@ -219,24 +286,7 @@ bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
 
 bool InsertSourceRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = position;
-    item.pszText = const_cast<char*>(path);
-    item.lParam = reinterpret_cast<LPARAM>(entry);
-    int row = int(SendToList(window, LVM_INSERTITEMA, 0, &item));
-    if (row == -1)
-        return false;
-    SetSubItemText(window, row, 1, sizeText);
-
-    BYTE format[MaxKeptFormatBytes];
-    DWORD length = 0;
-    if (!CopySourceFormat(entry, format, sizeof(format), &length))
-        return false;
-    char description[DescriptionChars];
-    if (!DescribeFormat(format, length, description))
-        return false;
-    return SetSubItemText(window, row, 2, description);
+    return InsertRow(window, position, path, sizeText, entry, nullptr);
 }
 
 bool DescribeFormat(const void* format, DWORD length, char (&description)[DescriptionChars])
@@ -266,20 +316,21 @@ bool DescribeFormat(const void* format, DWORD length, char (&description)[Descri
 void RemoveSelectedFiles(HWND window)
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    for (;;) {
+    bool deleted = true;
+    {
+        ListRedrawPause pause(list);
+        int row;
         // Always from the start: every deletion moves the rows behind it.
-        int row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED));
-        if (row == -1)
-            return;
-        HGLOBAL entry = nullptr;
-        bool haveEntry = ReadRowEntry(list, row, &entry);
-        if (!SendMessageA(list, LVM_DELETEITEM, WPARAM(row), 0)) {
-            ShowError(window, "Unable to remove one or more items from the file list.");
-            return;
+        while (deleted && (row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED))) != -1) {
+            HGLOBAL entry = nullptr;
+            bool haveEntry = ReadRowEntry(list, row, &entry);
+            deleted = SendMessageA(list, LVM_DELETEITEM, WPARAM(row), 0) != 0;
+            if (deleted && haveEntry)
+                FreeSourceEntry(entry);
         }
-        if (haveEntry)
-            FreeSourceEntry(entry);
     }
+    if (!deleted)
+        ShowError(window, "Unable to remove one or more items from the file list.");
 }
 
 void FreeAllSourceEntries(HWND window)

@@ -202,6 +202,28 @@ TEST_F(SourceList, FormatWithExtraBytesIsDescribed)
     EXPECT_EQ(rows[0].audioFormat.rfind("IMA ADPCM - ", 0), 0u) << rows[0].audioFormat;
 }
 
+TEST_F(SourceList, EachRowDescribesItsOwnFormat)
+{
+    Bytes mono = PcmFormat(1, 8000, 16);
+    Bytes stereo = PcmFormat(2, 44100, 16);
+    Bytes ima = SuggestFormat(mono, WAVE_FORMAT_IMA_ADPCM);
+    ASSERT_FALSE(ima.empty());
+    WriteWholeFile(folder.File("1.wav"), WaveWithFormat(mono));
+    WriteWholeFile(folder.File("2.wav"), WaveWithFormat(stereo));
+    WriteWholeFile(folder.File("3.wav"), WaveWithFormat(mono));
+    WriteWholeFile(folder.File("4.wav"), WaveWithFormat(ima));
+    WriteWholeFile(folder.File("5.wav"), WaveWithFormat(stereo));
+    AddFiles({ "1.wav", "2.wav", "3.wav", "4.wav", "5.wav" });
+    EXPECT_TRUE(ShownMessages().empty());
+
+    std::vector<std::string> formats;
+    for (const ListRow& row : ListRows(window))
+        formats.push_back(row.audioFormat);
+    EXPECT_NE(CodecDescription(mono), CodecDescription(stereo));
+    EXPECT_EQ(formats, (std::vector<std::string>{ CodecDescription(mono), CodecDescription(stereo), CodecDescription(mono),
+                                                  CodecDescription(ima), CodecDescription(stereo) }));
+}
+
 TEST_F(SourceList, PathAlreadyInListIsSkippedInAnyCaseWithoutMessage)
 {
     for (const char* name : { "one.wav", "two.wav", "three.wav" })
