@@ -65,19 +65,24 @@ bool CopyFormatBlock(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length)
     return CopyFormat(block, buffer, capacity, length);
 }
 
-HGLOBAL GetDestinationHandle(HGLOBAL entry)
+bool ReadDestinationHandle(HGLOBAL entry, HGLOBAL* destination)
 {
     GlobalLockScope lock(entry);
     if (!lock)
-        return nullptr;
+        return false;
     auto* bytes = static_cast<const BYTE*>(lock.Data());
     DWORD length = 0;
     SIZE_T size = GlobalSize(entry);
     if (!ReadLength(bytes, size, &length) || size - sizeof(DWORD) - length < sizeof(HGLOBAL))
-        return nullptr;
-    HGLOBAL destination;
-    memcpy(&destination, bytes + sizeof(DWORD) + length, sizeof(HGLOBAL));
-    return destination;
+        return false;
+    memcpy(destination, bytes + sizeof(DWORD) + length, sizeof(HGLOBAL));
+    return true;
+}
+
+HGLOBAL GetDestinationHandle(HGLOBAL entry)
+{
+    HGLOBAL destination = nullptr;
+    return ReadDestinationHandle(entry, &destination) ? destination : nullptr;
 }
 
 bool SetDestinationHandle(HGLOBAL entry, HGLOBAL destination)

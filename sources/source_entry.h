@@ -25,6 +25,9 @@ bool CopyFormatBlock(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length)
 // cannot be locked), and its replacement. Setting does not free the old one.
 HGLOBAL GetDestinationHandle(HGLOBAL entry);
 bool SetDestinationHandle(HGLOBAL entry, HGLOBAL destination);
+// The same read, telling a handle of 0 apart from an entry that cannot be
+// locked or read (false).
+bool ReadDestinationHandle(HGLOBAL entry, HGLOBAL* destination);
 
 // A handle that is set and still names a live block.
 bool IsLiveBlock(HGLOBAL block);

@@ -1,0 +1,113 @@
+// Selection line and the buttons that follow the list.
+#include "sources/selection_summary.h"
+#include <commctrl.h>
+#include "engine/handles.h"
+#include "res/resource.h"
+#include "sources/source_entry.h"
+
+namespace {
+
+// Whether the row's entry names a live destination block; false in *readable
+// when the row's item data or its entry cannot be read.
+bool RowHasDestination(HWND list, int row, bool* readable)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    HGLOBAL destination = nullptr;
+    *readable = SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0 &&
+                ReadDestinationHandle(reinterpret_cast<HGLOBAL>(item.lParam), &destination);
+    return *readable && IsLiveBlock(destination);
+}
+
+// The size of a file in bytes, all 64 bits of it, so that a large selection
+// adds up instead of wrapping.
+bool ReadFileSize(const char* path, uint64_t* size)
+{
+    // No access rights are asked for and others may go on reading and
+    // writing: the size is all that is wanted.
+    HANDLE opened = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    KernelHandle file(opened);
+    LARGE_INTEGER large;
+    if (!GetFileSizeEx(file.Get(), &large))
+        return false;
+    *size = uint64_t(large.QuadPart);
+    return true;
+}
+
+}  // namespace
+
+void UpdateSelectionButtons(HWND window)
+{
+    bool selected = SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) != -1;
+    EnableWindow(GetDlgItem(window, IDC_REMOVE_FILE), selected);
+    EnableWindow(GetDlgItem(window, IDC_SELECT_FORMAT), selected);
+    UpdateConvertButton(window);
+}
+
+void UpdateConvertButton(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    bool marked = false;
+    int row = -1;
+    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1) {
+        bool readable = false;
+        if (RowHasDestination(list, row, &readable))
+            marked = true;
+        if (!readable)
+            return;
+    }
+    HWND convert = GetDlgItem(window, IDC_CONVERT);
+    bool enabled = IsWindowEnabled(convert) != FALSE;
+    if (enabled != marked)
+        EnableWindow(convert, marked);
+}
+
+void ShowSelectionSummary(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    uint64_t total = 0;
+    unsigned files = 0;
+    int row = -1;
+    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_SELECTED))) != -1) {
+        char path[256];
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = path;
+        item.cchTextMax = sizeof(path);
+        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+            continue;
+        uint64_t size = 0;
+        if (!ReadFileSize(item.pszText, &size)) {
+            SetDlgItemTextA(window, IDC_SELECTION_INFO, "Unable to calculate size of selected files.");
+            return;
+        }
+        total += size;
+        ++files;
+    }
+    SetDlgItemTextA(window, IDC_SELECTION_INFO, SelectionSummaryText(total, files).c_str());
+}
+
+std::string GroupDigits(uint64_t value)
+{
+    std::string digits = std::to_string(value);
+    std::string grouped;
+    grouped.reserve(digits.size() + digits.size() / 3);
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0)
+            grouped += '.';
+        grouped += digits[i];
+    }
+    return grouped;
+}
+
+std::string SelectionSummaryText(uint64_t totalBytes, unsigned files)
+{
+    if (files == 0)
+        return "No files selected.";
+    // "files" whatever the count, one included.
+    return GroupDigits(totalBytes) + " bytes in " + std::to_string(files) + " files selected.";
+}

@@ -1,0 +1,345 @@
+// The source file list: columns, Add Files, Remove File and the release of the
+// rows' records.
+#include "sources/source_list.h"
+#include <commctrl.h>
+#include <commdlg.h>
+#include <cstdio>
+#include <cstring>
+#include "engine/handles.h"
+#include "engine/wave_file.h"
+#include "res/resource.h"
+#include "sources/format_names.h"
+#include "sources/source_entry.h"
+#include "ui/user_prompts.h"
+
+namespace {
+
+void ShowError(HWND window, const char* text)
+{
+    ShowMessage(window, text, "Error", MB_ICONHAND | MB_OK);
+}
+
+LRESULT SendToList(HWND window, UINT message, WPARAM wParam, const void* lParam)
+{
+    return SendDlgItemMessageA(window, IDC_FILE_LIST, message, wParam, reinterpret_cast<LPARAM>(lParam));
+}
+
+bool IsPathInList(HWND window, const char* path)
+{
+    LVFINDINFOA find = {};
+    find.flags = LVFI_STRING;
+    find.psz = path;
+    return SendToList(window, LVM_FINDITEMA, WPARAM(-1), &find) != -1;
+}
+
+bool SetSubItemText(HWND window, int row, int subItem, const char* text)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = subItem;
+    item.pszText = const_cast<char*>(text);
+    return SendToList(window, LVM_SETITEMA, 0, &item) != 0;
+}
+
+// Keeps the list from redrawing itself, and from resetting its scroll bars,
+// after each of many rows that a command adds or removes: a visible list
+// otherwise repaints them once per row, which costs several milliseconds each.
+// The list is drawn once when the scope ends.
+class ListRedrawPause {
+public:
+    explicit ListRedrawPause(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+    ~ListRedrawPause()
+    {
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    ListRedrawPause(const ListRedrawPause&) = delete;
+    ListRedrawPause& operator=(const ListRedrawPause&) = delete;
+
+private:
+    HWND list_;
+};
+
+// The last format described within one Add Files command. Asking the codecs
+// for the two names opens every installed driver and costs milliseconds,
+// while the files of one command mostly share their format.
+struct DescriptionMemo {
+    DWORD length = 0;
+    BYTE format[MaxKeptFormatBytes];
+    char description[DescriptionChars];
+    bool valid = false;
+};
+
+bool DescribeFormatOnce(const BYTE* format, DWORD length, char (&description)[DescriptionChars],
+                        DescriptionMemo* memo)
+{
+    if (memo != nullptr && memo->valid && memo->length == length && memcmp(memo->format, format, length) == 0) {
+        memcpy(description, memo->description, sizeof(description));
+        return true;
+    }
+    if (!DescribeFormat(format, length, description))
+        return false;
+    if (memo != nullptr) {
+        memo->length = length;
+        memcpy(memo->format, format, length);
+        memcpy(memo->description, description, sizeof(description));
+        memo->valid = true;
+    }
+    return true;
+}
+
+bool InsertRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry,
+               DescriptionMemo* memo)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = position;
+    item.pszText = const_cast<char*>(path);
+    item.lParam = reinterpret_cast<LPARAM>(entry);
+    int row = int(SendToList(window, LVM_INSERTITEMA, 0, &item));
+    if (row == -1)
+        return false;
+    SetSubItemText(window, row, 1, sizeText);
+
+    BYTE format[MaxKeptFormatBytes];
+    DWORD length = 0;
+    if (!CopySourceFormat(entry, format, sizeof(format), &length))
+        return false;
+    char description[DescriptionChars];
+    if (!DescribeFormatOnce(format, length, description, memo))
+        return false;
+    return SetSubItemText(window, row, 2, description);
+}
+
+// Reads the row's item data; false when the list does not give it.
+bool ReadRowEntry(HWND list, int row, HGLOBAL* entry)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        return false;
+    *entry = reinterpret_cast<HGLOBAL>(item.lParam);
+    return true;
+}
+
+// Adds one chosen file. Returns nullptr when the command goes on, or the
+// message that ends it.
+const char* AddSourceFile(HWND window, const char* path, int position, DescriptionMemo& memo)
+{
+    if (IsPathInList(window, path))
+        return nullptr;
+
+    char sizeText[SizeTextChars];
+    if (!FormatFileSize(path, sizeText))
+        return "Unable to retrieve size of source file.";
+
+    BYTE format[MaxFormatBytes];
+    DWORD length = 0;
+    if (!ReadSourceFormat(path, format, &length))
+        return "Unable to read audio information from source file.";
+
+    HGLOBAL entry = GlobalAlloc(GHND, sizeof(DWORD) + length + sizeof(HGLOBAL));
+    if (entry == nullptr)
+        return "Unable to allocate memory for audio format information.";
+    {
+        GlobalLockScope lock(entry);
+        if (!lock) {
+            GlobalFree(entry);
+            return "Unable to lock memory for audio format information.";
+        }
+        // The destination handle behind the format stays 0 from GHND's zeroing.
+        auto* bytes = static_cast<BYTE*>(lock.Data());
+        memcpy(bytes, &length, sizeof(DWORD));
+        memcpy(bytes + sizeof(DWORD), format, length);
+    }
+
+    if (!InsertRow(window, position, path, sizeText, entry, &memo))
+        return "Unable to insert new source file into file list.";
+    return nullptr;
+}
+
+}  // namespace
+
+bool CreateFileListColumns(HWND window)
+{
+    struct Column {
+        const char* title;
+        int width;
+        int format;
+    };
+    static const Column columns[] = {
+        { "Filename", 300, LVCFMT_LEFT },
+        { "Size", 90, LVCFMT_RIGHT },
+        { "Audio Format", 179, LVCFMT_LEFT },
+    };
+    for (int index = 0; index < 3; ++index) {
+        LVCOLUMNA column = {};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        if (index > 0) {
+            column.mask |= LVCF_SUBITEM;
+            column.iSubItem = index;
+        }
+        column.fmt = columns[index].format;
+        column.cx = columns[index].width;
+        column.pszText = const_cast<char*>(columns[index].title);
+        if (SendToList(window, LVM_INSERTCOLUMNA, WPARAM(index), &column) == -1)
+            return false;
+    }
+    return true;
+}
+
+void AddSourceFiles(HWND window)
+{
+    static const char filter[] = "WAVE audio files (*.WAV)\0*.WAV\0All Files (*.*)\0*.*\0";
+    char result[OpenResultChars];
+    result[0] = '\0';
+
+    OPENFILENAMEA dialog = {};
+    // The record without the fields added after version 4, as the dialog has
+    // always been asked; its size differs between 32 and 64 bits.
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = window;
+    dialog.lpstrFilter = filter;
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = result;
+    dialog.nMaxFile = OpenResultChars;
+    dialog.lpstrTitle = "Source Files";
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
+    dialog.lpstrDefExt = "WAV";
+    if (!ShowOpenDialog(&dialog))
+        return;
+
+    const char* failure = nullptr;
+    DescriptionMemo memo;
+    {
+        ListRedrawPause pause(GetDlgItem(window, IDC_FILE_LIST));
+        char path[SourcePathChars];
+        // Skipped files still count, so the requested position follows the
+        // dialog's order of names.
+        for (int n = 1; failure == nullptr && GetOpenResultPath(result, path, n); ++n)
+            failure = AddSourceFile(window, path, n - 1, memo);
+    }
+    // Told only after the list shows what was added before the failure.
+    if (failure != nullptr)
+        ShowError(window, failure);
+}
+
+bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
+{
+    if (n < 1 || result == nullptr || result[0] == '\0')
+        return false;
+    size_t firstLength = strlen(result);
+    const char* next = result + firstLength + 1;
+    if (*next == '\0') {
+        if (n != 1 || firstLength >= SourcePathChars)
+            return false;
+        memcpy(path, result, firstLength + 1);
+        return true;
+    }
+
+    const char* name = next;
+    for (int step = 1; step < n; ++step) {
+        name += strlen(name) + 1;
+        if (*name == '\0')
+            return false;
+    }
+    size_t nameLength = strlen(name);
+    if (firstLength + nameLength + 1 >= SourcePathChars)
+        return false;
+    memcpy(path, result, firstLength);
+    path[firstLength] = '\\';
+    memcpy(path + firstLength + 1, name, nameLength + 1);
+    return true;
+}
+
+void FileSizeText(uint32_t size, char (&text)[SizeTextChars])
+{
+    constexpr uint32_t KB = 1024;
+    constexpr uint32_t MB = KB * 1024;
+    constexpr uint32_t GB = MB * 1024;
+    if (size >= GB)
+        snprintf(text, sizeof(text), "%0.2f GB", double(size) / GB);
+    else if (size >= MB)
+        snprintf(text, sizeof(text), "%0.2f MB", double(size) / MB);
+    else if (size >= KB)
+        snprintf(text, sizeof(text), "%0.2f KB", double(size) / KB);
+    else
+        snprintf(text, sizeof(text), "%u", unsigned(size));
+}
+
+bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
+{
+    // No access rights are asked for: the size is all that is read, and a
+    // file that others hold open still answers.
+    HANDLE opened = CreateFileA(path, 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    KernelHandle file(opened);
+    DWORD size = GetFileSize(file.Get(), nullptr);
+    if (size == INVALID_FILE_SIZE)
+        return false;
+    FileSizeText(size, text);
+    return true;
+}
+
+bool InsertSourceRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry)
+{
+    return InsertRow(window, position, path, sizeText, entry, nullptr);
+}
+
+bool DescribeFormat(const void* format, DWORD length, char (&description)[DescriptionChars])
+{
+    if (length > MaxKeptFormatBytes)
+        return false;
+    // The codecs may read the whole WAVEFORMATEX, cbSize included, even when
+    // told a shorter length: a 16-byte PCM format has none. They get a copy
+    // with zeros behind the format, but still its true length.
+    union {
+        WAVEFORMATEX header;
+        BYTE bytes[MaxKeptFormatBytes + sizeof(WAVEFORMATEX)];
+    } copy;
+    memset(&copy, 0, sizeof(copy));
+    memcpy(copy.bytes, format, length);
+
+    char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS];
+    if (!GetFormatTagName(copy.header.wFormatTag, tagName))
+        return false;
+    char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
+    if (!GetFormatName(&copy.header, length, formatName))
+        return false;
+    snprintf(description, sizeof(description), "%s - %s", tagName, formatName);
+    return true;
+}
+
+void RemoveSelectedFiles(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    bool deleted = true;
+    {
+        ListRedrawPause pause(list);
+        int row;
+        // Always from the start: every deletion moves the rows behind it.
+        while (deleted && (row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED))) != -1) {
+            HGLOBAL entry = nullptr;
+            bool haveEntry = ReadRowEntry(list, row, &entry);
+            deleted = SendMessageA(list, LVM_DELETEITEM, WPARAM(row), 0) != 0;
+            if (deleted && haveEntry)
+                FreeSourceEntry(entry);
+        }
+    }
+    if (!deleted)
+        ShowError(window, "Unable to remove one or more items from the file list.");
+}
+
+void FreeAllSourceEntries(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    int row = -1;
+    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1) {
+        HGLOBAL entry = nullptr;
+        if (ReadRowEntry(list, row, &entry))
+            FreeSourceEntry(entry);
+    }
+}

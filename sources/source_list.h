@@ -1,0 +1,49 @@
+// The source file list of the main window: its columns, the rows added from
+// the open dialog with their size and format texts, their removal, and the
+// release of the records the rows own.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+
+// Sizes of the texts and buffers the list works with.
+constexpr DWORD OpenResultChars = 4096;     // the open dialog's result
+constexpr DWORD SourcePathChars = 256;      // one full path with its terminator
+constexpr DWORD SizeTextChars = 32;         // the Size column
+constexpr DWORD DescriptionChars = 256;     // the Audio Format column
+
+// Inserts the Filename, Size and Audio Format columns; false at the first
+// column that could not be inserted.
+bool CreateFileListColumns(HWND window);
+
+// The Add Files command: asks for files and adds a row for each new one.
+// Stops at the first file that cannot be added, after telling the user why.
+void AddSourceFiles(HWND window);
+
+// The n-th (from 1) full path of an open dialog result: either one full path,
+// or a folder followed by names. False when there is no n-th file or its path
+// would not fit into SourcePathChars.
+bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n);
+
+// The Size column's text for a size in bytes: a bare number below 1 KB, then
+// KB, MB and GB (powers of 1024) with two decimals.
+void FileSizeText(uint32_t size, char (&text)[SizeTextChars]);
+
+// The Size column's text for a file; false when its size cannot be read.
+bool FormatFileSize(const char* path, char (&text)[SizeTextChars]);
+
+// Inserts a row for a source file (at the requested position, which the
+// sorted list takes as a hint only) with its three columns. False when the
+// row could not be inserted or its format not described; a row that was
+// inserted stays, with its entry.
+bool InsertSourceRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry);
+
+// "<tag name> - <format name>" as the installed codecs name the format of
+// length bytes; false when no codec knows the tag or the format.
+bool DescribeFormat(const void* format, DWORD length, char (&description)[DescriptionChars]);
+
+// The Remove File command: removes every selected row and frees its records.
+void RemoveSelectedFiles(HWND window);
+
+// Frees the records of every row without removing the rows; for the end of
+// the main window.
+void FreeAllSourceEntries(HWND window);
