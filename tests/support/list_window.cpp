@@ -75,8 +75,9 @@ HWND SharedMainWindow()
 {
     static HWND window = nullptr;
     if (window == nullptr) {
+        // The window's own initialisation creates the list's columns.
         window = CreateDialogParamA(GetModuleHandle(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
-        if (window == nullptr || !CreateFileListColumns(window))
+        if (window == nullptr)
             throw std::runtime_error("cannot make the main window");
         SetMessageBoxFunction(RecordMessage);
         SetOpenFileNameFunction(AnswerOpenFileName);
