@@ -39,12 +39,20 @@ void CALLBACK OnTimer(HWND, UINT, UINT_PTR timer, DWORD)
 std::mutex recorderLock;
 std::vector<ShownMessage> recorded;
 int recorderAnswer = IDOK;
+std::function<int(const ShownMessage&)> recorderResponder;
 
 int RecordMessage(HWND owner, const char* text, const char* title, UINT style)
 {
-    std::lock_guard<std::mutex> guard(recorderLock);
-    recorded.push_back({text, title, style, owner});
-    return recorderAnswer;
+    ShownMessage shown{text, title, style, owner};
+    std::function<int(const ShownMessage&)> responder;
+    int answer;
+    {
+        std::lock_guard<std::mutex> guard(recorderLock);
+        recorded.push_back(shown);
+        responder = recorderResponder;
+        answer = recorderAnswer;
+    }
+    return responder ? responder(shown) : answer;
 }
 
 }  // namespace
@@ -70,7 +78,11 @@ MessageRecorder::MessageRecorder(int answer)
     SetMessageBoxFunction(RecordMessage);
 }
 
-MessageRecorder::~MessageRecorder() { SetMessageBoxFunction(nullptr); }
+MessageRecorder::~MessageRecorder()
+{
+    SetResponder(nullptr);
+    SetMessageBoxFunction(nullptr);
+}
 
 std::vector<ShownMessage> MessageRecorder::Messages() const
 {
@@ -88,4 +100,10 @@ void MessageRecorder::SetAnswer(int answer)
 {
     std::lock_guard<std::mutex> guard(recorderLock);
     recorderAnswer = answer;
+}
+
+void MessageRecorder::SetResponder(std::function<int(const ShownMessage&)> responder)
+{
+    std::lock_guard<std::mutex> guard(recorderLock);
+    recorderResponder = std::move(responder);
 }

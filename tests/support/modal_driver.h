@@ -30,4 +30,7 @@ public:
     std::vector<ShownMessage> Messages() const;
     void Clear();
     void SetAnswer(int answer);
+    // Decides the answer for each message instead; called on the thread that
+    // shows the message, so it may look at the window as the user would.
+    void SetResponder(std::function<int(const ShownMessage&)> responder);
 };
