@@ -5,6 +5,7 @@
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "sources/source_entry.h"
+#include "sources/selection_summary.h"
 #include "sources/source_list.h"
 #include "ui/main_window.h"
 
@@ -23,6 +24,8 @@ HGLOBAL AddRow(HWND window, const std::string& text, const Bytes& sourceFormat, 
     if (!destinationFormat.empty())
         SetDestinationHandle(entry, CreateFormatBlock(destinationFormat.data(), DWORD(destinationFormat.size())));
     InsertSourceRow(window, 0, text.c_str(), "0", entry);
+    // As after the format choice: Convert is enabled once a row is marked.
+    UpdateConvertButton(window);
     return entry;
 }
 }  // namespace
