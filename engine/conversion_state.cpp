@@ -3,6 +3,24 @@
 
 ConversionShared Conversion = {};
 
+void SignalAbort()
+{
+    Conversion.AbortSignalled = true;
+    SetEvent(Conversion.AbortEvent);
+}
+
+void AskToStandStill()
+{
+    Conversion.StandStillAsked = true;
+    ResetEvent(Conversion.RunEvent);
+}
+
+void LetRunOn()
+{
+    Conversion.StandStillAsked = false;
+    SetEvent(Conversion.RunEvent);
+}
+
 namespace {
 // Waits until the worker may run on or the batch is aborted; true on abort.
 bool WaitForRunOrAbort()
@@ -10,6 +28,8 @@ bool WaitForRunOrAbort()
     HANDLE abortEvent = Conversion.AbortEvent;
     HANDLE runEvent = Conversion.RunEvent;
     if (abortEvent == nullptr)
+        return false;
+    if (!Conversion.AbortSignalled && !Conversion.StandStillAsked)
         return false;
     if (runEvent == nullptr)
         return WaitForSingleObject(abortEvent, 0) == WAIT_OBJECT_0;

@@ -17,7 +17,18 @@ struct ConversionShared {
     // stream and buffers, until it is set again or the batch is aborted.
     HANDLE RunEvent;
     std::atomic<WORD> State;
+    // Mirrors of the two events, set by the window's thread together with
+    // them: the worker looks here first after every block, which costs
+    // nothing, and asks the events (a call into the system) only when one
+    // of them says something is up.
+    std::atomic<bool> AbortSignalled;
+    std::atomic<bool> StandStillAsked;
 };
+
+// The window's side: the events and their mirrors together.
+void SignalAbort();
+void AskToStandStill();
+void LetRunOn();
 
 extern ConversionShared Conversion;
 

@@ -22,12 +22,15 @@ protected:
         BatchStatistics = {};
         BatchStatistics.TotalBytes = 1;
         Conversion.AbortEvent = nullptr;
+        Conversion.AbortSignalled = false;
+        Conversion.StandStillAsked = false;
     }
     void TearDown() override
     {
         if (Conversion.AbortEvent != nullptr)
             CloseHandle(Conversion.AbortEvent);
         Conversion.AbortEvent = nullptr;
+        Conversion.AbortSignalled = false;
         // No conversion may touch its source.
         for (const auto& [path, bytes] : sources_)
             EXPECT_EQ(ReadWholeFile(path), bytes) << path << " changed";
@@ -302,7 +305,8 @@ TEST_F(ConvertFileTest, ReplacesAnExistingDestination)
 TEST_F(ConvertFileTest, AnAbortBeforeTheFirstBlockWritesNoAudio)
 {
     std::string source = Source("a.wav", PcmWave(1, 8000, SineSamples(8000, 1, 4000, 440)));
-    Conversion.AbortEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    Conversion.AbortEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SignalAbort();
     std::string destination = folder_.File("out.wav");
     Bytes ulaw = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW);
     EXPECT_EQ(Convert(source, destination, ulaw), Aborted);
@@ -326,7 +330,7 @@ TEST_F(ConvertFileTest, AnAbortBetweenBlocksStopsAtTheNextLook)
             WIN32_FILE_ATTRIBUTE_DATA attributes;
             if (GetFileAttributesExA(destination.c_str(), GetFileExInfoStandard, &attributes) &&
                 attributes.nFileSizeLow > 1000) {
-                SetEvent(Conversion.AbortEvent);
+                SignalAbort();
                 return;
             }
             Sleep(1);

@@ -44,6 +44,8 @@ void StartConversion(HWND window)
         return;
     }
 
+    Conversion.AbortSignalled = false;
+    Conversion.StandStillAsked = false;
     Conversion.State = ConversionRunning;
     Conversion.Thread = CreateThread(nullptr, 0, ConversionThread, nullptr, 0, &Conversion.ThreadId);
     if (Conversion.Thread != nullptr) {
@@ -63,14 +65,14 @@ void ContinueConversion(HWND window)
 {
     SetDlgItemTextA(window, IDC_CONVERT, "Stop");
     Conversion.State = ConversionRunning;
-    SetEvent(Conversion.RunEvent);
+    LetRunOn();
 }
 
 // The worker stands still at its next look (between blocks, between files)
 // while the user decides; the progress it showed last stays on screen.
 void AskToStop(HWND window)
 {
-    ResetEvent(Conversion.RunEvent);
+    AskToStandStill();
     QuestionOpen = true;
     int answer = ShowMessage(window,
                              "Do you want to abort the conversion process ? If you answer NO, the conversion "
@@ -83,8 +85,8 @@ void AskToStop(HWND window)
         return;
     }
     if (answer == IDYES) {
-        SetEvent(Conversion.AbortEvent);
-        SetEvent(Conversion.RunEvent);
+        SignalAbort();
+        LetRunOn();
         return;
     }
     Conversion.State = ConversionSuspended;
@@ -136,8 +138,8 @@ void EndConversionForClose(HWND window)
 {
     if (!IsConversionActive())
         return;
-    SetEvent(Conversion.AbortEvent);
-    SetEvent(Conversion.RunEvent);
+    SignalAbort();
+    LetRunOn();
     // The worker may be sending to the window (a list read, a text, a
     // message box owner); those are handled while waiting, posted ones wait.
     while (MsgWaitForMultipleObjects(1, &Conversion.Thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
