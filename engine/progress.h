@@ -33,7 +33,7 @@ void ClearProgressRows();
 
 // The shortest time between two refreshes of the figures, and the timer that
 // brings a refresh that had to wait (its WM_TIMER goes to ShowLatestProgress).
-constexpr DWORD DefaultProgressRefreshInterval = 50;
+constexpr DWORD DefaultProgressRefreshInterval = 100;
 constexpr UINT_PTR ProgressRefreshTimer = 0x7052;
 void SetProgressRefreshInterval(DWORD milliseconds);
 

@@ -407,7 +407,7 @@ TEST_F(ProgressDisplay, WithoutAWindowFiguresAreComputedButNotPosted)
 
 }  // namespace
 
-TEST_F(ProgressDisplay, RefreshesAtMostTwentyTimesASecondAndEndWithTheLastFigures)
+TEST_F(ProgressDisplay, RefreshesAtMostTenTimesASecondAndEndWithTheLastFigures)
 {
     SetProgressRefreshInterval(DefaultProgressRefreshInterval);
     BatchStatistics.TotalBytes = 1000000000;
