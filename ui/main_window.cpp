@@ -2,6 +2,8 @@
 #include "ui/main_window.h"
 #include "ui/app_messages.h"
 #include "engine/progress.h"
+#include "res/resource.h"
+#include "ui/preview.h"
 
 HWND MainDialog = nullptr;
 HWND ToolTipWindow = nullptr;
@@ -9,6 +11,16 @@ HWND ToolTipWindow = nullptr;
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDC_PLAY:
+            return PlayPreview(dialog);
+        case IDC_STOP_PLAY:
+            return StopPreview(dialog);
+        }
+        return FALSE;
+    case MM_MCINOTIFY:
+        return FinishPreview(dialog, wParam);
     case WM_TIMER:
         if (wParam == ProgressRefreshTimer) {
             ShowLatestProgress(dialog);
@@ -24,6 +36,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         DestroyWindow(dialog);
         return TRUE;
     case WM_DESTROY:
+        ClosePreview(dialog);
         PostQuitMessage(0);
         return TRUE;
     }
