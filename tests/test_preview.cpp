@@ -131,7 +131,7 @@ protected:
         if (dialog != nullptr)
             DestroyWindow(dialog);
         dialog = nullptr;
-        DropMessages();
+        HandleMessages();
         FreeProgramResources();
     }
 
@@ -141,7 +141,7 @@ protected:
     {
         ASSERT_NE(dialog, nullptr);
         ClosePreview(dialog);
-        DropMessages();
+        HandleMessages();
         SendDlgItemMessageA(dialog, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
                             reinterpret_cast<LPARAM>(Resources.PlayFace));
         SendDlgItemMessageA(dialog, IDC_FILE_LIST, LVM_DELETEALLITEMS, 0, 0);
@@ -152,13 +152,19 @@ protected:
     void TearDown() override
     {
         ClosePreview(dialog);
-        DropMessages();
+        HandleMessages();
     }
 
-    static void DropMessages()
+    // Handles what is pending, as the message loop would; dropping instead
+    // would spin on the new window's WM_PAINT, which only painting removes.
+    static void HandleMessages()
     {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageA(dialog, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageA(&message);
+            }
         }
     }
 
@@ -216,13 +222,7 @@ protected:
         DWORD start = GetTickCount();
         while (Preview.PreviewDevice != 0 && GetTickCount() - start < 20000) {
             MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (!IsDialogMessageA(dialog, &message)) {
-                    TranslateMessage(&message);
-                    DispatchMessageA(&message);
-                }
-            }
+            HandleMessages();
         }
         return Preview.PreviewDevice == 0;
     }
