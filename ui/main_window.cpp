@@ -15,6 +15,8 @@
 #include "sources/source_list.h"
 #include "ui/app_messages.h"
 #include "ui/conversion_control.h"
+#include "ui/preview.h"
+#include "ui/resources.h"
 #include "ui/tooltips.h"
 #include "ui/tray_icon.h"
 #include "ui/user_prompts.h"
@@ -22,6 +24,7 @@
 HWND MainDialog = nullptr;
 HWND ToolTipWindow = nullptr;
 bool (*CreateColumnsFunction)(HWND window) = CreateFileListColumns;
+unsigned SelectionRefreshCount = 0;
 
 namespace {
 
@@ -32,6 +35,7 @@ UINT_PTR PendingSelectionTimer = 0;
 
 void RefreshSelection(HWND window)
 {
+    ++SelectionRefreshCount;
     UpdateSelectionButtons(window);
     ShowFormatPanels(window);
     ShowSelectionSummary(window);
@@ -79,8 +83,13 @@ BOOL OnInitDialog(HWND window)
         PostQuitMessage(1);
         return TRUE;
     }
+    if (Resources.BoldFont != nullptr)
+        ApplyBoldFont(window, Resources.BoldFont);
+    SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Resources.PlayFace));
+    SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
+                        reinterpret_cast<LPARAM>(Resources.StopFace));
     ShowDestinationLine(window);
-    AddTrayIcon(window, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_TONVELKA)));
+    AddTrayIcon(window, Resources.Icon);
     SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                         LVS_EX_FULLROWSELECT);
     SetDlgItemTextA(window, IDC_SELECTION_INFO, "No files selected.");
@@ -113,6 +122,12 @@ void OnCommand(HWND window, int id)
     case IDC_SETTINGS:
         if (RunSettingsDialog(window) == 0)
             ApplyPriorities();
+        break;
+    case IDC_PLAY:
+        PlayPreview(window);
+        break;
+    case IDC_STOP_PLAY:
+        StopPreview(window);
         break;
     }
 }
@@ -160,22 +175,31 @@ void OnClose(HWND window)
 
 // The answer goes back through DWLP_MSGRESULT: a dialog procedure that
 // returned FALSE would let the default processing agree to end the session.
+// The window goes only with WM_ENDSESSION: destroyed here, it could no longer
+// carry its answer, and the session would be kept from ending.
 BOOL OnQueryEndSession(HWND window)
 {
     ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
-    if (!AgreeToEndConversion(window)) {
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, FALSE);
-        return TRUE;
-    }
-    DestroyWindow(window);
-    SetWindowLongPtrA(window, DWLP_MSGRESULT, TRUE);
+    SetWindowLongPtrA(window, DWLP_MSGRESULT, AgreeToEndConversion(window) ? TRUE : FALSE);
     return TRUE;
+}
+
+// The process may end as soon as this returns, before the message loop
+// comes round to shutdown, so the settings are saved here already.
+void OnEndSession(HWND window, bool ending)
+{
+    if (!ending)
+        return;
+    EndConversionForClose(window);
+    SaveSettings();
+    DestroyWindow(window);
 }
 
 void OnDestroy(HWND window)
 {
     EndConversionForClose(window);
+    ClosePreview(window);
     if (ToolTipWindow != nullptr) {
         DestroyWindow(ToolTipWindow);
         ToolTipWindow = nullptr;
@@ -282,11 +306,16 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_APP_CONVERSION_ENDED:
         OnConversionEnded(dialog);
         return TRUE;
+    case MM_MCINOTIFY:
+        return FinishPreview(dialog, wParam);
     case WM_CLOSE:
         OnClose(dialog);
         return TRUE;
     case WM_QUERYENDSESSION:
         return OnQueryEndSession(dialog);
+    case WM_ENDSESSION:
+        OnEndSession(dialog, wParam != FALSE);
+        return TRUE;
     case WM_DESTROY:
         OnDestroy(dialog);
         return TRUE;

@@ -15,6 +15,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 // The one timer of the selection refresh.
 constexpr UINT_PTR SelectionTimerId = 1;
 
+// How many selection refreshes have run; tests watch the timer's effect.
+extern unsigned SelectionRefreshCount;
+
 // The list's columns are created through this, so a test can make it fail.
 extern bool (*CreateColumnsFunction)(HWND window);
 

@@ -22,6 +22,7 @@ void RemoveTrayIcon()
 {
     if (TrayIcon.cbSize != 0)
         Shell_NotifyIconA(NIM_DELETE, &TrayIcon);
+    TrayIcon = {};
 }
 
 void SetTrayTooltip(const char* text)

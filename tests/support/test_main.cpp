@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include "ui/resources.h"
 
 namespace {
 // A crash ends the test program at once with a line saying so, instead of
@@ -23,6 +24,9 @@ int main(int argc, char** argv)
     SetUnhandledExceptionFilter(ReportCrash);
     INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_WIN95_CLASSES };
     InitCommonControlsEx(&controls);
+    // The faces, icon and bold font, as the program's start-up loads them
+    // before any main window exists.
+    LoadProgramResources(GetModuleHandleA(nullptr));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

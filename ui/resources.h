@@ -1,0 +1,29 @@
+// The process-wide resources of the main window: the tray icon, the three
+// faces of the preview buttons and the bold label font. Loaded once before
+// the main window is created and released once after it is gone.
+#pragma once
+#include <windows.h>
+
+struct ProgramResources {
+    HICON Icon;         // icon group 102; shared with the module, never released
+    HBITMAP PlayFace;   // bitmap 105
+    HBITMAP PauseFace;  // bitmap 106
+    HBITMAP StopFace;   // bitmap 107
+    HFONT BoldFont;     // absent when it could not be created
+};
+
+extern ProgramResources Resources;
+
+// Creates the bold font for the label texts; false (and no font) when the
+// platform cannot make it, so that the caller can warn and go on without.
+bool CreateBoldFont();
+
+// Loads the icon, then the play, stop and pause faces, from the program's
+// own module; false when any of them is missing.
+bool LoadProgramImages(HINSTANCE instance);
+
+// Both of the above; false when anything is missing.
+bool LoadProgramResources(HINSTANCE instance);
+
+// Releases the font and the bitmaps that exist and empties the record.
+void FreeProgramResources();
