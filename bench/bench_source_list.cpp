@@ -10,6 +10,7 @@
 #include <vector>
 #include "res/resource.h"
 #include "sources/selection_summary.h"
+#include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "support/list_window.h"
 #include "support/test_files.h"
@@ -163,9 +164,22 @@ int main()
         GetDlgItemTextA(window, IDC_SELECTION_INFO, line, sizeof(line));
         printf("  (%s)\n", line);
 
+        // Every entry and destination block must be gone after Remove File.
+        std::vector<HGLOBAL> blocks;
+        HWND list = GetDlgItem(window, IDC_FILE_LIST);
+        for (int row = 0; row < rows; ++row) {
+            HGLOBAL entry = GetRowEntry(list, row);
+            blocks.push_back(entry);
+            if (HGLOBAL destination = GetDestinationHandle(entry))
+                blocks.push_back(destination);
+        }
         start = Now();
         RemoveSelectedFiles(window);
         Report("Remove File (all rows)", rows, Now() - start);
+        size_t live = 0;
+        for (HGLOBAL block : blocks)
+            live += GlobalFlags(block) != GMEM_INVALID_HANDLE;
+        printf("  memory blocks left after Remove File: %zu of %zu\n", live, blocks.size());
         if (RowCount(window) != 0) {
             fprintf(stderr, "rows left after Remove File\n");
             return 1;
