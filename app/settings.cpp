@@ -6,8 +6,10 @@ AppSettings Settings = {};
 void ResetSettingsToDefaults(AppSettings& settings)
 {
     settings = {};
-    DWORD length = GetCurrentDirectoryA(sizeof(settings.DestinationPath), settings.DestinationPath);
-    if (length == 0 || length >= sizeof(settings.DestinationPath))
+    // Asked for with 255 bytes: a longer current directory leaves the folder
+    // empty rather than cut.
+    DWORD length = GetCurrentDirectoryA(DestinationPathSize - 1, settings.DestinationPath);
+    if (length == 0 || length >= DestinationPathSize - 1)
         settings.DestinationPath[0] = '\0';
     settings.BufferSize = DefaultBufferSize;
     settings.PriorityClass = NORMAL_PRIORITY_CLASS;

@@ -49,16 +49,7 @@ void SetDword(HKEY key, const char* name, DWORD value)
 
 void LoadSettings()
 {
-    Settings = {};
-    DWORD length = GetCurrentDirectoryA(DestinationPathSize - 1, Settings.DestinationPath);
-    if (length == 0 || length >= DestinationPathSize - 1)
-        Settings.DestinationPath[0] = '\0';
-    Settings.BufferSize = DefaultBufferSize;
-    Settings.PriorityClass = NORMAL_PRIORITY_CLASS;
-    Settings.Priority = THREAD_PRIORITY_NORMAL;
-    Settings.SelectionTimer = 50;
-    Settings.CompatibilityCheck = 1;
-    Settings.LowQuality = 0;
+    ResetSettingsToDefaults(Settings);
 
     HKEY software = nullptr;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &software) != ERROR_SUCCESS)

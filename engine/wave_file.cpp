@@ -16,20 +16,21 @@ bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
     return true;
 }
 
-MmioFile OpenForReading(const char* path)
+// Opens a source with writing denied to others and finds the RIFF form of
+// type "WAVE" among its top-level chunks; an empty owner on failure.
+MmioFile OpenWaveForm(const char* path, MMCKINFO& form)
 {
     char name[MAX_PATH];
     if (!CopyPath(path, name))
         return MmioFile();
-    return MmioFile(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
-}
-
-// Finds the RIFF form of type "WAVE" among the top-level chunks.
-bool DescendIntoWaveForm(HMMIO file, MMCKINFO& form)
-{
+    MmioFile file(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
+    if (!file)
+        return file;
     form = {};
     form.fccType = mmioStringToFOURCCA("WAVE", 0);
-    return mmioDescend(file, &form, nullptr, MMIO_FINDRIFF) == 0;
+    if (mmioDescend(file.Get(), &form, nullptr, MMIO_FINDRIFF) != 0)
+        return MmioFile();
+    return file;
 }
 
 // Writes the zero pad byte that follows chunk data of odd length, then steps
@@ -50,12 +51,9 @@ bool WritePadByteIfOdd(HMMIO file, DWORD length)
 
 bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
 {
-    MmioFile file = OpenForReading(path);
-    if (!file)
-        return false;
-
     MMCKINFO form;
-    if (!DescendIntoWaveForm(file.Get(), form))
+    MmioFile file = OpenWaveForm(path, form);
+    if (!file)
         return false;
 
     MMCKINFO format = {};
@@ -74,12 +72,9 @@ bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
 
 bool OpenWaveData(const char* path, WaveReader& reader)
 {
-    MmioFile file = OpenForReading(path);
-    if (!file)
-        return false;
-
     MMCKINFO form;
-    if (!DescendIntoWaveForm(file.Get(), form))
+    MmioFile file = OpenWaveForm(path, form);
+    if (!file)
         return false;
 
     // No parent: the search is bounded by the end of the file, so a "data"
