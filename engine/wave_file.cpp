@@ -1,5 +1,7 @@
 // RIFF "WAVE" reading and writing.
 #include "engine/wave_file.h"
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -24,12 +26,40 @@ MmioFile OpenForReading(const char* path)
     return MmioFile(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
 }
 
+// Finds a chunk from the current position on, stepping over the others by
+// their size rounded up to an even number, and leaves the position at its
+// data (for a RIFF form: behind the form type). With a parent the search
+// ends at the end of the parent's data; without one, at the end of the file.
+//
+// The search is made here, one mmioDescend per chunk, rather than with
+// MMIO_FINDCHUNK or MMIO_FINDRIFF: the platform's own search steps in 32-bit
+// arithmetic and goes on after a seek that failed, so a size field near 4 GB
+// wraps the step back onto an earlier chunk and the search never ends, and a
+// size beyond 2 GB makes it go on from wherever the failed seek left it, in
+// the middle of a chunk. Here every step is computed in 64 bits and must
+// stay where a seek can reach; it always goes forward, so the search ends.
+bool FindChunk(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, FOURCC id, FOURCC formType)
+{
+    LONG position = mmioSeek(file, 0, SEEK_CUR);
+    const uint64_t end = parent != nullptr ? uint64_t(parent->dwDataOffset) + parent->cksize : UINT64_MAX;
+    while (position != -1 && uint64_t(position) < end) {
+        chunk = {};
+        if (mmioDescend(file, &chunk, nullptr, 0) != 0)
+            return false;
+        if (chunk.ckid == id && (formType == 0 || chunk.fccType == formType))
+            return true;
+        uint64_t next = uint64_t(chunk.dwDataOffset) + ((uint64_t(chunk.cksize) + 1) & ~uint64_t(1));
+        if (next > uint64_t(LONG_MAX))
+            return false;
+        position = mmioSeek(file, LONG(next), SEEK_SET);
+    }
+    return false;
+}
+
 // Finds the RIFF form of type "WAVE" among the top-level chunks.
 bool DescendIntoWaveForm(HMMIO file, MMCKINFO& form)
 {
-    form = {};
-    form.fccType = mmioStringToFOURCCA("WAVE", 0);
-    return mmioDescend(file, &form, nullptr, MMIO_FINDRIFF) == 0;
+    return FindChunk(file, form, nullptr, mmioStringToFOURCCA("RIFF", 0), mmioStringToFOURCCA("WAVE", 0));
 }
 
 // Writes the zero pad byte that follows chunk data of odd length, then steps
@@ -58,9 +88,9 @@ bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
     if (!DescendIntoWaveForm(file.Get(), form))
         return false;
 
-    MMCKINFO format = {};
-    format.ckid = mmioStringToFOURCCA("fmt ", 0);
-    if (mmioDescend(file.Get(), &format, &form, MMIO_FINDCHUNK) != 0)
+    // The search ends at the end of the form.
+    MMCKINFO format;
+    if (!FindChunk(file.Get(), format, &form, mmioStringToFOURCCA("fmt ", 0), 0))
         return false;
     // Checked before anything is read, so the buffer can never overflow.
     if (format.cksize > MaxFormatBytes)
@@ -84,9 +114,8 @@ bool OpenWaveData(const char* path, WaveReader& reader)
 
     // No parent: the search is bounded by the end of the file, so a "data"
     // chunk is found wherever it stands behind the form type.
-    MMCKINFO data = {};
-    data.ckid = mmioStringToFOURCCA("data", 0);
-    if (mmioDescend(file.Get(), &data, nullptr, MMIO_FINDCHUNK) != 0)
+    MMCKINFO data;
+    if (!FindChunk(file.Get(), data, nullptr, mmioStringToFOURCCA("data", 0), 0))
         return false;
 
     reader.File = std::move(file);

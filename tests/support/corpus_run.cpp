@@ -41,9 +41,27 @@ volatile LONG WatchArmed = 0;
 volatile LONG WatchStart = 0;
 }  // namespace
 
+namespace {
+LPTOP_LEVEL_EXCEPTION_FILTER EarlierCrashReport = nullptr;
+
+// Names the corpus file and step before the test program's own report ends
+// the process.
+LONG WINAPI ReportCrashedStep(EXCEPTION_POINTERS* exception)
+{
+    if (WatchArmed) {
+        fprintf(stderr, "CRASH in %s\n", WatchedStep);
+        fflush(stderr);
+    }
+    return EarlierCrashReport != nullptr ? EarlierCrashReport(exception) : EXCEPTION_CONTINUE_SEARCH;
+}
+}  // namespace
+
 Watchdog::Watchdog(DWORD limitMs) : limit_(limitMs)
 {
     stop_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    LPTOP_LEVEL_EXCEPTION_FILTER earlier = SetUnhandledExceptionFilter(ReportCrashedStep);
+    if (earlier != ReportCrashedStep)
+        EarlierCrashReport = earlier;
     thread_ = CreateThread(nullptr, 0, Watch, this, 0, nullptr);
 }
 

@@ -71,6 +71,19 @@ Bytes ImaFormat()
     return WithExtra(FormatFields(WAVE_FORMAT_IMA_ADPCM, 1, 22050, 11100, 512, 4), 2, extra);
 }
 
+// A 22050 Hz mono Microsoft ADPCM format with its seven standard
+// coefficient pairs: 512-byte blocks of 1012 samples.
+Bytes MsAdpcmFormat()
+{
+    Bytes extra;
+    AppendU16(extra, 1012);
+    AppendU16(extra, 7);
+    static const int16_t coefficients[] = {256, 0, 512, -256, 0, 0, 192, 64, 240, 0, 460, -208, 392, -232};
+    for (int16_t c : coefficients)
+        AppendU16(extra, uint16_t(c));
+    return WithExtra(FormatFields(WAVE_FORMAT_ADPCM, 1, 22050, 11155, 512, 4), 32, extra);
+}
+
 Bytes ExtensibleFormat(uint16_t cbSize, const Bytes& subFormatTag, size_t extraLength)
 {
     Bytes extra;
@@ -201,6 +214,34 @@ std::vector<CorpusFile> StructuredCorpus()
         add("tag " + std::to_string(tag) + " 17 bytes", WaveOf(seventeen, audio));
     }
     add("IMA ADPCM", WaveOf(ImaFormat(), Pattern(2048)));
+    {
+        Bytes ima = ImaFormat();
+        PutU16(ima, 18, 0);
+        add("IMA ADPCM with 0 samples per block", WaveOf(ima, Pattern(2048)));
+        Bytes ms = MsAdpcmFormat();
+        add("MS ADPCM", WaveOf(ms, Pattern(2048)));
+        PutU16(ms, 18, 0);
+        add("MS ADPCM with 0 samples per block", WaveOf(ms, Pattern(2048)));
+        ms = MsAdpcmFormat();
+        PutU16(ms, 20, 0);
+        add("MS ADPCM with 0 coefficients", WaveOf(ms, Pattern(2048)));
+        ms = MsAdpcmFormat();
+        PutU16(ms, 20, 0xFFFF);
+        add("MS ADPCM with 65535 coefficients", WaveOf(ms, Pattern(2048)));
+        ms = MsAdpcmFormat();
+        PutU16(ms, 12, 0);
+        add("MS ADPCM with block align 0", WaveOf(ms, Pattern(2048)));
+        ms = MsAdpcmFormat();
+        PutU16(ms, 12, 1);
+        add("MS ADPCM with block align 1", WaveOf(ms, Pattern(2048)));
+        ms = MsAdpcmFormat();
+        PutU16(ms, 2, 0);
+        add("MS ADPCM with 0 channels", WaveOf(ms, Pattern(2048)));
+        Bytes gsm = WithExtra(FormatFields(WAVE_FORMAT_GSM610, 1, 8000, 1625, 65, 0), 2, Bytes{0x40, 0x01});
+        add("GSM 6.10", WaveOf(gsm, Pattern(1300)));
+        PutU16(gsm, 18, 0);
+        add("GSM 6.10 with 0 samples per block", WaveOf(gsm, Pattern(1300)));
+    }
     add("IMA ADPCM short of a block", WaveOf(ImaFormat(), Pattern(100)));
 
     // Forms nested and repeated.
