@@ -49,7 +49,8 @@ bool CodecsCanTake(const WAVEFORMATEX& format)
         WORD samplesPerBlock = 0;
         if (format.cbSize < sizeof(samplesPerBlock))
             return false;
-        memcpy(&samplesPerBlock, reinterpret_cast<const BYTE*>(&format) + sizeof(WAVEFORMATEX), sizeof(samplesPerBlock));
+        const BYTE* extra = reinterpret_cast<const BYTE*>(&format) + sizeof(WAVEFORMATEX);
+        memcpy(&samplesPerBlock, extra, sizeof(samplesPerBlock));
         return samplesPerBlock != 0;
     }
     default:

@@ -36,7 +36,10 @@ MmioFile OpenForReading(const char* path)
 // arithmetic and goes on after a seek that failed, so a size field near 4 GB
 // wraps the step back onto an earlier chunk and the search never ends, and a
 // size beyond 2 GB makes it go on from wherever the failed seek left it, in
-// the middle of a chunk. Here every step is computed in 64 bits and must
+// the middle of a chunk. Its bound by a parent is looked at only before the
+// first chunk, and in 32 bits: the search runs on past the end of the form,
+// and a form whose size field is near 4 GB seems to end before its first
+// chunk. Here every step is computed in 64 bits and must
 // stay where a seek can reach; it always goes forward, so the search ends.
 bool FindChunk(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, FOURCC id, FOURCC formType)
 {
