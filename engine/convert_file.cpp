@@ -21,11 +21,42 @@ struct FormatCopy {
         memcpy(Bytes, format, copied);
         auto* header = reinterpret_cast<WAVEFORMATEX*>(Bytes);
         DWORD room = copied > sizeof(WAVEFORMATEX) ? copied - sizeof(WAVEFORMATEX) : 0;
-        if (copied >= sizeof(WAVEFORMATEX) && header->cbSize > room)
+        // Also a format of 17 bytes, which ends inside the count: its low
+        // byte alone would claim up to 255 extra bytes that are not there,
+        // and a codec that believes it reads zeros as its own fields (and
+        // divides by them).
+        if (header->cbSize > room)
             header->cbSize = WORD(room);
     }
     WAVEFORMATEX* Get() { return reinterpret_cast<WAVEFORMATEX*>(Bytes); }
 };
+
+// Whether a format may be handed to the codecs. Some codecs divide by the
+// block alignment or, for the block-coded ADPCM and GSM formats, by the
+// samples per block (the first word behind the extra byte count), and the
+// platform's PCM converter ends the whole process on a data rate of 0. No
+// real format has any of these 0, so such a format is refused before a codec
+// sees it, as one that no codec can convert.
+bool CodecsCanTake(const WAVEFORMATEX& format)
+{
+    if (format.nChannels == 0 || format.nSamplesPerSec == 0 || format.nAvgBytesPerSec == 0 ||
+        format.nBlockAlign == 0)
+        return false;
+    switch (format.wFormatTag) {
+    case WAVE_FORMAT_ADPCM:
+    case WAVE_FORMAT_IMA_ADPCM:
+    case WAVE_FORMAT_GSM610: {
+        WORD samplesPerBlock = 0;
+        if (format.cbSize < sizeof(samplesPerBlock))
+            return false;
+        const BYTE* extra = reinterpret_cast<const BYTE*>(&format) + sizeof(WAVEFORMATEX);
+        memcpy(&samplesPerBlock, extra, sizeof(samplesPerBlock));
+        return samplesPerBlock != 0;
+    }
+    default:
+        return true;
+    }
+}
 
 GlobalMemory AllocateZeroed(DWORD size)
 {
@@ -58,6 +89,8 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
 
     FormatCopy source(sourceFormat, sourceFormatLength);
     FormatCopy destination(destinationFormat, destinationFormatLength);
+    if (!CodecsCanTake(*source.Get()) || !CodecsCanTake(*destination.Get()))
+        return Failed;
     HACMSTREAM opened = nullptr;
     if (acmStreamOpen(&opened, nullptr, source.Get(), destination.Get(), nullptr, 0, 0,
                       ConversionStreamOpenFlags(Settings.LowQuality)) != 0)

@@ -1,5 +1,7 @@
 // RIFF "WAVE" reading and writing.
 #include "engine/wave_file.h"
+#include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -16,6 +18,39 @@ bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
     return true;
 }
 
+// Finds a chunk from the current position on, stepping over the others by
+// their size rounded up to an even number, and leaves the position at its
+// data (for a RIFF form: behind the form type). With a parent the search
+// ends at the end of the parent's data; without one, at the end of the file.
+//
+// The search is made here, one mmioDescend per chunk, rather than with
+// MMIO_FINDCHUNK or MMIO_FINDRIFF: the platform's own search steps in 32-bit
+// arithmetic and goes on after a seek that failed, so a size field near 4 GB
+// wraps the step back onto an earlier chunk and the search never ends, and a
+// size beyond 2 GB makes it go on from wherever the failed seek left it, in
+// the middle of a chunk. Its bound by a parent is looked at only before the
+// first chunk, and in 32 bits: the search runs on past the end of the form,
+// and a form whose size field is near 4 GB seems to end before its first
+// chunk. Here every step is computed in 64 bits and must
+// stay where a seek can reach; it always goes forward, so the search ends.
+bool FindChunk(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, FOURCC id, FOURCC formType)
+{
+    LONG position = mmioSeek(file, 0, SEEK_CUR);
+    const uint64_t end = parent != nullptr ? uint64_t(parent->dwDataOffset) + parent->cksize : UINT64_MAX;
+    while (position != -1 && uint64_t(position) < end) {
+        chunk = {};
+        if (mmioDescend(file, &chunk, nullptr, 0) != 0)
+            return false;
+        if (chunk.ckid == id && (formType == 0 || chunk.fccType == formType))
+            return true;
+        uint64_t next = uint64_t(chunk.dwDataOffset) + ((uint64_t(chunk.cksize) + 1) & ~uint64_t(1));
+        if (next > uint64_t(LONG_MAX))
+            return false;
+        position = mmioSeek(file, LONG(next), SEEK_SET);
+    }
+    return false;
+}
+
 // Opens a source with writing denied to others and finds the RIFF form of
 // type "WAVE" among its top-level chunks; an empty owner on failure.
 MmioFile OpenWaveForm(const char* path, MMCKINFO& form)
@@ -26,9 +61,7 @@ MmioFile OpenWaveForm(const char* path, MMCKINFO& form)
     MmioFile file(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
     if (!file)
         return file;
-    form = {};
-    form.fccType = mmioStringToFOURCCA("WAVE", 0);
-    if (mmioDescend(file.Get(), &form, nullptr, MMIO_FINDRIFF) != 0)
+    if (!FindChunk(file.Get(), form, nullptr, mmioStringToFOURCCA("RIFF", 0), mmioStringToFOURCCA("WAVE", 0)))
         return MmioFile();
     return file;
 }
@@ -56,9 +89,9 @@ bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
     if (!file)
         return false;
 
-    MMCKINFO format = {};
-    format.ckid = mmioStringToFOURCCA("fmt ", 0);
-    if (mmioDescend(file.Get(), &format, &form, MMIO_FINDCHUNK) != 0)
+    // The search ends at the end of the form.
+    MMCKINFO format;
+    if (!FindChunk(file.Get(), format, &form, mmioStringToFOURCCA("fmt ", 0), 0))
         return false;
     // Checked before anything is read, so the buffer can never overflow.
     if (format.cksize > MaxFormatBytes)
@@ -79,9 +112,8 @@ bool OpenWaveData(const char* path, WaveReader& reader)
 
     // No parent: the search is bounded by the end of the file, so a "data"
     // chunk is found wherever it stands behind the form type.
-    MMCKINFO data = {};
-    data.ckid = mmioStringToFOURCCA("data", 0);
-    if (mmioDescend(file.Get(), &data, nullptr, MMIO_FINDCHUNK) != 0)
+    MMCKINFO data;
+    if (!FindChunk(file.Get(), data, nullptr, mmioStringToFOURCCA("data", 0), 0))
         return false;
 
     reader.File = std::move(file);
