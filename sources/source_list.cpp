@@ -5,6 +5,8 @@
 #include <commdlg.h>
 #include <cstdio>
 #include <cstring>
+#include <set>
+#include <string>
 #include "engine/handles.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
@@ -24,13 +26,38 @@ LRESULT SendToList(HWND window, UINT message, WPARAM wParam, const void* lParam)
     return SendDlgItemMessageA(window, IDC_FILE_LIST, message, wParam, reinterpret_cast<LPARAM>(lParam));
 }
 
-bool IsPathInList(HWND window, const char* path)
-{
-    LVFINDINFOA find = {};
-    find.flags = LVFI_STRING;
-    find.psz = path;
-    return SendToList(window, LVM_FINDITEMA, WPARAM(-1), &find) != -1;
-}
+// The paths in the list, gathered once per Add Files command. Asking the
+// list for each new path (LVM_FINDITEM) walks every row, which made adding
+// to a long list cost more per file the longer the list was. The order
+// ignores case as the list's own string search does, so a path that differs
+// only in case counts as listed.
+class ListedPaths {
+public:
+    explicit ListedPaths(HWND window)
+    {
+        HWND list = GetDlgItem(window, IDC_FILE_LIST);
+        int rows = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+        char text[SourcePathChars];
+        for (int row = 0; row < rows; ++row) {
+            LVITEMA item = {};
+            item.iSubItem = 0;
+            item.pszText = text;
+            item.cchTextMax = SourcePathChars;
+            text[0] = '\0';
+            SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+            text[SourcePathChars - 1] = '\0';
+            paths_.insert(text);
+        }
+    }
+    bool Contains(const char* path) const { return paths_.count(path) != 0; }
+    void Add(const char* path) { paths_.insert(path); }
+
+private:
+    struct IgnoringCase {
+        bool operator()(const std::string& a, const std::string& b) const { return lstrcmpiA(a.c_str(), b.c_str()) < 0; }
+    };
+    std::set<std::string, IgnoringCase> paths_;
+};
 
 bool SetSubItemText(HWND window, int row, int subItem, const char* text)
 {
@@ -126,10 +153,12 @@ bool ReadRowEntry(HWND list, int row, HGLOBAL* entry)
 
 // Adds one chosen file. Returns nullptr when the command goes on, or the
 // message that ends it.
-const char* AddSourceFile(HWND window, const char* path, int position, DescriptionMemo& memo)
+const char* AddSourceFile(HWND window, const char* path, int position, DescriptionMemo& memo, ListedPaths& listed)
 {
-    if (IsPathInList(window, path))
+    if (listed.Contains(path))
         return nullptr;
+    // From here on the path stands in the list, or the command ends.
+    listed.Add(path);
 
     char sizeText[SizeTextChars];
     if (!FormatFileSize(path, sizeText))
@@ -213,13 +242,14 @@ void AddSourceFiles(HWND window)
 
     const char* failure = nullptr;
     DescriptionMemo memo;
+    ListedPaths listed(window);
     {
         ListRedrawPause pause(GetDlgItem(window, IDC_FILE_LIST));
         char path[SourcePathChars];
         // Skipped files still count, so the requested position follows the
         // dialog's order of names.
         for (int n = 1; failure == nullptr && GetOpenResultPath(result, path, n); ++n)
-            failure = AddSourceFile(window, path, n - 1, memo);
+            failure = AddSourceFile(window, path, n - 1, memo, listed);
     }
     // Told only after the list shows what was added before the failure.
     if (failure != nullptr)

@@ -14,6 +14,7 @@
 #include "support/test_files.h"
 #include "ui/conversion_control.h"
 #include "ui/main_window.h"
+#include "ui/preview.h"
 #include "ui/tray_icon.h"
 #include "ui/window_size.h"
 
@@ -288,4 +289,31 @@ TEST_F(Control, TwoHundredStandstillsLeaveTheSameAudioAsNone)
     Bytes converted = FinishedAudio(destination_);
     ASSERT_FALSE(converted.empty());
     EXPECT_TRUE(converted == FinishedAudio(reference));
+}
+
+TEST_F(Control, APreviewPlaysDuringABatch)
+{
+    std::string clip = output_.File("clip.wav");
+    WriteWholeFile(clip, PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 60, 440)));
+    AddBatchRow(window_, source_, gsm_);
+    AddBatchRow(window_, clip);
+    Press(IDC_CONVERT);
+    ASSERT_TRUE(WaitForAudio());
+    ASSERT_TRUE(Enabled(IDC_PLAY));
+
+    // The list is disabled for the batch, but its selection still counts.
+    HWND list = GetDlgItem(window_, IDC_FILE_LIST);
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageA(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    Press(IDC_PLAY);
+    EXPECT_EQ(Preview.PreviewState, PreviewPlaying);
+    EXPECT_NE(Preview.PreviewDevice, 0u);
+    Press(IDC_PLAY);
+    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
+    Press(IDC_STOP_PLAY);
+    EXPECT_EQ(Preview.PreviewDevice, 0u);
+    EXPECT_TRUE(IsConversionActive());
+    EXPECT_TRUE(recorder_.Messages().empty());
 }
