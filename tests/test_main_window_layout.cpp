@@ -186,7 +186,7 @@ protected:
 
 HWND MainWindowLayout::dialog = nullptr;
 
-// A reader for the extended dialog template as the resource holds it, so the
+// A reader for resource data as the module holds it, so the
 // tests can look at what the dialog manager is given (dialog units, the font
 // record) besides what it made of it.
 class TemplateReader {
@@ -228,90 +228,6 @@ public:
     void Skip(size_t bytes) { at += bytes; }
     const BYTE* at;
 };
-
-struct TemplateItem {
-    DWORD helpId, exStyle, style;
-    short x, y, width, height;
-    DWORD id;
-    WORD classOrdinal;
-    std::string className;
-    std::string text;
-};
-
-struct TemplateFrame {
-    WORD version, signature;
-    DWORD helpId, exStyle, style;
-    WORD itemCount;
-    short x, y, width, height;
-    WORD menuOrdinal, classOrdinal;
-    std::string menu, className, title;
-    WORD pointSize, weight;
-    BYTE italic, charset;
-    std::string face;
-    std::vector<TemplateItem> items;
-};
-
-TemplateFrame ReadMainTemplate()
-{
-    TemplateFrame frame = {};
-    HRSRC found = FindResourceA(Module(), MAKEINTRESOURCEA(IDD_MAIN), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
-    if (found == nullptr)
-        return frame;
-    const BYTE* base = static_cast<const BYTE*>(LockResource(LoadResource(Module(), found)));
-    TemplateReader r(base);
-    frame.version = r.Word();
-    frame.signature = r.Word();
-    frame.helpId = r.Dword();
-    frame.exStyle = r.Dword();
-    frame.style = r.Dword();
-    frame.itemCount = r.Word();
-    frame.x = r.Short();
-    frame.y = r.Short();
-    frame.width = r.Short();
-    frame.height = r.Short();
-    frame.menu = r.NameOrOrdinal(&frame.menuOrdinal);
-    frame.className = r.NameOrOrdinal(&frame.classOrdinal);
-    frame.title = r.Text();
-    if (frame.style & DS_SETFONT) {
-        frame.pointSize = r.Word();
-        frame.weight = r.Word();
-        frame.italic = r.Byte();
-        frame.charset = r.Byte();
-        frame.face = r.Text();
-    }
-    for (WORD i = 0; i < frame.itemCount; ++i) {
-        r.AlignToDword(base);
-        TemplateItem item;
-        item.helpId = r.Dword();
-        item.exStyle = r.Dword();
-        item.style = r.Dword();
-        item.x = r.Short();
-        item.y = r.Short();
-        item.width = r.Short();
-        item.height = r.Short();
-        item.id = r.Dword();
-        item.className = r.NameOrOrdinal(&item.classOrdinal);
-        WORD textOrdinal;
-        item.text = r.NameOrOrdinal(&textOrdinal);
-        r.Skip(r.Word());
-        frame.items.push_back(item);
-    }
-    return frame;
-}
-
-// The predefined classes a template may name by ordinal.
-const char* ClassOfOrdinal(WORD ordinal)
-{
-    switch (ordinal) {
-    case 0x0080: return "Button";
-    case 0x0081: return "Edit";
-    case 0x0082: return "Static";
-    case 0x0083: return "ListBox";
-    case 0x0084: return "ScrollBar";
-    case 0x0085: return "ComboBox";
-    default: return "";
-    }
-}
 
 } // namespace
 
@@ -469,59 +385,12 @@ TEST_F(MainWindowLayout, TabbingVisitsTheEnabledTabStopsInTemplateOrder)
         EnableWindow(GetDlgItem(dialog, id), FALSE);
 }
 
-TEST(MainWindowTemplate, FrameIsAnExtendedTemplateWithTheDocumentedRecord)
+TEST_F(MainWindowLayout, IdentifiersAreUniqueApartFromMinusOne)
 {
-    TemplateFrame frame = ReadMainTemplate();
-    EXPECT_EQ(frame.version, 1);
-    EXPECT_EQ(frame.signature, 0xFFFF);
-    EXPECT_EQ(frame.helpId, 0u);
-    EXPECT_EQ(frame.exStyle, 0u);
-    EXPECT_EQ(frame.style, kFrameStyle);
-    EXPECT_EQ(frame.itemCount, kControlCount);
-    EXPECT_EQ(frame.width, 396);
-    EXPECT_EQ(frame.height, 251);
-    EXPECT_EQ(frame.menuOrdinal, 0);
-    EXPECT_EQ(frame.menu, "");
-    EXPECT_EQ(frame.classOrdinal, 0);
-    EXPECT_EQ(frame.className, "");
-    EXPECT_EQ(frame.title, "Tonvelka 1.1");
-    EXPECT_EQ(frame.pointSize, 8);
-    EXPECT_EQ(frame.weight, FW_NORMAL);
-    EXPECT_EQ(frame.italic, 0);
-    EXPECT_EQ(frame.charset, DEFAULT_CHARSET);
-    EXPECT_EQ(frame.face, "MS Sans Serif");
-}
-
-TEST(MainWindowTemplate, ItemsCarryTheirExactStylesAndDialogUnits)
-{
-    TemplateFrame frame = ReadMainTemplate();
-    ASSERT_EQ(frame.items.size(), kControlCount);
-    for (size_t i = 0; i < kControlCount; ++i) {
-        const TemplateItem& item = frame.items[i];
-        const ExpectedControl& want = kControls[i];
-        SCOPED_TRACE(testing::Message() << "control #" << i + 1 << " id " << want.id);
-        EXPECT_EQ(static_cast<int>(item.id), want.id);
-        std::string name = item.classOrdinal != 0 ? ClassOfOrdinal(item.classOrdinal) : item.className;
-        EXPECT_TRUE(SameText(name, want.className)) << name;
-        EXPECT_EQ(item.text, want.text);
-        EXPECT_EQ(item.style, WS_CHILD | WS_VISIBLE | want.style) << std::hex << item.style;
-        EXPECT_EQ(item.exStyle, want.exStyle) << std::hex << item.exStyle;
-        EXPECT_EQ(item.helpId, 0u);
-        EXPECT_EQ(item.x, want.x);
-        EXPECT_EQ(item.y, want.y);
-        EXPECT_EQ(item.width, want.width);
-        EXPECT_EQ(item.height, want.height);
-    }
-}
-
-TEST(MainWindowTemplate, IdentifiersAreUniqueApartFromMinusOne)
-{
-    TemplateFrame frame = ReadMainTemplate();
-    ASSERT_EQ(frame.items.size(), kControlCount);
     std::set<int> seen;
     int anonymous = 0;
-    for (const TemplateItem& item : frame.items) {
-        int id = static_cast<int>(item.id);
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        int id = static_cast<short>(GetDlgCtrlID(child));
         if (id == -1) {
             ++anonymous;
             continue;
