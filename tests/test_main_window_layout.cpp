@@ -186,9 +186,8 @@ protected:
 
 HWND MainWindowLayout::dialog = nullptr;
 
-// A reader for resource data as the module holds it, so the
-// tests can look at what the dialog manager is given (dialog units, the font
-// record) besides what it made of it.
+// A reader for resource data as the module holds it (the icon group's
+// directory), so the tests see the images the icon really carries.
 class TemplateReader {
 public:
     explicit TemplateReader(const BYTE* data) : at(data) {}
