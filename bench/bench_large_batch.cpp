@@ -3,8 +3,6 @@
 // and the working set from the start to the end of the batch.
 #include <windows.h>
 #include <commctrl.h>
-#define PSAPI_VERSION 2
-#include <psapi.h>
 #include <cstdio>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
@@ -45,14 +43,6 @@ bool WriteSparseWave(const std::string& path)
     return ok;
 }
 
-PROCESS_MEMORY_COUNTERS Memory()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
-}
-
 std::string Name(int i)
 {
     char name[32];
@@ -88,13 +78,13 @@ int main()
         AddBatchRow(window, path, PcmFormat(1, 44100, 8));
     }
 
-    PROCESS_MEMORY_COUNTERS before = Memory();
+    PROCESS_MEMORY_COUNTERS before = ProcessMemory();
     DWORD start = GetTickCount();
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CONVERT, BN_CLICKED), 0);
     SIZE_T peak = before.WorkingSetSize;
     std::string lastOverall;
     PumpUntil([&] {
-        SIZE_T now = Memory().WorkingSetSize;
+        SIZE_T now = ProcessMemory().WorkingSetSize;
         if (now > peak)
             peak = now;
         std::string overall = ControlText(window, IDC_TOTAL_TEXT_RIGHT);
@@ -103,7 +93,7 @@ int main()
         return !IsConversionActive();
     }, 3600000);
     double seconds = (GetTickCount() - start) / 1000.0;
-    PROCESS_MEMORY_COUNTERS after = Memory();
+    PROCESS_MEMORY_COUNTERS after = ProcessMemory();
 
     char percentage[32];
     FormatPercentage(percentage, sizeof(percentage),

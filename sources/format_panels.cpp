@@ -78,22 +78,6 @@ bool ReadFormatBlock(HGLOBAL block, FormatCopy& format)
     return CopyFormatBlock(block, format.bytes, sizeof(format.bytes), &format.length);
 }
 
-// The destination handle that follows the entry's source format; false when
-// the entry cannot be read (a handle of 0 is a row without destination).
-bool ReadDestinationHandle(HGLOBAL entry, HGLOBAL* destination)
-{
-    GlobalLockScope lock(entry);
-    if (!lock)
-        return false;
-    auto* bytes = static_cast<const BYTE*>(lock.Data());
-    DWORD length = 0;
-    memcpy(&length, bytes, sizeof(length));
-    if (length > MaxKeptFormatBytes || GlobalSize(entry) < sizeof(DWORD) + length + sizeof(*destination))
-        return false;
-    memcpy(destination, bytes + sizeof(DWORD) + length, sizeof(*destination));
-    return true;
-}
-
 void SetText(HWND window, int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
 
 void SetToolText(UINT_PTR tool, HWND window, const char* text)

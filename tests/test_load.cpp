@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#define PSAPI_VERSION 2
-#include <psapi.h>
 #include <cstdio>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
@@ -20,14 +18,6 @@
 #include "ui/conversion_control.h"
 
 namespace {
-
-PROCESS_MEMORY_COUNTERS Memory()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
-}
 
 std::string Name(int i)
 {
@@ -55,10 +45,10 @@ TEST(Load, AThousandSmallFilesInOneBatch)
         AddBatchRow(window, path, ulaw);
     }
 
-    PROCESS_MEMORY_COUNTERS before = Memory();
+    PROCESS_MEMORY_COUNTERS before = ProcessMemory();
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CONVERT, BN_CLICKED), 0);
     ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }, 300000));
-    PROCESS_MEMORY_COUNTERS after = Memory();
+    PROCESS_MEMORY_COUNTERS after = ProcessMemory();
     printf("1000-file batch: working set %.1f MB before, %.1f MB after, peak %.1f MB; private %.1f -> %.1f MB\n",
            before.WorkingSetSize / 1048576.0, after.WorkingSetSize / 1048576.0, after.PeakWorkingSetSize / 1048576.0,
            before.PagefileUsage / 1048576.0, after.PagefileUsage / 1048576.0);

@@ -53,17 +53,22 @@ void ClearBatchRows(HWND window)
 
 void ClickConvert(HWND window) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CONVERT, BN_CLICKED), 0); }
 
+void PumpWaitingMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT)
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
+        PumpWaitingMessages();
         if (done())
             return true;
         if (GetTickCount() - start > timeoutMs)
@@ -116,4 +121,12 @@ bool HasPlaceholders(const std::string& path)
     size_t formatSize = ReadU32(file, 16);
     size_t dataHeader = 20 + ((formatSize + 1) & ~size_t(1));
     return file.size() >= dataHeader + 8 && ReadU32(file, dataHeader + 4) == PlaceholderChunkSize;
+}
+
+PROCESS_MEMORY_COUNTERS ProcessMemory()
+{
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof(counters);
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
+    return counters;
 }

@@ -3,6 +3,8 @@
 // a message pump that waits for the batch to reach a state.
 #pragma once
 #include <windows.h>
+#define PSAPI_VERSION 2
+#include <psapi.h>
 #include <functional>
 #include <string>
 #include "support/test_files.h"
@@ -22,6 +24,9 @@ void ClearBatchRows(HWND window);
 
 void ClickConvert(HWND window);
 
+// Handles the messages waiting for this thread now; a WM_QUIT is swallowed.
+void PumpWaitingMessages();
+
 // Handles the window's messages until done() or the time-out; false on the
 // time-out. A WM_QUIT is swallowed.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000);
@@ -29,6 +34,9 @@ void PumpFor(DWORD milliseconds);
 
 std::string ControlText(HWND window, int id);
 uint64_t FileSize(const std::string& path);
+
+// This process's memory figures (working set, peak, private bytes).
+PROCESS_MEMORY_COUNTERS ProcessMemory();
 
 // The data chunk of a finished destination; empty when it is not finished.
 Bytes FinishedAudio(const std::string& path);

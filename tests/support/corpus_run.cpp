@@ -106,16 +106,7 @@ HWND SharedMainWindow()
     return window;
 }
 
-void Pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
+void Pump() { PumpWaitingMessages(); }
 
 std::vector<std::string> FolderFiles(const std::string& folder)
 {
