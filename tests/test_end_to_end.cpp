@@ -589,7 +589,11 @@ TEST(EndToEnd, FiveFilesFourConvertedThroughTheWindows)
     ChooseFormatThroughDialog(program, WAVE_FORMAT_IMA_ADPCM, PcmFormat(1, 22050, 16));
     if (HasFatalFailure())
         return;
-    EXPECT_EQ(ItemText(window, IDC_DST_FORMATTAG), TagName(WAVE_FORMAT_IMA_ADPCM));
+    // The program refreshes its panels once its chooser has returned, a moment
+    // after the dialog is gone.
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_DST_FORMATTAG) == TagName(WAVE_FORMAT_IMA_ADPCM); },
+                          WindowTimeout))
+        << ItemText(window, IDC_DST_FORMATTAG);
 
     ASSERT_TRUE(program.SelectRows({ lawRow }));
     ASSERT_TRUE(WaitForSelectionLine(program, 1)) << ItemText(window, IDC_SELECTION_INFO);
@@ -597,7 +601,8 @@ TEST(EndToEnd, FiveFilesFourConvertedThroughTheWindows)
     if (HasFatalFailure())
         return;
     // One row alone: the panel names its format after the tag.
-    EXPECT_TRUE(StartsWith(ItemText(window, IDC_DST_FORMATTAG), TagName(WAVE_FORMAT_MULAW)))
+    EXPECT_TRUE(WaitUntil([&] { return StartsWith(ItemText(window, IDC_DST_FORMATTAG), TagName(WAVE_FORMAT_MULAW)); },
+                          WindowTimeout))
         << ItemText(window, IDC_DST_FORMATTAG);
 
     ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, IDC_CONVERT)) != FALSE; }, WindowTimeout));
