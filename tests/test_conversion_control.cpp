@@ -115,11 +115,18 @@ TEST_F(Control, ConvertDisablesSixControlsAndTheEndGivesBackTheirStates)
     EXPECT_TRUE(Enabled(IDC_CONVERT));
     EXPECT_TRUE(Enabled(IDC_PLAY));
     EXPECT_TRUE(Enabled(IDC_STOP_PLAY));
+    // Drops are refused and the machine kept awake while the batch runs. A
+    // call without ES_CONTINUOUS changes nothing and tells the state.
+    auto acceptsDrops = [&] { return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
+    EXPECT_FALSE(acceptsDrops());
+    EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
     ASSERT_TRUE(WaitForIdle());
 
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Convert");
     for (int id : SavedControls)
         EXPECT_EQ(Enabled(id), id != IDC_REMOVE_FILE) << id;
+    EXPECT_TRUE(acceptsDrops());
+    EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS));
     EXPECT_TRUE(recorder_.Messages().empty());
 }
 

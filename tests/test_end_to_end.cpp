@@ -729,3 +729,101 @@ TEST(EndToEnd, StopAndYesAbortsTheBatch)
     EXPECT_EQ(program.Close(), 0) << program.Shown();
     RegDeleteTreeA(HKEY_CURRENT_USER, StoreKey);
 }
+
+// Closing during a batch, in each state a batch can be in: the program must
+// end at once with exit code 0, leaving the store written, the file in
+// progress with its placeholder sizes and the source as it was.
+enum class CloseWhile { Running, Suspended, StopQuestionOpen, SessionEnds, SecondBatch };
+
+class CloseDuringBatch : public testing::TestWithParam<CloseWhile> {};
+
+TEST_P(CloseDuringBatch, EndsTheProcessAtOnce)
+{
+    const CloseWhile state = GetParam();
+    ScratchFolder input, output, working;
+    std::string source = input.File("long.wav");
+    WriteLongSource(source, 4000);
+    if (HasFatalFailure())
+        return;
+    uint64_t sourceHash = HashFile(source);
+    ResetStore(output.Path());
+    if (HasFatalFailure())
+        return;
+
+    Program program;
+    ASSERT_TRUE(program.Start(working.Path()));
+    HWND window = program.Window();
+    AddFilesThroughDialog(program, input.Path(), { "long.wav" });
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(program.SelectRows({ 0 }));
+    ASSERT_TRUE(WaitForSelectionLine(program, 1));
+    ChooseFormatThroughDialog(program, WAVE_FORMAT_GSM610, PcmFormat(1, 8000, 16));
+    if (HasFatalFailure())
+        return;
+    ASSERT_TRUE(WaitUntil([&] { return IsWindowEnabled(GetDlgItem(window, IDC_CONVERT)) != FALSE; }, WindowTimeout));
+
+    auto buttonReads = [&](const char* text) {
+        return WaitUntil([&] { return ItemText(window, IDC_CONVERT) == text; }, WindowTimeout);
+    };
+    auto answer = [&](const char* title, int button) {
+        HWND box = WaitForProcessWindow(program.Id(), title);
+        return box != nullptr && Click(box, button) && WaitUntil([&] { return !IsWindow(box); }, WindowTimeout);
+    };
+    auto startBatch = [&] { return Click(window, IDC_CONVERT) && buttonReads("Stop"); };
+
+    ASSERT_TRUE(startBatch());
+    if (state == CloseWhile::SecondBatch) {
+        // Suspended, continued, then aborted: the next batch writes over
+        // the file this one leaves.
+        ASSERT_TRUE(Click(window, IDC_CONVERT) && answer("Question", IDNO) && buttonReads("Continue"));
+        ASSERT_TRUE(Click(window, IDC_CONVERT) && buttonReads("Stop"));
+        ASSERT_TRUE(Click(window, IDC_CONVERT) && answer("Question", IDYES));
+        ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }, BatchTimeout)) << program.Shown();
+        ASSERT_TRUE(startBatch());
+        // A close answered No leaves the batch running.
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(answer("Warning", IDNO));
+        EXPECT_EQ(ItemText(window, IDC_CONVERT), "Stop");
+    }
+    if (state == CloseWhile::Suspended) {
+        ASSERT_TRUE(Click(window, IDC_CONVERT) && answer("Question", IDNO) && buttonReads("Continue"));
+    }
+    if (state == CloseWhile::StopQuestionOpen) {
+        ASSERT_TRUE(Click(window, IDC_CONVERT));
+        ASSERT_NE(WaitForProcessWindow(program.Id(), "Question"), nullptr);
+    }
+
+    PostMessageA(window, state == CloseWhile::SessionEnds ? WM_QUERYENDSESSION : WM_CLOSE, 0, 0);
+    HWND warning = WaitForProcessWindow(program.Id(), "Warning");
+    ASSERT_NE(warning, nullptr) << program.Shown();
+    EXPECT_EQ(ItemText(warning, 0xFFFF),
+              "The conversion process is still running. Do you want to abort the conversion ?");
+    DWORD start = GetTickCount();
+    ASSERT_TRUE(Click(warning, IDYES));
+    if (state == CloseWhile::SessionEnds) {
+        ASSERT_TRUE(WaitUntil([&] { return !IsWindow(warning); }, WindowTimeout));
+        start = GetTickCount();
+        PostMessageA(window, WM_ENDSESSION, TRUE, 0);
+    }
+    ASSERT_EQ(WaitForSingleObject(program.Handle(), WindowTimeout), WAIT_OBJECT_0) << program.Shown();
+    EXPECT_LE(GetTickCount() - start, 1000u) << "the process took this long to end";
+    DWORD code = 99;
+    GetExitCodeProcess(program.Handle(), &code);
+    EXPECT_EQ(code, 0u);
+
+    EXPECT_EQ(ReadStoredValue("SelectionTimer").number, 50u) << "the settings were not written at exit";
+    EXPECT_EQ(ReadStoredValue("DestinationPath").text, output.Path());
+    Bytes written = ReadWholeFile(output.File("long.wav"));
+    ASSERT_GE(written.size(), 12u);
+    EXPECT_EQ(ReadU32(written, 4), 1u) << "the file in progress lost its placeholder size";
+    size_t dataSize = ChunkSizeOffset(written, "data");
+    ASSERT_NE(dataSize, 0u);
+    EXPECT_EQ(ReadU32(written, dataSize), 1u);
+    EXPECT_EQ(HashFile(source), sourceHash) << "the source changed";
+    RegDeleteTreeA(HKEY_CURRENT_USER, StoreKey);
+}
+
+INSTANTIATE_TEST_SUITE_P(States, CloseDuringBatch,
+                         testing::Values(CloseWhile::Running, CloseWhile::Suspended, CloseWhile::StopQuestionOpen,
+                                         CloseWhile::SessionEnds, CloseWhile::SecondBatch));

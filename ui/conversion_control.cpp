@@ -4,16 +4,11 @@
 #include "engine/conversion_state.h"
 #include "engine/conversion_thread.h"
 #include "res/resource.h"
+#include "ui/batch_controls.h"
 #include "ui/idle_state.h"
 #include "ui/user_prompts.h"
 
 namespace {
-
-// The controls a start disables, in this order, and whether each was enabled.
-const int DisabledDuringConversion[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES,
-                                        IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
-constexpr int DisabledCount = int(sizeof(DisabledDuringConversion) / sizeof(DisabledDuringConversion[0]));
-BOOL SavedEnableStates[DisabledCount] = {};
 
 // While the stop question is open, the end of the worker waits for the
 // answer, so that the answer never acts on released handles.
@@ -30,8 +25,7 @@ void CloseIfSet(HANDLE& handle)
 void StartConversion(HWND window)
 {
     SetDlgItemTextA(window, IDC_CONVERT, "Stop");
-    for (int i = 0; i < DisabledCount; ++i)
-        SavedEnableStates[i] = EnableWindow(GetDlgItem(window, DisabledDuringConversion[i]), FALSE) == 0;
+    DisableBatchControls(window);
 
     Conversion.AbortEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     Conversion.RunEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
@@ -50,6 +44,8 @@ void StartConversion(HWND window)
     Conversion.Thread = CreateThread(nullptr, 0, ConversionThread, nullptr, 0, &Conversion.ThreadId);
     if (Conversion.Thread != nullptr) {
         SetThreadPriority(Conversion.Thread, Settings.Priority);
+        // A batch of hours must not be cut by the machine going to sleep.
+        SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
         return;
     }
     ShowMessage(window, "Unable to start conversion thread.", "Error", MB_OK | MB_ICONHAND);
@@ -97,12 +93,6 @@ void AskToStop(HWND window)
 
 bool IsConversionActive() { return Conversion.Thread != nullptr; }
 
-void GiveBackEnableStates(HWND window)
-{
-    for (int i = 0; i < DisabledCount; ++i)
-        EnableWindow(GetDlgItem(window, DisabledDuringConversion[i]), SavedEnableStates[i]);
-}
-
 void OnConvertCommand(HWND window)
 {
     if (QuestionOpen)
@@ -129,6 +119,7 @@ void OnConversionEnded(HWND)
     CloseIfSet(Conversion.Thread);
     CloseIfSet(Conversion.AbortEvent);
     CloseIfSet(Conversion.RunEvent);
+    SetThreadExecutionState(ES_CONTINUOUS);
     RestoreIdleState();
     Conversion.ThreadId = 0;
     Conversion.State = ConversionIdle;

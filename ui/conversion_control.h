@@ -17,6 +17,3 @@ bool IsConversionActive();
 // and waits until it has ended, handling what it sends to the window
 // meanwhile. The file in progress keeps its placeholder sizes.
 void EndConversionForClose(HWND window);
-
-// Gives the six controls that a start disables their earlier states back.
-void GiveBackEnableStates(HWND window);

@@ -5,7 +5,7 @@
 #include <initializer_list>
 #include "engine/progress.h"
 #include "res/resource.h"
-#include "ui/conversion_control.h"
+#include "ui/batch_controls.h"
 #include "ui/main_window.h"
 #include "ui/tray_icon.h"
 #include "ui/window_size.h"
