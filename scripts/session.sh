@@ -9,6 +9,10 @@ bash "$root/scripts/build.sh"
 export TONVELKA_BUILD="$root/build/x86_64"
 source "$root/scripts/wine-env.sh"
 source "$root/scripts/start-xvfb.sh"
+source "$root/scripts/wine-display.sh"
+# Every Wine process from now on, the shell's included, starts with the
+# settings above.
+/usr/lib/wine/wineserver -w
 
 session_mounts=()
 end_session() {
