@@ -610,7 +610,9 @@ TEST(EndToEnd, FiveFilesFourConvertedThroughTheWindows)
     ASSERT_TRUE(Click(window, IDC_CONVERT));
     // "Convert" without its accelerator is what the window shows after a batch.
     ASSERT_TRUE(WaitUntil([&] { return program.Idle(); }, BatchTimeout)) << program.Shown();
-    EXPECT_EQ(ItemText(window, IDC_CONVERT_INFO), "");
+    // The idle look clears the texts after it gives the button back.
+    EXPECT_TRUE(WaitUntil([&] { return ItemText(window, IDC_CONVERT_INFO).empty(); }, WindowTimeout))
+        << ItemText(window, IDC_CONVERT_INFO);
 
     for (const SourceFile& file : files) {
         SCOPED_TRACE(file.name);
