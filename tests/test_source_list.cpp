@@ -1,11 +1,15 @@
-// The source file list as the user meets it: the rows Add Files makes from
-// the open dialog's answer, the selection line, the buttons that follow the
-// rows, Remove File with the blocks it frees, and the two format panels.
+// The main window's list as the user meets it: the window as its template
+// builds it, the rows Add Files makes from the open dialog's answer, the
+// selection line, the buttons that follow the rows, Remove File with the
+// blocks it frees, the two format panels and the destination format choice.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <cstring>
+#include <set>
+#include "app/settings.h"
 #include "res/resource.h"
+#include "sources/format_choice.h"
 #include "sources/format_names.h"
 #include "sources/format_panels.h"
 #include "sources/format_texts.h"
@@ -23,17 +27,21 @@ BOOL AnswerOpenDialog(OPENFILENAMEA* dialog)
     memcpy(dialog->lpstrFile, openResult.data(), openResult.size());
     return !openResult.empty();
 }
+Bytes chosenFormat;  // what the format chooser answers; empty: the user cancels
+DWORD chooserStyle = 0;
+MMRESULT AnswerFormatChooser(ACMFORMATCHOOSEA* chooser)
+{
+    chooserStyle = chooser->fdwStyle;
+    memcpy(chooser->pwfx, chosenFormat.data(), chosenFormat.size());
+    return chosenFormat.empty() ? ACMERR_CANCELED : MMSYSERR_NOERROR;
+}
 
 class SourceList : public testing::Test {
 protected:
     static void SetUpTestSuite() { window = CreateBatchWindow(); }
     static void TearDownTestSuite() { DestroyWindow(window); }
-    void SetUp() override { SetOpenFileNameFunction(AnswerOpenDialog); }
-    void TearDown() override
-    {
-        SetOpenFileNameFunction(nullptr);
-        ClearBatchRows(window);
-    }
+    void SetUp() override { SetOpenFileNameFunction(AnswerOpenDialog), SetFormatChooseFunction(AnswerFormatChooser), ResetSettingsToDefaults(Settings); }
+    void TearDown() override { SetOpenFileNameFunction(nullptr), SetFormatChooseFunction(nullptr), ClearBatchRows(window); }
 
     void AddFiles(const std::vector<std::string>& names)
     {
@@ -73,7 +81,34 @@ protected:
 };
 HWND SourceList::window = nullptr;
 
+Bytes DestinationOf(HGLOBAL entry)
+{
+    Bytes format(MaxKeptFormatBytes);
+    DWORD length = 0;
+    return CopyFormatBlock(GetDestinationHandle(entry), format.data(), DWORD(format.size()), &length) ? Bytes(format.begin(), format.begin() + length) : Bytes();
+}
+
 }  // namespace
+
+TEST_F(SourceList, TheWindowStartsAsItsTemplateBuildsIt)
+{
+    RECT client, units = {0, 0, 396, 251};
+    GetClientRect(window, &client);
+    MapDialogRect(window, &units);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(units.right, units.bottom));
+    std::set<int> disabled, ids;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowEnabled(child))
+            disabled.insert(GetDlgCtrlID(child));
+        EXPECT_TRUE(short(GetDlgCtrlID(child)) == -1 || ids.insert(GetDlgCtrlID(child)).second) << GetDlgCtrlID(child);
+    }
+    EXPECT_EQ(disabled, (std::set<int>{IDC_SELECT_FORMAT, IDC_REMOVE_FILE, IDC_CONVERT}));
+    std::vector<int> tabs;
+    for (HWND at = GetDlgItem(window, IDC_FILE_LIST); tabs.size() < 6;)
+        tabs.push_back(GetDlgCtrlID(at = GetNextDlgTabItem(window, at, FALSE)));
+    EXPECT_EQ(tabs, (std::vector<int>{IDC_ADD_FILES, IDC_DESTINATION, IDC_SETTINGS, IDC_PLAY, IDC_STOP_PLAY, IDC_FILE_LIST}));
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO), "No files selected.");
+}
 
 TEST_F(SourceList, AddFilesMakesSortedRowsWithSizeAndFormatOnceForEachPath)
 {
@@ -219,4 +254,36 @@ TEST(FormatTexts, RatesStepInThousandsAndBinaryMultiplesRoundingHalfUp)
         EXPECT_EQ(DataRateText(rate), text);
     EXPECT_EQ(FixedPointHalfUp(9.9995, 3), "9.999");  // below half-way in binary
     EXPECT_EQ(ChannelsText(0) + BlockAlignText(0) + ResolutionText(1) + ExtraInformationText(1), "0 (Multi-Channel)0 Bytes1 Bit/Sample1 Byte");
+}
+
+TEST_F(SourceList, TheChosenFormatBecomesEachSelectedRowsOwnBlock)
+{
+    const Bytes cd = PcmFormat(2, 44100, 16), ulaw = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW);
+    HGLOBAL a = Row(cd, {}, "C:\\a.wav"), b = Row(cd, {}, "C:\\b.wav"), c = Row(cd, {}, "C:\\c.wav");
+    SelectRows(window, {0, 2});
+    chosenFormat = Join({PcmFormat(1, 8000, 8), Bytes{0x55, 0x55}});  // a PCM destination is kept in 16 bytes
+    Press(window, IDC_SELECT_FORMAT);
+    EXPECT_EQ(chooserStyle, DWORD(ACMFORMATCHOOSE_STYLEF_ENABLEHOOK));
+    EXPECT_EQ(DestinationOf(a), PcmFormat(1, 8000, 8));
+    EXPECT_EQ(DestinationOf(c), PcmFormat(1, 8000, 8));
+    EXPECT_TRUE(DestinationOf(b).empty());
+    EXPECT_NE(GetDestinationHandle(a), GetDestinationHandle(c));
+    EXPECT_TRUE(Enabled(IDC_CONVERT));
+    EXPECT_EQ(ControlText(window, IDC_DST_RESOLUTION), "8 Bits/Sample");  // the panels follow
+    // Choosing again replaces the block; cancelling changes nothing.
+    for (const Bytes& answer : {ulaw, Bytes()})
+        chosenFormat = answer, Press(window, IDC_SELECT_FORMAT);
+    EXPECT_EQ(DestinationOf(a), ulaw);
+    // Without the check the chooser is asked without its hook.
+    Settings.CompatibilityCheck = 0;
+    Press(window, IDC_SELECT_FORMAT);
+    EXPECT_EQ(chooserStyle, 0u);
+    // The hook's verdict goes back through the dialog result: only formats
+    // every selected source reaches.
+    for (auto [candidate, verdict] : {std::pair{SuggestFormat(cd, WAVE_FORMAT_IMA_ADPCM), TRUE}, {SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_GSM610), FALSE}}) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, -1);
+        EXPECT_EQ(FormatChooseHook(window, MM_ACM_FORMATCHOOSE, FORMATCHOOSE_FORMAT_VERIFY, reinterpret_cast<LPARAM>(candidate.data())), UINT(TRUE));
+        EXPECT_EQ(GetWindowLongPtrA(window, DWLP_MSGRESULT), verdict);
+    }
+    EXPECT_TRUE(recorder.Texts().empty());
 }

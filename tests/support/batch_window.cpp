@@ -1,4 +1,4 @@
-// Test windows, the pump, the message seam and the modal driver.
+// Test windows, the pump and the message seam.
 #include "support/batch_window.h"
 #include <commctrl.h>
 #include <mutex>
@@ -111,7 +111,6 @@ bool HasPlaceholders(const std::string& path)
 namespace {
 std::mutex recorderLock;
 std::vector<ShownMessage> recorded;
-int recorderAnswer = IDOK;
 std::function<int(const ShownMessage&)> recorderResponder;
 
 int RecordMessage(HWND, const char* text, const char* title, UINT style)
@@ -120,9 +119,8 @@ int RecordMessage(HWND, const char* text, const char* title, UINT style)
     std::unique_lock<std::mutex> guard(recorderLock);
     recorded.push_back(shown);
     auto responder = recorderResponder;
-    int answer = recorderAnswer;
     guard.unlock();
-    return responder ? responder(shown) : answer;
+    return responder(shown);
 }
 }  // namespace
 
@@ -131,7 +129,7 @@ MessageRecorder::MessageRecorder(int answer)
     Clear(), SetAnswer(answer);
     SetMessageBoxFunction(RecordMessage);
 }
-MessageRecorder::~MessageRecorder() { SetResponder(nullptr), SetMessageBoxFunction(nullptr); }
+MessageRecorder::~MessageRecorder() { SetMessageBoxFunction(nullptr); }
 std::vector<ShownMessage> MessageRecorder::Messages() const
 {
     std::lock_guard<std::mutex> guard(recorderLock);
@@ -149,49 +147,9 @@ void MessageRecorder::Clear()
     std::lock_guard<std::mutex> guard(recorderLock);
     recorded.clear();
 }
-void MessageRecorder::SetAnswer(int answer)
-{
-    std::lock_guard<std::mutex> guard(recorderLock);
-    recorderAnswer = answer;
-}
+void MessageRecorder::SetAnswer(int answer) { SetResponder([answer](const ShownMessage&) { return answer; }); }
 void MessageRecorder::SetResponder(std::function<int(const ShownMessage&)> responder)
 {
     std::lock_guard<std::mutex> guard(recorderLock);
     recorderResponder = std::move(responder);
-}
-
-namespace {
-const char* pendingTitle = nullptr;
-const std::function<void(HWND)>* pendingDrive = nullptr;
-
-BOOL CALLBACK FindTitled(HWND window, LPARAM found)
-{
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof(text));
-    if (!IsWindowVisible(window) || pendingTitle == nullptr || strcmp(text, pendingTitle) != 0)
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-void CALLBACK LookForDialog(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND found = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindTitled, reinterpret_cast<LPARAM>(&found));
-    if (found != nullptr && pendingDrive != nullptr) {
-        auto drive = pendingDrive;
-        pendingDrive = nullptr;
-        (*drive)(found);
-    }
-}
-}  // namespace
-
-INT_PTR DriveModalDialog(const char* title, const std::function<INT_PTR()>& show, const std::function<void(HWND)>& drive)
-{
-    pendingTitle = title, pendingDrive = &drive;
-    UINT_PTR timer = SetTimer(nullptr, 0, 20, LookForDialog);
-    INT_PTR result = show();
-    KillTimer(nullptr, timer);
-    pendingTitle = nullptr, pendingDrive = nullptr;
-    return result;
 }

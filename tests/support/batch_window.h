@@ -1,6 +1,6 @@
 // The real main window for tests, with rows as Add Files and the format
-// choice make them; a message pump; the seam that records message boxes and
-// answers them; and a driver for modal dialogs.
+// choice make them; a message pump; and the seam that records message boxes
+// and answers them.
 #pragma once
 #include <windows.h>
 #define PSAPI_VERSION 2
@@ -41,7 +41,3 @@ struct MessageRecorder {
     void SetAnswer(int answer);
     void SetResponder(std::function<int(const ShownMessage&)> responder);
 };
-
-// Calls drive(window) once from the modal loop that show() runs, as soon as
-// a visible window of this thread titled title exists; returns show()'s result.
-INT_PTR DriveModalDialog(const char* title, const std::function<INT_PTR()>& show, const std::function<void(HWND)>& drive);

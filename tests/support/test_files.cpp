@@ -37,12 +37,10 @@ Bytes ReadWholeFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
 void WriteWholeFile(const std::string& path, const Bytes& bytes)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
-
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // resize and memcpy: GCC 12 warns falsely about the inlined insert of small vectors.
@@ -105,9 +103,8 @@ std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t fram
 }
 Bytes SampleBytes(const std::vector<int16_t>& samples)
 {
-    Bytes out;
-    AppendRaw(out, samples.data(), samples.size() * 2);
-    return out;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
+    return Bytes(bytes, bytes + samples.size() * 2);
 }
 std::vector<int16_t> SamplesOf(const Bytes& bytes)
 {
