@@ -72,7 +72,9 @@ protected:
 
 TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
 {
+    WriteWholeFile(in_.File("clip.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 60, 440)));
     AddBatchRow(window_, long_, gsm_);
+    AddBatchRow(window_, in_.File("clip.wav"));
     AddBatchRow(window_, Tone("z-later.wav"), gsm_);
     EnableWindow(GetDlgItem(window_, IDC_SELECT_FORMAT), TRUE);
     RECT idle, client, units = {0, 0, 396, 366};
@@ -88,9 +90,25 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(client.right, units.right);
     ASSERT_TRUE(PumpUntil([] { return strstr(TrayIcon.szTip, "% converted (") != nullptr; }, 10000)) << TrayIcon.szTip;
     ASSERT_TRUE(WaitForAudio());
+    // A preview plays meanwhile: the list is disabled, but its selection counts.
+    SelectRows(window_, {0});
+    Press(window_, IDC_PLAY);
+    EXPECT_EQ(Preview.PreviewState, PreviewPlaying);
+    Press(window_, IDC_PLAY);
+    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
+    Press(window_, IDC_STOP_PLAY);
+    EXPECT_EQ(Preview.PreviewDevice, 0u);
+    SelectRows(window_, {});
+    PumpFor(200);  // the selection's refresh
+    SendMessageA(window_, WM_NCLBUTTONDOWN, HTMINBUTTON, 0);  // the minimize box hides to the tray
     recorder_.SetAnswer(IDYES);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForIdle());
+    EXPECT_FALSE(IsWindowVisible(window_)) << "the end of the batch showed a hidden window";
+    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_RBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(window_));
+    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(window_));
     ASSERT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
     EXPECT_EQ(recorder_.Messages()[0].Title, "Question");
     EXPECT_EQ(recorder_.Messages()[0].Style, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
@@ -184,31 +202,6 @@ TEST_F(Batch, ClosingOrEndingTheLogonAtAnyMomentAsksAndYesEndsTheBatchAtOnce)
     SendMessageA(window_, WM_CLOSE, 0, 0);
     EXPECT_FALSE(IsWindow(window_));
     EXPECT_FALSE(IsConversionActive());
-}
-
-TEST_F(Batch, AHiddenWindowStaysHiddenAndAPreviewPlaysMeanwhile)
-{
-    WriteWholeFile(out_.File("clip.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 60, 440)));
-    AddBatchRow(window_, long_, gsm_);
-    AddBatchRow(window_, out_.File("clip.wav"));
-    Press(window_, IDC_CONVERT);
-    ASSERT_TRUE(WaitForAudio());
-    // The list is disabled for the batch, but its selection still counts.
-    SelectRows(window_, {0});
-    Press(window_, IDC_PLAY);
-    EXPECT_EQ(Preview.PreviewState, PreviewPlaying);
-    Press(window_, IDC_PLAY);
-    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
-    Press(window_, IDC_STOP_PLAY);
-    EXPECT_EQ(Preview.PreviewDevice, 0u);
-    SendMessageA(window_, WM_NCLBUTTONDOWN, HTMINBUTTON, 0);  // the minimize box hides to the tray
-    ASSERT_TRUE(WaitForIdle());
-    EXPECT_FALSE(IsWindowVisible(window_));
-    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_RBUTTONDOWN);
-    EXPECT_FALSE(IsWindowVisible(window_));
-    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_LBUTTONDOWN);
-    EXPECT_TRUE(IsWindowVisible(window_));
-    EXPECT_TRUE(recorder_.Texts().empty());
 }
 
 // Into a missing folder and the folders the test script mounted: one that

@@ -104,12 +104,6 @@ TEST(ProgressDisplay, TheWindowShowsTheNewestFiguresWholeAndNeverStaleOnes)
     EXPECT_EQ(text(IDC_ESTIMATED_TIME).substr(8), " (" + text(IDC_ELAPSED_TIME) + " left)");
     EXPECT_EQ(std::string(TrayIcon.szTip), "50.00 % converted (" + text(IDC_ELAPSED_TIME) + " left)");
 
-    // The next file: empty rows until its first block; compressions stay.
-    RunWorker([] { ClearProgressRows(), StartFileProgress(2000); });
-    EXPECT_EQ(text(IDC_TOTAL_TEXT_LEFT) + text(IDC_TOTAL_TEXT_RIGHT) + text(IDC_FILE_TEXT_RIGHT), "");
-    EXPECT_EQ(position(IDC_TOTAL_PROGRESS) + position(IDC_FILE_PROGRESS), 0);
-    EXPECT_EQ(text(IDC_AVG_COMPRESSION), "25.00 %");
-
     // Ten thousand blocks: every look of the window shows one block whole.
     int torn = 0;
     RunWorker(

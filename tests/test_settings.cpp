@@ -103,15 +103,14 @@ TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
     auto thumb = [](HWND dialog, int id, int position) {
         SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, position);
         SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-        return ControlText(dialog, id == IDC_PRIORITY_CLASS ? IDC_PRIORITY_CLASS_TEXT : IDC_THREAD_PRIORITY_TEXT);
+        return ControlText(dialog, id + 2);  // the text under the thumb
     };
     EXPECT_EQ(run([&](HWND dialog) {
         EXPECT_EQ(ControlText(dialog, IDC_BUFFER_SIZE) + ControlText(dialog, IDC_PRIORITY_CLASS_TEXT) + ControlText(dialog, IDC_THREAD_PRIORITY_TEXT), "16NormalNormal");
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) * 2 + IsDlgButtonChecked(dialog, IDC_LOW_QUALITY), 2u);
-        EXPECT_EQ(thumb(dialog, IDC_THREAD_PRIORITY, 5) + thumb(dialog, IDC_THREAD_PRIORITY, 2) + thumb(dialog, IDC_PRIORITY_CLASS, 3), "HighestLowReal-Time");
+        EXPECT_EQ(thumb(dialog, IDC_THREAD_PRIORITY, 0) + thumb(dialog, IDC_PRIORITY_CLASS, 2), "IdleHigh");
         SetDlgItemTextA(dialog, IDC_BUFFER_SIZE, "65535");
         CheckDlgButton(dialog, IDC_COMPAT_CHECK, BST_UNCHECKED), CheckDlgButton(dialog, IDC_LOW_QUALITY, BST_CHECKED);
-        thumb(dialog, IDC_PRIORITY_CLASS, 2), thumb(dialog, IDC_THREAD_PRIORITY, 0);
         Press(dialog, IDOK);
     }), 0);
     EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, HIGH_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_IDLE), 50, 0, 1}));
