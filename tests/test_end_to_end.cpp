@@ -233,7 +233,9 @@ TEST(EndToEnd, FilesConvertedSuspendedAndAbortedThroughTheWindows)
         return now.bottom - now.top > idle.bottom - idle.top && FileSize(zulu) > 100000 && !Text(window, IDC_ELAPSED_TIME).empty() &&
                Send(GetDlgItem(window, IDC_TOTAL_PROGRESS), PBM_GETPOS) > 0;
     }));
-    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_ADD_FILES)));
+    const int locked[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
+    for (int id : locked)
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, id))) << id;
     // Stop and No: suspended, nothing more is written until Continue.
     ASSERT_EQ(Text(window, IDC_CONVERT), "Stop") << "the batch ended before it could be stopped";
     for (int answer : {IDNO, IDYES}) {
@@ -255,7 +257,10 @@ TEST(EndToEnd, FilesConvertedSuspendedAndAbortedThroughTheWindows)
     RECT after;
     EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(window, &after) && after.bottom - after.top == idle.bottom - idle.top; }))
         << "the window keeps its batch size";
-    EXPECT_EQ(Text(window, IDC_CONVERT_INFO), "");
+    for (int id : locked)  // as they were: a row was selected
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, id))) << id;
+    for (int id : {IDC_CONVERT_INFO, IDC_TOTAL_TEXT_LEFT, IDC_TOTAL_TEXT_RIGHT, IDC_FILE_TEXT_MID, IDC_AVG_COMPRESSION, IDC_ELAPSED_TIME, IDC_ESTIMATED_TIME})
+        EXPECT_EQ(Text(window, id), "") << id;
     EXPECT_TRUE(HasPlaceholders(zulu));
 
     for (const auto& file : files) {
@@ -278,19 +283,13 @@ TEST(EndToEnd, FilesConvertedSuspendedAndAbortedThroughTheWindows)
     DWORD start = GetTickCount();
     EXPECT_EQ(program.Close(), 0);
     EXPECT_LT(GetTickCount() - start, 10000u);
-    const std::pair<const char*, DWORD> numbers[] = {{"BufferSize", 16}, {"PriorityClass", NORMAL_PRIORITY_CLASS}, {"Priority", 0},
-                                                     {"SelectionTimer", 50}, {"CompatibilityCheck", 1}, {"LowQuality", 0}};
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tonvelka", 0, KEY_READ, &key), ERROR_SUCCESS);
-    char path[MAX_PATH] = "";
-    DWORD type = 0, size = sizeof(path);
-    EXPECT_EQ(RegQueryValueExA(key, "DestinationPath", nullptr, &type, reinterpret_cast<BYTE*>(path), &size), ERROR_SUCCESS);
-    EXPECT_EQ(std::make_pair(type, std::string(path)), std::make_pair(DWORD(REG_SZ), output.Path()));
-    for (auto [name, value] : numbers) {
-        DWORD stored = 0xDEAD;
-        size = sizeof(stored);
-        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size), ERROR_SUCCESS) << name;
-        EXPECT_EQ(std::make_pair(type, stored), std::make_pair(DWORD(REG_DWORD), value)) << name;
+    // All seven settings stored, with their types.
+    for (auto [name, value] : {std::pair<const char*, std::string>{"DestinationPath", "1:" + output.Path()}, {"BufferSize", "4:16"},
+                               {"PriorityClass", "4:32"}, {"Priority", "4:0"}, {"SelectionTimer", "4:50"}, {"CompatibilityCheck", "4:1"}, {"LowQuality", "4:0"}}) {
+        char data[MAX_PATH] = "";
+        DWORD type = 0, size = sizeof(data);
+        RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", name, RRF_RT_ANY, &type, data, &size);
+        EXPECT_EQ(std::to_string(type) + ":" + (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data), value) << name;
     }
-    RegCloseKey(key);
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
 }
