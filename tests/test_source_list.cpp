@@ -1,453 +1,289 @@
-// The source file list as the user meets it: the rows that Add Files makes
-// from the open dialog's answer, their Size and Audio Format texts, the
-// messages when a file cannot be added, and Remove File with the records it
-// frees.
+// The main window's list as the user meets it: the window as its template
+// builds it, the rows Add Files makes from the open dialog's answer, the
+// selection line, the buttons that follow the rows, Remove File with the
+// blocks it frees, the two format panels and the destination format choice.
+#include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <mmsystem.h>
-#include <mmreg.h>
-#include <msacm.h>
-#include <commdlg.h>
-#include <gtest/gtest.h>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <set>
+#include "app/settings.h"
 #include "res/resource.h"
+#include "sources/format_choice.h"
+#include "sources/format_names.h"
+#include "sources/format_panels.h"
+#include "sources/format_texts.h"
+#include "sources/selection_summary.h"
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
-#include "support/codec_formats.h"
-#include "support/list_window.h"
-#include "support/test_files.h"
+#include "support/batch_window.h"
+#include "ui/user_prompts.h"
 
 namespace {
 
-// The description the codecs give of a format, asked directly from them with
-// a full WAVEFORMATEX.
-std::string CodecDescription(const Bytes& format)
+std::string openResult;  // what the open dialog answers, NULs included
+BOOL AnswerOpenDialog(OPENFILENAMEA* dialog)
 {
-    Bytes full = format;
-    full.resize(std::max<size_t>(full.size(), sizeof(WAVEFORMATEX)), 0);
-    const WAVEFORMATEX& header = AsFormat(full);
-    ACMFORMATTAGDETAILSA tag = {};
-    tag.cbStruct = sizeof(tag);
-    tag.dwFormatTag = header.wFormatTag;
-    if (acmFormatTagDetailsA(nullptr, &tag, ACM_FORMATTAGDETAILSF_FORMATTAG) != 0)
-        return "(unknown tag)";
-    ACMFORMATDETAILSA details = {};
-    details.cbStruct = sizeof(details);
-    details.dwFormatTag = header.wFormatTag;
-    details.pwfx = const_cast<WAVEFORMATEX*>(&header);
-    details.cbwfx = DWORD(full.size());
-    if (acmFormatDetailsA(nullptr, &details, ACM_FORMATDETAILSF_FORMAT) != 0)
-        return "(unknown format)";
-    return std::string(tag.szFormatTag) + " - " + details.szFormat;
+    memcpy(dialog->lpstrFile, openResult.data(), openResult.size());
+    return !openResult.empty();
 }
-
-Bytes Concat(std::initializer_list<Bytes> parts)
+Bytes chosenFormat;  // what the format chooser answers; empty: the user cancels
+DWORD chooserStyle = 0;
+MMRESULT AnswerFormatChooser(ACMFORMATCHOOSEA* chooser)
 {
-    Bytes out;
-    for (const Bytes& part : parts)
-        AppendRaw(out, part.data(), part.size());
-    return out;
+    chooserStyle = chooser->fdwStyle;
+    memcpy(chooser->pwfx, chosenFormat.data(), chosenFormat.size());
+    return chosenFormat.empty() ? ACMERR_CANCELED : MMSYSERR_NOERROR;
 }
-
-Bytes WaveWithFormat(const Bytes& format, size_t dataBytes = 64)
-{
-    return RiffForm("WAVE", Concat({ Chunk("fmt ", format), Chunk("data", Bytes(dataBytes, 0)) }));
-}
-
-// A short mono 8 kHz PCM file: 44 header bytes and 200 bytes of samples.
-void WriteSmallWave(const std::string& path)
-{
-    WriteWholeFile(path, PcmWave(1, 8000, SineSamples(8000, 1, 100, 440.0)));
-}
-
-bool IsFreed(HGLOBAL block) { return GlobalFlags(block) == GMEM_INVALID_HANDLE; }
 
 class SourceList : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        window = SharedMainWindow();
-        ResetMainWindow(window);
-    }
-    void TearDown() override { ResetMainWindow(window); }
+    static void SetUpTestSuite() { window = CreateBatchWindow(); }
+    static void TearDownTestSuite() { DestroyWindow(window); }
+    void SetUp() override { SetOpenFileNameFunction(AnswerOpenDialog), SetFormatChooseFunction(AnswerFormatChooser), ResetSettingsToDefaults(Settings); }
+    void TearDown() override { SetOpenFileNameFunction(nullptr), SetFormatChooseFunction(nullptr), ClearBatchRows(window); }
 
-    // Answers the open dialog with the given names in the scratch folder, as
-    // a multi-file result, and runs Add Files.
     void AddFiles(const std::vector<std::string>& names)
     {
-        AnswerOpenDialog(MultiFileResult(folder.Path(), names));
-        AddSourceFiles(window);
+        openResult = folder.Path() + '\0';
+        for (const std::string& name : names)
+            openResult += name + '\0';
+        openResult += '\0';
+        Press(window, IDC_ADD_FILES);
     }
-
-    void ExpectOneError(const char* text)
+    std::vector<std::string> Rows() const
     {
-        ASSERT_EQ(ShownMessages().size(), 1u);
-        EXPECT_EQ(ShownMessages()[0].text, text);
-        EXPECT_EQ(ShownMessages()[0].title, "Error");
-        EXPECT_EQ(ShownMessages()[0].style, UINT(MB_ICONHAND | MB_OK));
-        EXPECT_EQ(ShownMessages()[0].owner, window);
+        std::vector<std::string> rows;
+        for (int row = 0, count = ListView_GetItemCount(GetDlgItem(window, IDC_FILE_LIST)); row < count; ++row) {
+            std::string line;
+            for (int column = 0; column < 3; ++column) {
+                char text[300] = "";
+                ListView_GetItemText(GetDlgItem(window, IDC_FILE_LIST), row, column, text, sizeof(text));
+                line += (column ? " | " : "") + std::string(text);
+            }
+            rows.push_back(line);
+        }
+        return rows;
     }
+    HGLOBAL Row(const Bytes& source, const Bytes& destination = {}, const char* name = "C:\\a.wav")
+    {
+        HGLOBAL entry = CreateSourceEntry(source.data(), DWORD(source.size()));
+        if (!destination.empty())
+            SetDestinationHandle(entry, CreateFormatBlock(destination.data(), DWORD(destination.size())));
+        InsertSourceRow(window, 0, name, "0", entry);
+        return entry;
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
 
-    HWND window = nullptr;
+    static HWND window;
     ScratchFolder folder;
+    MessageRecorder recorder;
 };
+HWND SourceList::window = nullptr;
+
+Bytes DestinationOf(HGLOBAL entry)
+{
+    Bytes format(MaxKeptFormatBytes);
+    DWORD length = 0;
+    return CopyFormatBlock(GetDestinationHandle(entry), format.data(), DWORD(format.size()), &length) ? Bytes(format.begin(), format.begin() + length) : Bytes();
+}
 
 }  // namespace
 
-TEST_F(SourceList, ColumnsAreFilenameSizeAndAudioFormat)
+TEST_F(SourceList, TheWindowStartsAsItsTemplateBuildsIt)
 {
-    HWND header = reinterpret_cast<HWND>(SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETHEADER, 0, 0));
-    ASSERT_EQ(SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 3);
-    struct Expected {
-        const char* title;
-        int width;
-        int format;
-    } expected[] = { { "Filename", 300, LVCFMT_LEFT }, { "Size", 90, LVCFMT_RIGHT }, { "Audio Format", 179, LVCFMT_LEFT } };
-    for (int index = 0; index < 3; ++index) {
-        char title[64] = {};
-        LVCOLUMNA column = {};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        column.pszText = title;
-        column.cchTextMax = sizeof(title);
-        ASSERT_TRUE(SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETCOLUMNA, WPARAM(index),
-                                        reinterpret_cast<LPARAM>(&column)));
-        EXPECT_STREQ(title, expected[index].title);
-        EXPECT_EQ(column.cx, expected[index].width);
-        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, expected[index].format);
+    RECT client, units = {0, 0, 396, 251};
+    GetClientRect(window, &client);
+    MapDialogRect(window, &units);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(units.right, units.bottom));
+    std::set<int> disabled, ids;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowEnabled(child))
+            disabled.insert(GetDlgCtrlID(child));
+        EXPECT_TRUE(short(GetDlgCtrlID(child)) == -1 || ids.insert(GetDlgCtrlID(child)).second) << GetDlgCtrlID(child);
     }
+    EXPECT_EQ(disabled, (std::set<int>{IDC_SELECT_FORMAT, IDC_REMOVE_FILE, IDC_CONVERT}));
+    std::vector<int> tabs;
+    for (HWND at = GetDlgItem(window, IDC_FILE_LIST); tabs.size() < 6;)
+        tabs.push_back(GetDlgCtrlID(at = GetNextDlgTabItem(window, at, FALSE)));
+    EXPECT_EQ(tabs, (std::vector<int>{IDC_ADD_FILES, IDC_DESTINATION, IDC_SETTINGS, IDC_PLAY, IDC_STOP_PLAY, IDC_FILE_LIST}));
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO), "No files selected.");
 }
 
-TEST_F(SourceList, OpenDialogIsAskedForWaveFilesWithSeveralAllowed)
+TEST_F(SourceList, AddFilesMakesSortedRowsWithSizeAndFormatOnceForEachPath)
 {
-    AddSourceFiles(window);  // cancelled
-    ASSERT_EQ(OpenDialogRequests().size(), 1u);
-    const OpenDialogRequest& request = OpenDialogRequests()[0];
-    EXPECT_EQ(request.structSize, DWORD(OPENFILENAME_SIZE_VERSION_400A));
-#ifdef _WIN64
-    EXPECT_EQ(request.structSize, 136u);
-#else
-    EXPECT_EQ(request.structSize, 76u);
-#endif
-    EXPECT_EQ(request.owner, window);
-    EXPECT_EQ(request.filter, std::string("WAVE audio files (*.WAV)\0*.WAV\0All Files (*.*)\0*.*\0", 52));
-    EXPECT_EQ(request.filterIndex, 1u);
-    EXPECT_EQ(request.firstResultChar, '\0');
-    EXPECT_EQ(request.maxFile, 4096u);
-    EXPECT_FALSE(request.hasFileTitle);
-    EXPECT_FALSE(request.hasCustomFilter);
-    EXPECT_FALSE(request.hasInitialDir);
-    EXPECT_EQ(request.title, "Source Files");
-    EXPECT_EQ(request.flags, 0x81204u);
-    EXPECT_EQ(request.defaultExtension, "WAV");
-    EXPECT_EQ(request.customData, 0);
-
-    // Cancelling changes nothing and says nothing.
-    EXPECT_TRUE(ListRows(window).empty());
-    EXPECT_TRUE(ShownMessages().empty());
-}
-
-TEST_F(SourceList, RowsShowPathSizeAndFormatSortedWhateverTheOrderChosen)
-{
-    for (const char* name : { "charlie.wav", "alpha.wav", "bravo.wav" })
-        WriteSmallWave(folder.File(name));
-    AddFiles({ "charlie.wav", "alpha.wav", "bravo.wav" });
-
-    EXPECT_TRUE(ShownMessages().empty());
-    std::string pcm = CodecDescription(PcmFormat(1, 8000, 16));
-    EXPECT_EQ(pcm.rfind("PCM - ", 0), 0u) << pcm;
-    std::vector<ListRow> expected = {
-        { folder.File("alpha.wav"), "244", pcm },
-        { folder.File("bravo.wav"), "244", pcm },
-        { folder.File("charlie.wav"), "244", pcm },
-    };
-    EXPECT_EQ(ListRows(window), expected);
-
-    // Each row carries its own entry with the format bytes as the file holds
-    // them (16 bytes, no cbSize) and no destination.
-    for (int row = 0; row < 3; ++row) {
-        HGLOBAL entry = RowEntry(window, row);
-        ASSERT_NE(entry, nullptr);
-        EXPECT_EQ(GlobalFlags(entry) & GMEM_DISCARDABLE, 0u);
-        EXPECT_EQ(GlobalSize(entry), sizeof(DWORD) + 16u + sizeof(HGLOBAL));
-        BYTE format[1024];
-        DWORD length = 0;
-        ASSERT_TRUE(CopySourceFormat(entry, format, sizeof(format), &length));
-        EXPECT_EQ(Bytes(format, format + length), PcmFormat(1, 8000, 16));
-        HGLOBAL destination = reinterpret_cast<HGLOBAL>(1);
-        ASSERT_TRUE(ReadDestinationHandle(entry, &destination));
-        EXPECT_EQ(destination, nullptr);
-    }
-}
-
-TEST_F(SourceList, SingleChosenFileIsOneFullPath)
-{
-    WriteSmallWave(folder.File("only.wav"));
-    AnswerOpenDialog(SingleFileResult(folder.File("only.wav")));
-    AddSourceFiles(window);
-    EXPECT_EQ(Filenames(window), std::vector<std::string>{ folder.File("only.wav") });
-    EXPECT_TRUE(ShownMessages().empty());
-}
-
-TEST_F(SourceList, FormatWithExtraBytesIsDescribed)
-{
-    Bytes ima = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_IMA_ADPCM);
-    ASSERT_FALSE(ima.empty());
-    WriteWholeFile(folder.File("ima.wav"), WaveWithFormat(ima));
-    AddFiles({ "ima.wav" });
-    EXPECT_TRUE(ShownMessages().empty());
-    std::vector<ListRow> rows = ListRows(window);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].audioFormat, CodecDescription(ima));
-    EXPECT_EQ(rows[0].audioFormat.rfind("IMA ADPCM - ", 0), 0u) << rows[0].audioFormat;
-}
-
-TEST_F(SourceList, EachRowDescribesItsOwnFormat)
-{
-    Bytes mono = PcmFormat(1, 8000, 16);
-    Bytes stereo = PcmFormat(2, 44100, 16);
-    Bytes ima = SuggestFormat(mono, WAVE_FORMAT_IMA_ADPCM);
-    ASSERT_FALSE(ima.empty());
-    WriteWholeFile(folder.File("1.wav"), WaveWithFormat(mono));
-    WriteWholeFile(folder.File("2.wav"), WaveWithFormat(stereo));
-    WriteWholeFile(folder.File("3.wav"), WaveWithFormat(mono));
-    WriteWholeFile(folder.File("4.wav"), WaveWithFormat(ima));
-    WriteWholeFile(folder.File("5.wav"), WaveWithFormat(stereo));
-    AddFiles({ "1.wav", "2.wav", "3.wav", "4.wav", "5.wav" });
-    EXPECT_TRUE(ShownMessages().empty());
-
-    std::vector<std::string> formats;
-    for (const ListRow& row : ListRows(window))
-        formats.push_back(row.audioFormat);
-    EXPECT_NE(CodecDescription(mono), CodecDescription(stereo));
-    EXPECT_EQ(formats, (std::vector<std::string>{ CodecDescription(mono), CodecDescription(stereo), CodecDescription(mono),
-                                                  CodecDescription(ima), CodecDescription(stereo) }));
-}
-
-TEST_F(SourceList, PathAlreadyInListIsSkippedInAnyCaseWithoutMessage)
-{
-    for (const char* name : { "one.wav", "two.wav", "three.wav" })
-        WriteSmallWave(folder.File(name));
-    AddFiles({ "two.wav" });
-    ASSERT_EQ(Filenames(window).size(), 1u);
-    HGLOBAL firstEntry = RowEntry(window, 0);
-
-    // The same file again, spelt in capitals, between two new ones.
-    AddFiles({ "one.wav", "TWO.WAV", "three.wav" });
-    EXPECT_TRUE(ShownMessages().empty());
-    EXPECT_EQ(Filenames(window),
-              (std::vector<std::string>{ folder.File("one.wav"), folder.File("three.wav"), folder.File("two.wav") }));
-    EXPECT_EQ(RowEntry(window, 2), firstEntry);
-}
-
-TEST_F(SourceList, PathOf256CharactersEndsTheCommandWithoutMessage)
-{
-    WriteSmallWave(folder.File("a.wav"));
-    WriteSmallWave(folder.File("c.wav"));
-    // A name whose full path has 255 characters is the longest accepted.
-    std::string longest(255 - folder.Path().size() - 5, 'm');
-    longest += ".wav";
-    WriteSmallWave(folder.File(longest));
-    ASSERT_EQ(folder.File(longest).size(), 255u);
-    std::string tooLong = "n" + longest;  // 256 characters joined; never opened
-
-    AddFiles({ "a.wav", longest, tooLong, "c.wav" });
-    EXPECT_TRUE(ShownMessages().empty());
-    EXPECT_EQ(Filenames(window), (std::vector<std::string>{ folder.File("a.wav"), folder.File(longest) }));
-
-    // As one full path it ends the command as well.
-    ResetMainWindow(window);
-    std::string single = folder.File(tooLong);
-    ASSERT_EQ(single.size(), 256u);
-    AnswerOpenDialog(SingleFileResult(single));
-    AddSourceFiles(window);
-    EXPECT_TRUE(ListRows(window).empty());
-    EXPECT_TRUE(ShownMessages().empty());
-}
-
-TEST_F(SourceList, SizeColumnUsesUnitsOf1024WithTwoDecimals)
-{
-    struct Case {
-        const char* name;
-        uint32_t size;
-        const char* text;
-    } cases[] = {
-        { "a1023.wav", 1023, "1023" },
-        { "b1024.wav", 1024, "1.00 KB" },
-        { "c1048575.wav", 1048575, "1024.00 KB" },
-        { "d1048576.wav", 1048576, "1.00 MB" },
-        { "e1073741824.wav", 1073741824, "1.00 GB" },
-    };
-    std::vector<std::string> names;
-    for (const Case& c : cases) {
-        WriteWaveOfSize(folder.File(c.name), c.size);
-        names.push_back(c.name);
-    }
-    AddFiles(names);
-    EXPECT_TRUE(ShownMessages().empty());
-    std::vector<ListRow> rows = ListRows(window);
-    ASSERT_EQ(rows.size(), std::size(cases));
-    for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].filename, folder.File(cases[i].name));
-        EXPECT_EQ(rows[i].size, cases[i].text) << cases[i].size;
-    }
-}
-
-TEST(FileSizeText, BareBytesThenKilobytesMegabytesGigabytes)
-{
-    struct Case {
-        uint32_t size;
-        const char* text;
-    } cases[] = {
-        { 0, "0" },
-        { 1023, "1023" },
-        { 1024, "1.00 KB" },
-        { 1535, "1.50 KB" },
-        { 1048575, "1024.00 KB" },
-        { 1048576, "1.00 MB" },
-        { 1073741823, "1024.00 MB" },
-        { 1073741824, "1.00 GB" },
-        { 4294967295u, "4.00 GB" },
-    };
-    for (const Case& c : cases) {
-        char text[SizeTextChars];
-        FileSizeText(c.size, text);
-        EXPECT_STREQ(text, c.text) << c.size;
-    }
-}
-
-TEST_F(SourceList, FileThatIsNotWaveStopsTheCommand)
-{
-    WriteSmallWave(folder.File("1.wav"));
-    WriteWholeFile(folder.File("2.txt"), Bytes{ 'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o' });
-    WriteSmallWave(folder.File("3.wav"));
-    AddFiles({ "1.wav", "2.txt", "3.wav" });
-    ExpectOneError("Unable to read audio information from source file.");
-    EXPECT_EQ(Filenames(window), std::vector<std::string>{ folder.File("1.wav") });
-}
-
-TEST_F(SourceList, FileThatCannotBeOpenedStopsTheCommand)
-{
-    WriteSmallWave(folder.File("1.wav"));
-    WriteSmallWave(folder.File("3.wav"));
-    AddFiles({ "1.wav", "2-missing.wav", "3.wav" });
-    ExpectOneError("Unable to retrieve size of source file.");
-    EXPECT_EQ(Filenames(window), std::vector<std::string>{ folder.File("1.wav") });
-}
-
-TEST_F(SourceList, FormatTagNoCodecKnowsLeavesRowWithoutFormatAndStops)
-{
-    WriteSmallWave(folder.File("1.wav"));
-    Bytes unknown = PcmFormat(1, 8000, 16);
-    unknown[0] = 0x77;
-    unknown[1] = 0x77;
-    WriteWholeFile(folder.File("2.wav"), WaveWithFormat(unknown));
-    WriteSmallWave(folder.File("3.wav"));
-    AddFiles({ "1.wav", "2.wav", "3.wav" });
-
-    ExpectOneError("Unable to insert new source file into file list.");
-    std::vector<ListRow> rows = ListRows(window);
+    WriteWholeFile(folder.File("b.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 100, 440)));
+    WriteWholeFile(folder.File("a.wav"), PcmWave(2, 44100, SineSamples(44100, 2, 1000, 440)));
+    AddFiles({"b.wav", "a.wav", "B.WAV"});
+    std::vector<std::string> rows = Rows();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].filename, folder.File("1.wav"));
-    EXPECT_EQ(rows[1], (ListRow{ folder.File("2.wav"), "108", "" }));
-    // The row keeps its entry with the format as read.
-    BYTE format[1024];
-    DWORD length = 0;
-    ASSERT_TRUE(CopySourceFormat(RowEntry(window, 1), format, sizeof(format), &length));
-    EXPECT_EQ(Bytes(format, format + length), unknown);
+    EXPECT_EQ(rows[0].substr(0, rows[0].find(" | PCM - ")), folder.File("a.wav") + " | 3.95 KB");
+    EXPECT_EQ(rows[1].substr(0, rows[1].find(" | PCM - ")), folder.File("b.wav") + " | 244");
+    EXPECT_TRUE(recorder.Texts().empty());
+
+    // A file that is not WAVE, one that is gone, one whose tag no codec knows:
+    // the command stops there, after what came before.
+    WriteWholeFile(folder.File("c.txt"), Bytes(100, 'x'));
+    WriteWholeFile(folder.File("d.wav"), RiffForm("WAVE", Join({Chunk("fmt ", Bytes{0x77, 0x77, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0}), Chunk("data", {})})));
+    AddFiles({"a.wav", "c.txt", "b2.wav"});
+    AddFiles({"gone.wav"});
+    AddFiles({"d.wav", "a2.wav"});
+    EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"Unable to read audio information from source file.",
+                                                          "Unable to retrieve size of source file.",
+                                                          "Unable to insert new source file into file list."}));
+    EXPECT_EQ(Rows().size(), 3u);
+    EXPECT_EQ(Rows()[2], folder.File("d.wav") + " | 44 | ");
+    for (auto [size, text] : {std::pair<uint32_t, const char*>{1023, "1023"}, {1024, "1.00 KB"}, {1536, "1.50 KB"},
+                              {1048576, "1.00 MB"}, {1073741824, "1.00 GB"}, {4294967295u, "4.00 GB"}}) {
+        char shown[SizeTextChars];
+        FileSizeText(size, shown);
+        EXPECT_STREQ(shown, text);
+    }
 }
 
-TEST(DescribeFormat, ShortPcmFormatIsNotReadPastItsEnd)
+TEST_F(SourceList, TheSelectionLineAndTheButtonsFollowTheRows)
 {
-    // A 16-byte PCM format at the very end of a committed page, followed by a
-    // page that cannot be read: any read past its 16 bytes faults.
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    BYTE* pages = static_cast<BYTE*>(VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE, PAGE_NOACCESS));
-    ASSERT_NE(pages, nullptr);
-    ASSERT_NE(VirtualAlloc(pages, system.dwPageSize, MEM_COMMIT, PAGE_READWRITE), nullptr);
-    Bytes pcm = PcmFormat(2, 44100, 16);
-    BYTE* format = pages + system.dwPageSize - pcm.size();
-    memcpy(format, pcm.data(), pcm.size());
+    auto fileOf = [&](const char* name, uint64_t size) {
+        HANDLE file = CreateFileA(folder.File(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = LONGLONG(size);
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+        Row(PcmFormat(1, 8000, 16), {}, folder.File(name).c_str());
+    };
+    fileOf("a.wav", 1000), fileOf("b.wav", 4999999999u), fileOf("c.wav", 999);
+    const struct {
+        std::vector<int> rows;
+        const char* line;
+    } cases[] = {{{}, "No files selected."}, {{2}, "999 bytes in 1 files selected."},
+                 {{0, 2}, "1.999 bytes in 2 files selected."}, {{0, 1}, "5.000.000.999 bytes in 2 files selected."}};
+    for (const auto& c : cases) {
+        SelectRows(window, c.rows);
+        UpdateSelectionButtons(window);
+        ShowSelectionSummary(window);
+        EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO), c.line);
+        EXPECT_EQ(Enabled(IDC_REMOVE_FILE), !c.rows.empty());
+        EXPECT_EQ(Enabled(IDC_SELECT_FORMAT), !c.rows.empty());
+        EXPECT_FALSE(Enabled(IDC_CONVERT));
+    }
+    DeleteFileA(folder.File("b.wav").c_str());
+    ShowSelectionSummary(window);
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO), "Unable to calculate size of selected files.");
+    EXPECT_EQ(GroupDigits(18446744073709551615u), "18.446.744.073.709.551.615");
 
-    char description[DescriptionChars];
-    ASSERT_TRUE(DescribeFormat(format, DWORD(pcm.size()), description));
-    EXPECT_EQ(description, CodecDescription(pcm));
-    VirtualFree(pages, 0, MEM_RELEASE);
-
-    Bytes unknown = pcm;
-    unknown[0] = 0x77;
-    unknown[1] = 0x77;
-    EXPECT_FALSE(DescribeFormat(unknown.data(), DWORD(unknown.size()), description));
+    // Convert follows the rows with a destination, selected or not; Remove
+    // File frees a row's entry and its destination block.
+    HGLOBAL entry = GetRowEntry(GetDlgItem(window, IDC_FILE_LIST), 2);
+    HGLOBAL destination = CreateFormatBlock(PcmFormat(1, 8000, 8).data(), 16);
+    SetDestinationHandle(entry, destination);
+    SelectRows(window, {0});
+    UpdateSelectionButtons(window);
+    EXPECT_TRUE(Enabled(IDC_CONVERT));
+    SelectRows(window, {1, 2});
+    Press(window, IDC_REMOVE_FILE);
+    EXPECT_EQ(Rows().size(), 1u);
+    EXPECT_FALSE(Enabled(IDC_CONVERT));
+    EXPECT_FALSE(Enabled(IDC_REMOVE_FILE));
+    EXPECT_EQ(GlobalFlags(entry), UINT(GMEM_INVALID_HANDLE));
+    EXPECT_EQ(GlobalFlags(destination), UINT(GMEM_INVALID_HANDLE));
+    EXPECT_TRUE(recorder.Texts().empty());
 }
 
-TEST(GetOpenResultPath, SingleFileAndFolderWithNames)
+TEST_F(SourceList, FormatPanelsShowTheFieldsTheSelectedRowsShareAndDashesElsewhere)
 {
-    char path[SourcePathChars];
-    std::string single = SingleFileResult("C:\\music\\song.wav");
-    ASSERT_TRUE(GetOpenResultPath(single.c_str(), path, 1));
-    EXPECT_STREQ(path, "C:\\music\\song.wav");
-    EXPECT_FALSE(GetOpenResultPath(single.c_str(), path, 2));
-    EXPECT_FALSE(GetOpenResultPath(single.c_str(), path, 0));
-
-    std::string several = MultiFileResult("C:\\music", { "a.wav", "b.wav" });
-    ASSERT_TRUE(GetOpenResultPath(several.c_str(), path, 1));
-    EXPECT_STREQ(path, "C:\\music\\a.wav");
-    ASSERT_TRUE(GetOpenResultPath(several.c_str(), path, 2));
-    EXPECT_STREQ(path, "C:\\music\\b.wav");
-    EXPECT_FALSE(GetOpenResultPath(several.c_str(), path, 3));
-    EXPECT_FALSE(GetOpenResultPath(several.c_str(), path, -1));
-
-    EXPECT_FALSE(GetOpenResultPath(std::string(2, '\0').c_str(), path, 1));
-    EXPECT_FALSE(GetOpenResultPath(nullptr, path, 1));
-
-    std::string folder255 = "C:\\" + std::string(246, 'f');  // with "\x.wav" 255 characters
-    std::string fits = MultiFileResult(folder255, { "x.wav", "xy.wav" });
-    ASSERT_TRUE(GetOpenResultPath(fits.c_str(), path, 1));
-    EXPECT_EQ(strlen(path), 255u);
-    EXPECT_FALSE(GetOpenResultPath(fits.c_str(), path, 2));
+    const Bytes cd = PcmFormat(2, 44100, 16), cd18 = Join({cd, Bytes{0, 0}}), phone = PcmFormat(1, 8000, 8);
+    char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS] = "";
+    GetFormatTagName(WAVE_FORMAT_MULAW, tagName);
+    const std::string ulawTag = std::string(tagName) + " - ";
+    const Bytes ulaw = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW), unknown = Join({Bytes{0x77, 0x77}, Bytes(cd.begin() + 2, cd.end())});
+    const int source[] = {IDC_SRC_FORMATTAG, IDC_SRC_CHANNELS, IDC_SRC_SAMPLERATE, IDC_SRC_DATARATE, IDC_SRC_BLOCKALIGN, IDC_SRC_RESOLUTION, IDC_SRC_EXTRA};
+    const int destination[] = {IDC_DST_FORMATTAG, IDC_DST_CHANNELS, IDC_DST_SAMPLERATE, IDC_DST_DATARATE, IDC_DST_BLOCKALIGN, IDC_DST_RESOLUTION};
+    const struct {
+        std::vector<std::pair<Bytes, Bytes>> rows;  // source and destination format of each selected row
+        std::vector<std::string> source, destination;
+    } cases[] = {
+        {{{cd, {}}}, {"PCM - ", "2 (Stereo)", "44.100 kHz", "172.27 kBytes/sec.", "4 Bytes", "16 Bits/Sample", "-----"}, {"", "", "", "", "", ""}},
+        {{{cd18, ulaw}}, {"PCM - ", "2 (Stereo)", "44.100 kHz", "172.27 kBytes/sec.", "4 Bytes", "16 Bits/Sample", "0 Bytes"},
+         {ulawTag, "1 (Mono)", "8.000 kHz", "7.81 kBytes/sec.", "1 Byte", "8 Bits/Sample"}},
+        {{{cd18, {}}, {cd18, ulaw}}, {"PCM", "2 (Stereo)", "44.100 kHz", "172.27 kBytes/sec.", "4 Bytes", "16 Bits/Sample", "0 Bytes"},
+         {ulawTag, "1 (Mono)", "8.000 kHz", "7.81 kBytes/sec.", "1 Byte", "8 Bits/Sample"}},
+        {{{cd18, ulaw}, {cd, phone}}, {"PCM", "2 (Stereo)", "44.100 kHz", "172.27 kBytes/sec.", "4 Bytes", "16 Bits/Sample", "-----"},
+         {"-----", "1 (Mono)", "8.000 kHz", "7.81 kBytes/sec.", "1 Byte", "8 Bits/Sample"}},
+        {{{cd, {}}, {phone, {}}}, {"PCM", "-----", "-----", "-----", "-----", "-----", "-----"}, {"", "", "", "", "", ""}},
+        {{{unknown, {}}}, {"<unknown>", "2 (Stereo)", "44.100 kHz", "172.27 kBytes/sec.", "4 Bytes", "16 Bits/Sample", "-----"}, {"", "", "", "", "", ""}},
+        {{{unknown, {}}, {cd, {}}}, {"-----", "2 (Stereo)", "44.100 kHz", "172.27 kBytes/sec.", "4 Bytes", "16 Bits/Sample", "-----"}, {"", "", "", "", "", ""}},
+    };
+    for (const auto& c : cases) {
+        ClearBatchRows(window);
+        Row(phone, ulaw, "C:\\unselected.wav");  // never shown
+        for (size_t i = 0; i < c.rows.size(); ++i)
+            Row(c.rows[i].first, c.rows[i].second, ("C:\\a" + std::to_string(i) + ".wav").c_str());
+        std::vector<int> selected;
+        for (size_t i = 0; i < c.rows.size(); ++i)
+            selected.push_back(int(i));
+        SelectRows(window, selected);
+        ShowFormatPanels(window);
+        // An expected text ending in " - " is the start of a tag and format name.
+        auto expect = [&](int id, const std::string& wanted) {
+            std::string shown = ControlText(window, id);
+            bool start = wanted.size() > 3 && wanted.compare(wanted.size() - 3, 3, " - ") == 0;
+            EXPECT_EQ(start ? shown.substr(0, wanted.size()) : shown, wanted) << "control " << id << ", case " << &c - cases;
+        };
+        for (size_t i = 0; i < 7; ++i)
+            expect(source[i], c.source[i]);
+        for (size_t i = 0; i < 6; ++i)
+            expect(destination[i], c.destination[i]);
+    }
+    SelectRows(window, {});
+    ShowFormatPanels(window);
+    EXPECT_EQ(ControlText(window, IDC_SRC_CHANNELS) + ControlText(window, IDC_DST_CHANNELS), "");
 }
 
-TEST_F(SourceList, RemoveFileRemovesEverySelectedRowAndFreesItsBlocks)
+TEST(FormatTexts, RatesStepInThousandsAndBinaryMultiplesRoundingHalfUp)
 {
-    std::vector<std::string> names = { "1.wav", "2.wav", "3.wav", "4.wav", "5.wav" };
-    for (const std::string& name : names)
-        WriteSmallWave(folder.File(name));
-    AddFiles(names);
-    ASSERT_EQ(ListRows(window).size(), 5u);
+    const std::pair<uint32_t, const char*> rates[] = {{999, "999 Hz"}, {1000, "1.000 kHz"}, {22050, "22.050 kHz"},
+        {999999999, "1000.000 MHz"}, {1000000000, "1.000 GHz"}, {4294967295u, "4.295 GHz"}};
+    for (auto [rate, text] : rates)
+        EXPECT_EQ(SampleRateText(rate), text);
+    // 1152 bytes are exactly 1.125 kBytes, 1408 and 2688 are 1.375 and 2.625.
+    const std::pair<uint32_t, const char*> dataRates[] = {{0, "0 Bytes/sec."}, {1, "1 Byte/sec."}, {1023, "1023 Bytes/sec."},
+        {1152, "1.13 kBytes/sec."}, {1408, "1.38 kBytes/sec."}, {2688, "2.63 kBytes/sec."}, {1151, "1.12 kBytes/sec."},
+        {1048575, "1024.00 kBytes/sec."}, {1053819, "1.01 MBytes/sec."}, {1053818, "1.00 MBytes/sec."}, {4294967295u, "4.00 GBytes/sec."}};
+    for (auto [rate, text] : dataRates)
+        EXPECT_EQ(DataRateText(rate), text);
+    EXPECT_EQ(FixedPointHalfUp(9.9995, 3), "9.999");  // below half-way in binary
+    EXPECT_EQ(ChannelsText(0) + BlockAlignText(0) + ResolutionText(1) + ExtraInformationText(1), "0 (Multi-Channel)0 Bytes1 Bit/Sample1 Byte");
+}
 
-    // Every row gets a destination format of its own.
-    std::vector<HGLOBAL> entries, destinations;
-    Bytes pcm = PcmFormat(1, 8000, 8);
-    for (int row = 0; row < 5; ++row) {
-        entries.push_back(RowEntry(window, row));
-        destinations.push_back(CreateFormatBlock(pcm.data(), DWORD(pcm.size())));
-        ASSERT_TRUE(SetDestinationHandle(entries.back(), destinations.back()));
+TEST_F(SourceList, TheChosenFormatBecomesEachSelectedRowsOwnBlock)
+{
+    const Bytes cd = PcmFormat(2, 44100, 16), ulaw = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW);
+    HGLOBAL a = Row(cd, {}, "C:\\a.wav"), b = Row(cd, {}, "C:\\b.wav"), c = Row(cd, {}, "C:\\c.wav");
+    SelectRows(window, {0, 2});
+    chosenFormat = Join({PcmFormat(1, 8000, 8), Bytes{0x55, 0x55}});  // a PCM destination is kept in 16 bytes
+    Press(window, IDC_SELECT_FORMAT);
+    EXPECT_EQ(chooserStyle, DWORD(ACMFORMATCHOOSE_STYLEF_ENABLEHOOK));
+    EXPECT_EQ(DestinationOf(a), PcmFormat(1, 8000, 8));
+    EXPECT_EQ(DestinationOf(c), PcmFormat(1, 8000, 8));
+    EXPECT_TRUE(DestinationOf(b).empty());
+    EXPECT_NE(GetDestinationHandle(a), GetDestinationHandle(c));
+    EXPECT_TRUE(Enabled(IDC_CONVERT));
+    EXPECT_EQ(ControlText(window, IDC_DST_RESOLUTION), "8 Bits/Sample");  // the panels follow
+    // Choosing again replaces the block; cancelling changes nothing.
+    for (const Bytes& answer : {ulaw, Bytes()})
+        chosenFormat = answer, Press(window, IDC_SELECT_FORMAT);
+    EXPECT_EQ(DestinationOf(a), ulaw);
+    // Without the check the chooser is asked without its hook.
+    Settings.CompatibilityCheck = 0;
+    Press(window, IDC_SELECT_FORMAT);
+    EXPECT_EQ(chooserStyle, 0u);
+    // The hook's verdict goes back through the dialog result: only formats
+    // every selected source reaches.
+    for (auto [candidate, verdict] : {std::pair{SuggestFormat(cd, WAVE_FORMAT_IMA_ADPCM), TRUE}, {SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_GSM610), FALSE}}) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, -1);
+        EXPECT_EQ(FormatChooseHook(window, MM_ACM_FORMATCHOOSE, FORMATCHOOSE_FORMAT_VERIFY, reinterpret_cast<LPARAM>(candidate.data())), UINT(TRUE));
+        EXPECT_EQ(GetWindowLongPtrA(window, DWLP_MSGRESULT), verdict);
     }
-
-    SelectRows(window, { 0, 2, 4 });
-    RemoveSelectedFiles(window);
-    EXPECT_TRUE(ShownMessages().empty());
-    EXPECT_EQ(Filenames(window), (std::vector<std::string>{ folder.File("2.wav"), folder.File("4.wav") }));
-    for (int row : { 0, 2, 4 }) {
-        EXPECT_TRUE(IsFreed(entries[row])) << "entry of row " << row;
-        EXPECT_TRUE(IsFreed(destinations[row])) << "destination of row " << row;
-    }
-    for (int row : { 1, 3 }) {
-        EXPECT_FALSE(IsFreed(entries[row])) << "entry of row " << row;
-        EXPECT_FALSE(IsFreed(destinations[row])) << "destination of row " << row;
-    }
-
-    // Nothing selected: nothing goes.
-    RemoveSelectedFiles(window);
-    EXPECT_EQ(Filenames(window).size(), 2u);
-
-    // Releasing all rows frees the rest, rows staying where they are.
-    FreeAllSourceEntries(window);
-    for (int row : { 1, 3 }) {
-        EXPECT_TRUE(IsFreed(entries[row])) << "entry of row " << row;
-        EXPECT_TRUE(IsFreed(destinations[row])) << "destination of row " << row;
-    }
-    EXPECT_EQ(Filenames(window).size(), 2u);
-    SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_DELETEALLITEMS, 0, 0);
+    EXPECT_TRUE(recorder.Texts().empty());
 }

@@ -1,9 +1,20 @@
-// Reading source WAVE files and writing destination files, checked against
-// files built byte by byte.
+// Reading sources and writing destinations, byte for byte, and a fixed
+// sample of malformed sources through every reader of a source: each ends in
+// a failure or a valid destination, never in a crash, a hang, a read past a
+// format, a stray file or a changed source.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
 #include <cstring>
+#include <random>
+#include "app/settings.h"
+#include "engine/conversion_state.h"
+#include "engine/convert_file.h"
 #include "engine/wave_file.h"
-#include "support/test_files.h"
+#include "res/resource.h"
+#include "sources/format_panels.h"
+#include "sources/source_list.h"
+#include "support/batch_window.h"
 
 namespace {
 
@@ -15,185 +26,186 @@ Bytes Filled(size_t length, uint8_t first = 1)
     return out;
 }
 
-Bytes Concat(std::initializer_list<Bytes> parts)
+Bytes WithRiffSize(Bytes file, uint32_t size)
 {
-    Bytes out;
-    for (const Bytes& part : parts)
-        AppendRaw(out, part.data(), part.size());
-    return out;
+    memcpy(file.data() + 4, &size, 4);
+    return file;
 }
 
-struct ReadResult {
-    bool ok;
-    Bytes format;
+// A copy that ends where an inaccessible page begins: one byte read past it
+// ends the test program at once.
+class Guarded {
+public:
+    explicit Guarded(const Bytes& bytes)
+    {
+        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, 0x20000, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old;
+        VirtualProtect(base_ + 0x10000, 0x10000, PAGE_NOACCESS, &old);
+        data_ = base_ + 0x10000 - bytes.size();
+        memcpy(data_, bytes.data(), bytes.size());
+    }
+    ~Guarded() { VirtualFree(base_, 0, MEM_RELEASE); }
+    const BYTE* Data() const { return data_; }
+
+private:
+    BYTE* base_;
+    BYTE* data_;
 };
-
-ReadResult ReadFormat(const std::string& path)
-{
-    Bytes buffer(MaxFormatBytes + 16, 0xEE);
-    DWORD length = 0xFFFFFFFF;
-    bool ok = ReadSourceFormat(path.c_str(), buffer.data(), &length);
-    // Nothing is ever written behind the 1024 bytes the caller provides.
-    for (size_t i = MaxFormatBytes; i < buffer.size(); ++i)
-        EXPECT_EQ(buffer[i], 0xEE) << "byte " << i << " written past the buffer";
-    if (!ok)
-        return {false, {}};
-    return {true, Bytes(buffer.begin(), buffer.begin() + length)};
-}
 
 }  // namespace
 
-TEST(ReadSourceFormat, ReadsFormatChunksUpTo1024Bytes)
+TEST(WaveReading, FindsFormatAndDataWhereTheLayoutPutsThem)
 {
     ScratchFolder folder;
-    Bytes pcm16 = PcmFormat(2, 44100, 16);
-    WriteWholeFile(folder.File("16.wav"), RiffForm("WAVE", Concat({Chunk("fmt ", pcm16), Chunk("data", Filled(8))})));
-    ReadResult r16 = ReadFormat(folder.File("16.wav"));
-    ASSERT_TRUE(r16.ok);
-    EXPECT_EQ(r16.format, pcm16);
-
-    Bytes large = Filled(1024);
-    WriteWholeFile(folder.File("1024.wav"), RiffForm("WAVE", Concat({Chunk("fmt ", large), Chunk("data", {})})));
-    ReadResult r1024 = ReadFormat(folder.File("1024.wav"));
-    ASSERT_TRUE(r1024.ok);
-    EXPECT_EQ(r1024.format, large);
-
-    WriteWholeFile(folder.File("1025.wav"),
-                   RiffForm("WAVE", Concat({Chunk("fmt ", Filled(1025)), Chunk("data", {})})));
-    EXPECT_FALSE(ReadFormat(folder.File("1025.wav")).ok);
-}
-
-TEST(ReadSourceFormat, FindsFormatBehindOtherChunksAndData)
-{
-    ScratchFolder folder;
-    Bytes format = PcmFormat(1, 8000, 8);
-    Bytes file = RiffForm("WAVE", Concat({Chunk("LIST", Filled(11)), Chunk("data", Filled(5)), Chunk("fmt ", format)}));
-    WriteWholeFile(folder.File("a.wav"), file);
-    ReadResult r = ReadFormat(folder.File("a.wav"));
-    ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.format, format);
-
-    WaveReader reader;
-    ASSERT_TRUE(OpenWaveData(folder.File("a.wav").c_str(), reader));
-    EXPECT_EQ(reader.DataSize, 5u);
-    char data[5];
-    ASSERT_EQ(mmioRead(reader.File.Get(), data, 5), 5);
-    EXPECT_EQ(0, memcmp(data, Filled(5).data(), 5));
-}
-
-TEST(ReadSourceFormat, RefusesWhatIsNotAWaveForm)
-{
-    ScratchFolder folder;
-    Bytes inner = Concat({Chunk("fmt ", PcmFormat(1, 8000, 8)), Chunk("data", Filled(4))});
-    WriteWholeFile(folder.File("avi.wav"), RiffForm("AVI ", inner));
-    WriteWholeFile(folder.File("plain.wav"), Concat({Chunk("fmt ", PcmFormat(1, 8000, 8)), Chunk("data", Filled(4))}));
-    WriteWholeFile(folder.File("lower.wav"), RiffForm("wave", inner));
-    WriteWholeFile(folder.File("empty.wav"), {});
-    WriteWholeFile(folder.File("nofmt.wav"), RiffForm("WAVE", Chunk("data", Filled(4))));
-    // The format chunk claims more bytes than the file holds.
-    Bytes cut = RiffForm("WAVE", ChunkWithSize("fmt ", 18, PcmFormat(1, 8000, 8)));
-    WriteWholeFile(folder.File("cut.wav"), cut);
-
-    for (const char* name : {"avi.wav", "plain.wav", "lower.wav", "empty.wav", "nofmt.wav", "cut.wav", "missing.wav"})
-        EXPECT_FALSE(ReadFormat(folder.File(name)).ok) << name;
-
-    WaveReader reader;
-    for (const char* name : {"avi.wav", "plain.wav", "lower.wav", "empty.wav", "missing.wav"}) {
-        EXPECT_FALSE(OpenWaveData(folder.File(name).c_str(), reader)) << name;
-        EXPECT_FALSE(reader.File) << name;
-    }
-    WriteWholeFile(folder.File("nodata.wav"), RiffForm("WAVE", Chunk("fmt ", PcmFormat(1, 8000, 8))));
-    EXPECT_FALSE(OpenWaveData(folder.File("nodata.wav").c_str(), reader));
-}
-
-TEST(OpenWaveData, TakesTheDeclaredSizeAtItsWord)
-{
-    ScratchFolder folder;
-    // 1000 bytes declared, 10 present.
-    Bytes file = RiffForm("WAVE", Concat({Chunk("fmt ", PcmFormat(1, 8000, 8)), ChunkWithSize("data", 1000, Filled(10))}));
-    WriteWholeFile(folder.File("short.wav"), file);
-    WaveReader reader;
-    ASSERT_TRUE(OpenWaveData(folder.File("short.wav").c_str(), reader));
-    EXPECT_EQ(reader.DataSize, 1000u);
-
-    WriteWholeFile(folder.File("empty-data.wav"), RiffForm("WAVE", Concat({Chunk("fmt ", PcmFormat(1, 8000, 8)), Chunk("data", {})})));
-    WaveReader empty;
-    ASSERT_TRUE(OpenWaveData(folder.File("empty-data.wav").c_str(), empty));
-    EXPECT_EQ(empty.DataSize, 0u);
-}
-
-TEST(OpenWaveData, ShutsOutWritersWhileOpen)
-{
-    ScratchFolder folder;
-    Bytes original = PcmWave(1, 8000, SineSamples(8000, 1, 100, 440));
-    std::string path = folder.File("source.wav");
-    WriteWholeFile(path, original);
-
-    WaveReader reader;
-    ASSERT_TRUE(OpenWaveData(path.c_str(), reader));
-    WaveWriter writer;
-    Bytes format = PcmFormat(1, 8000, 16);
-    EXPECT_FALSE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer));
-    EXPECT_FALSE(writer.File);
-    reader.File.Close();
-    EXPECT_EQ(ReadWholeFile(path), original);
-}
-
-// The expected bytes of a finished destination.
-static Bytes FinishedFile(const Bytes& format, const Bytes& audio)
-{
-    return RiffForm("WAVE", Concat({Chunk("fmt ", format), Chunk("data", audio)}));
-}
-
-static Bytes WriteDestination(const std::string& path, const Bytes& format, const Bytes& audio, bool finish)
-{
-    WaveWriter writer;
-    EXPECT_TRUE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer));
-    if (!audio.empty()) {
-        EXPECT_EQ(mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(audio.data()), LONG(audio.size())),
-                  LONG(audio.size()));
-    }
-    if (finish) {
-        EXPECT_TRUE(FinishWaveFile(writer));
-    }
-    EXPECT_TRUE(writer.File.Close());
-    return ReadWholeFile(path);
-}
-
-TEST(WaveWriter, FinishedFilesMatchTheLayoutByteForByte)
-{
-    ScratchFolder folder;
-    std::string path = folder.File("out.wav");
+    const Bytes pcm = PcmFormat(1, 8000, 16), fmt = Chunk("fmt ", pcm), big = Filled(1024);
+    const Bytes data = Chunk("data", Filled(5));  // odd: a pad byte follows
     struct Case {
-        size_t formatLength;
-        size_t audioLength;
-    } cases[] = {{16, 1000}, {20, 2048}, {21, 7}, {50, 1}, {16, 0}, {17, 1}, {18, 3}};
+        const char* name;
+        Bytes file;
+        Bytes format;  // empty: the format cannot be read
+        int dataSize;  // -1: no data chunk is found
+    } cases[] = {
+        {"plain", RiffForm("WAVE", Join({fmt, data})), pcm, 5},
+        {"odd chunks first", RiffForm("WAVE", Join({Chunk("LIST", Filled(11)), data, fmt})), pcm, 5},
+        {"fmt of 1024 bytes", RiffForm("WAVE", Join({Chunk("fmt ", big), data})), big, 5},
+        {"fmt of 1025 bytes", RiffForm("WAVE", Join({Chunk("fmt ", Filled(1025)), data})), {}, 5},
+        {"no fmt", RiffForm("WAVE", data), {}, 5},
+        {"no data", RiffForm("WAVE", fmt), pcm, -1},
+        {"more data declared than present", RiffForm("WAVE", Join({fmt, ChunkWithSize("data", 1000, Filled(10))})), pcm, 1000},
+        {"AVI form", RiffForm("AVI ", Join({fmt, data})), {}, -1},
+        {"lower-case form type", RiffForm("wave", Join({fmt, data})), {}, -1},
+        {"no form", Join({fmt, data}), {}, -1},
+        {"empty file", {}, {}, -1},
+        {"fmt behind the form", Join({RiffForm("WAVE", data), fmt}), {}, 5},
+        {"form size near 4 GB", WithRiffSize(RiffForm("WAVE", Join({fmt, data})), 0xFFFFFFF9), pcm, 5},
+        {"form size beyond 2 GB", WithRiffSize(RiffForm("WAVE", Join({fmt, data})), 0x80000000), pcm, 5},
+        // Sizes that step back onto a chunk in 32 bits, or past what a seek reaches.
+        {"size back onto itself", Join({ChunkWithSize("JUNK", 0xFFFFFFF8, Filled(8)), RiffForm("WAVE", Join({fmt, data}))}), {}, -1},
+        {"size back to an earlier chunk", RiffForm("WAVE", Join({Chunk("JUNK", {}), ChunkWithSize("LIST", 0xFFFFFFF0, Filled(8)), fmt, data})), {}, -1},
+        {"size back before data", RiffForm("WAVE", Join({fmt, Chunk("JUNK", {}), ChunkWithSize("fact", 0xFFFFFFF0, Filled(4)), data})), pcm, -1},
+        {"size beyond reach", RiffForm("WAVE", Join({ChunkWithSize("fmt ", 0x80000000u, pcm), data})), {}, -1},
+    };
     for (const Case& c : cases) {
-        Bytes format = Filled(c.formatLength, 3);
-        Bytes audio = Filled(c.audioLength, 9);
-        Bytes written = WriteDestination(path, format, audio, true);
-        EXPECT_EQ(written, FinishedFile(format, audio)) << "format " << c.formatLength << ", audio " << c.audioLength;
+        SCOPED_TRACE(c.name);
+        std::string path = folder.File("a.wav");
+        WriteWholeFile(path, c.file);
+        Bytes buffer(MaxFormatBytes + 16, 0xEE);
+        DWORD length = 0;
+        bool read = ReadSourceFormat(path.c_str(), buffer.data(), &length);
+        EXPECT_EQ(read, !c.format.empty());
+        if (read) {
+            EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + length), c.format);
+        }
+        EXPECT_EQ(Bytes(buffer.begin() + MaxFormatBytes, buffer.end()), Bytes(16, 0xEE)) << "written past the buffer";
+        WaveReader reader;
+        ASSERT_EQ(OpenWaveData(path.c_str(), reader), c.dataSize != -1);
+        EXPECT_EQ(bool(reader.File), c.dataSize != -1);
+        if (c.dataSize == -1)
+            continue;
+        EXPECT_EQ(reader.DataSize, DWORD(c.dataSize));
+        char first[5] = {};
+        EXPECT_EQ(mmioRead(reader.File.Get(), first, 5), 5);
+        EXPECT_EQ(memcmp(first, Filled(5).data(), 5), 0) << "not at the first audio byte";
+    }
+    WaveReader reader;
+    EXPECT_FALSE(OpenWaveData(folder.File("missing.wav").c_str(), reader));
+}
+
+TEST(WaveWriting, FinishedFilesMatchTheLayoutByteForByte)
+{
+    ScratchFolder folder;
+    std::string path = folder.File("out.wav");
+    WriteWholeFile(path, Filled(100000));  // a longer file there is replaced
+    for (auto [formatLength, audioLength] : {std::pair{16, 1000}, {21, 7}, {17, 1}, {18, 3}, {16, 0}, {50, 1}}) {
+        Bytes format = Filled(formatLength, 3), audio = Filled(audioLength, 9);
+        for (bool finish : {true, false}) {
+            WaveWriter writer;
+            ASSERT_TRUE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer));
+            EXPECT_EQ(mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(audio.data()), LONG(audio.size())),
+                      LONG(audio.size()));
+            EXPECT_EQ(!finish || FinishWaveFile(writer), true);
+            EXPECT_TRUE(writer.File.Close());
+            Bytes written = ReadWholeFile(path);
+            Bytes expected = RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", audio)}));
+            if (!finish) {
+                // An unfinished file keeps size 1 in both fields and no pad byte yet.
+                memcpy(expected.data() + 4, "\1\0\0\0", 4);
+                memcpy(expected.data() + 24 + ((formatLength + 1) & ~1), "\1\0\0\0", 4);
+                expected.resize(28 + ((formatLength + 1) & ~1) + audioLength);
+            }
+            EXPECT_EQ(written, expected) << "format " << formatLength << ", audio " << audioLength << ", finished " << finish;
+        }
     }
 }
 
-TEST(WaveWriter, UnfinishedFilesKeepPlaceholderSizes)
+// A fixed sample of seeded mutations of a valid file; the large run is the
+// bad-input benchmark.
+TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
 {
     ScratchFolder folder;
-    std::string path = folder.File("out.wav");
-    Bytes format = PcmFormat(2, 44100, 16);
-    Bytes written = WriteDestination(path, format, Filled(100), false);
-    ASSERT_GE(written.size(), 44u);
-    EXPECT_EQ(ReadU32(written, 4), 1u);
-    EXPECT_EQ(ReadU32(written, 40), 1u);
-    EXPECT_EQ(Bytes(written.begin() + 36, written.begin() + 40), Bytes({'d', 'a', 't', 'a'}));
-}
-
-TEST(WaveWriter, ReplacesAnExistingFile)
-{
-    ScratchFolder folder;
-    std::string path = folder.File("out.wav");
-    WriteWholeFile(path, Filled(100000));
-    Bytes format = PcmFormat(1, 8000, 8);
-    Bytes audio = Filled(10);
-    EXPECT_EQ(WriteDestination(path, format, audio, true), FinishedFile(format, audio));
+    ResetSettingsToDefaults(Settings);
+    Conversion.AbortEvent = Conversion.RunEvent = nullptr;
+    Conversion.AbortSignalled = Conversion.StandStillAsked = false;
+    HWND window = CreateBatchWindow();
+    const Bytes pcm = PcmFormat(1, 22050, 16), ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
+    const Bytes base = PcmWave(1, 22050, SineSamples(22050, 1, 3000, 440));
+    const uint32_t odd[] = {0, 1, 2, 15, 17, 0x7FFFFFFF, 0x80000000, 0xFFFFFFF8, 0xFFFFFFFF};
+    // Besides: formats a codec divides by, or that end the process in the
+    // PCM converter, which must fail like a pair no codec can convert.
+    std::vector<Bytes> zeroed;
+    for (size_t at : {22, 24, 28, 32, 34})
+        zeroed.push_back(base), memset(zeroed.back().data() + at, 0, 2);
+    std::mt19937 random(20240611);
+    for (int round = 0; round < 125; ++round) {
+        Bytes file = round < 5 ? zeroed[round] : base;
+        switch (round < 5 ? -1 : round % 4) {
+        case 0:  // a few bytes of the header changed
+            for (int i = 0; i < 3; ++i)
+                file[random() % 44] = uint8_t(random());
+            break;
+        case 1:  // a size or format field set to an unusual value
+            memcpy(file.data() + std::vector<size_t>{4, 16, 40, 22, 24, 28, 32}[random() % 7], &odd[random() % 9], 4);
+            break;
+        case 2:  // cut anywhere
+            file.resize(random() % file.size());
+            break;
+        case 3:  // a chunk of odd size in front of the format
+            file = RiffForm("WAVE", Join({ChunkWithSize("JUNK", odd[random() % 9], Filled(random() % 9)),
+                                          Bytes(base.begin() + 12, base.end())}));
+        }
+        SCOPED_TRACE(round);
+        std::string source = folder.File("source.wav");
+        WriteWholeFile(source, file);
+        Bytes format(MaxFormatBytes);
+        DWORD length = 0;
+        format = ReadSourceFormat(source.c_str(), format.data(), &length) ? Bytes(format.begin(), format.begin() + length) : pcm;
+        length = DWORD(format.size());
+        Guarded exact(format);
+        char description[DescriptionChars];
+        DescribeFormat(exact.Data(), length, description);
+        AddBatchRow(window, source, ima);
+        SelectRows(window, {0});
+        ShowFormatPanels(window);
+        ClearBatchRows(window);
+        for (const Bytes* target : {&pcm, &ima}) {
+            std::string destination = folder.File(target == &pcm ? "pcm.wav" : "ima.wav");
+            DeleteFileA(destination.c_str());
+            Guarded to(*target);
+            ConvertResult result = ConvertFile(source.c_str(), exact.Data(), length, destination.c_str(), to.Data(),
+                                               DWORD(target->size()));
+            Bytes written = ReadWholeFile(destination);
+            EXPECT_TRUE(result == Converted ? (!FinishedAudio(destination).empty() || written.size() == 28 + target->size()) &&
+                                                  std::equal(target->begin(), target->end(), written.begin() + 20)
+                                            : result == Failed && (!FileExists(destination) || HasPlaceholders(destination)));
+        }
+        EXPECT_EQ(ReadWholeFile(source), file) << "the source changed";
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(folder.File("*").c_str(), &found);
+        int files = 0;
+        for (bool more = true; more; more = FindNextFileA(search, &found))
+            files += found.cFileName[0] != '.';
+        FindClose(search);
+        EXPECT_LE(files, 3) << "a file beside the destinations";
+    }
+    DestroyWindow(window);
 }

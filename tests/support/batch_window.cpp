@@ -1,34 +1,19 @@
-// Batch test windows.
+// Test windows, the pump and the message seam.
 #include "support/batch_window.h"
-#include <windows.h>
 #include <commctrl.h>
+#include <mutex>
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "sources/source_entry.h"
 #include "sources/selection_summary.h"
+#include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "ui/main_window.h"
+#include "ui/user_prompts.h"
 
 HWND CreateBatchWindow()
 {
-    HWND window = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr,
-                                     MainDialogProc, 0);
-    MainDialog = window;
-    return window;
+    return MainDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
 }
-
-namespace {
-HGLOBAL AddRow(HWND window, const std::string& text, const Bytes& sourceFormat, const Bytes& destinationFormat)
-{
-    HGLOBAL entry = CreateSourceEntry(sourceFormat.data(), DWORD(sourceFormat.size()));
-    if (!destinationFormat.empty())
-        SetDestinationHandle(entry, CreateFormatBlock(destinationFormat.data(), DWORD(destinationFormat.size())));
-    InsertSourceRow(window, 0, text.c_str(), "0", entry);
-    // As after the format choice: Convert is enabled once a row is marked.
-    UpdateConvertButton(window);
-    return entry;
-}
-}  // namespace
 
 HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinationFormat)
 {
@@ -36,13 +21,12 @@ HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinati
     DWORD length = 0;
     if (!ReadSourceFormat(path.c_str(), format.data(), &length))
         return nullptr;
-    format.resize(length);
-    return AddRow(window, path, format, destinationFormat);
-}
-
-HGLOBAL AddRawRow(HWND window, const std::string& text, const Bytes& destinationFormat)
-{
-    return AddRow(window, text, PcmFormat(1, 8000, 16), destinationFormat);
+    HGLOBAL entry = CreateSourceEntry(format.data(), length);
+    if (!destinationFormat.empty())
+        SetDestinationHandle(entry, CreateFormatBlock(destinationFormat.data(), DWORD(destinationFormat.size())));
+    InsertSourceRow(window, 0, path.c_str(), "0", entry);
+    UpdateConvertButton(window);
+    return entry;
 }
 
 void ClearBatchRows(HWND window)
@@ -51,36 +35,37 @@ void ClearBatchRows(HWND window)
     SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_DELETEALLITEMS, 0, 0);
 }
 
-void ClickConvert(HWND window) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CONVERT, BN_CLICKED), 0); }
+void Press(HWND window, int id) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+void SelectRows(HWND window, const std::vector<int>& rows)
+{
+    LVITEMA item = {};
+    item.stateMask = LVIS_SELECTED;
+    SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&item));
+    item.state = LVIS_SELECTED;
+    for (int row : rows)
+        SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+}
 
 void PumpWaitingMessages()
 {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT)
-            continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
+    for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+        if (message.message != WM_QUIT)
+            TranslateMessage(&message), DispatchMessageA(&message);
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    for (;;) {
-        PumpWaitingMessages();
-        if (done())
-            return true;
+    for (DWORD start = GetTickCount(); PumpWaitingMessages(), !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT))
         if (GetTickCount() - start > timeoutMs)
             return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
+    return true;
 }
 
 void PumpFor(DWORD milliseconds)
 {
     DWORD start = GetTickCount();
-    PumpUntil([&] { return GetTickCount() - start >= milliseconds; }, milliseconds + 1000);
+    PumpUntil([&] { return GetTickCount() - start >= milliseconds; });
 }
 
 std::string ControlText(HWND window, int id)
@@ -93,34 +78,7 @@ std::string ControlText(HWND window, int id)
 uint64_t FileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
-        return 0;
-    return uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
-}
-
-Bytes FinishedAudio(const std::string& path)
-{
-    Bytes file = ReadWholeFile(path);
-    if (file.size() < 28)
-        return {};
-    size_t formatSize = ReadU32(file, 16);
-    size_t dataHeader = 20 + ((formatSize + 1) & ~size_t(1));
-    if (ReadU32(file, 4) != file.size() - 8 || file.size() < dataHeader + 8)
-        return {};
-    size_t dataSize = ReadU32(file, dataHeader + 4);
-    if (dataHeader + 8 + dataSize > file.size())
-        return {};
-    return Bytes(file.begin() + long(dataHeader) + 8, file.begin() + long(dataHeader + 8 + dataSize));
-}
-
-bool HasPlaceholders(const std::string& path)
-{
-    Bytes file = ReadWholeFile(path);
-    if (file.size() < 28 || ReadU32(file, 4) != PlaceholderChunkSize)
-        return false;
-    size_t formatSize = ReadU32(file, 16);
-    size_t dataHeader = 20 + ((formatSize + 1) & ~size_t(1));
-    return file.size() >= dataHeader + 8 && ReadU32(file, dataHeader + 4) == PlaceholderChunkSize;
+    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow : 0;
 }
 
 PROCESS_MEMORY_COUNTERS ProcessMemory()
@@ -129,4 +87,69 @@ PROCESS_MEMORY_COUNTERS ProcessMemory()
     counters.cb = sizeof(counters);
     GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
     return counters;
+}
+
+// Where the "data" chunk's size field stands behind the "fmt " chunk at 12.
+static size_t DataSizeAt(const Bytes& file) { return 24 + ((size_t(ReadU32(file, 16)) + 1) & ~size_t(1)); }
+
+Bytes FinishedAudio(const std::string& path)
+{
+    Bytes file = ReadWholeFile(path);
+    size_t at = DataSizeAt(file), size = ReadU32(file, at);
+    if (file.size() < at + 4 || ReadU32(file, 4) != file.size() - 8 || memcmp(&file[at - 4], "data", 4) != 0 ||
+        at + 4 + ((size + 1) & ~size_t(1)) != file.size())
+        return {};
+    return Bytes(file.begin() + long(at + 4), file.begin() + long(at + 4 + size));
+}
+
+bool HasPlaceholders(const std::string& path)
+{
+    Bytes file = ReadWholeFile(path);
+    return file.size() >= DataSizeAt(file) + 4 && ReadU32(file, 4) == 1 && ReadU32(file, DataSizeAt(file)) == 1;
+}
+
+namespace {
+std::mutex recorderLock;
+std::vector<ShownMessage> recorded;
+std::function<int(const ShownMessage&)> recorderResponder;
+
+int RecordMessage(HWND, const char* text, const char* title, UINT style)
+{
+    ShownMessage shown{text, title, style};
+    std::unique_lock<std::mutex> guard(recorderLock);
+    recorded.push_back(shown);
+    auto responder = recorderResponder;
+    guard.unlock();
+    return responder(shown);
+}
+}  // namespace
+
+MessageRecorder::MessageRecorder(int answer)
+{
+    Clear(), SetAnswer(answer);
+    SetMessageBoxFunction(RecordMessage);
+}
+MessageRecorder::~MessageRecorder() { SetMessageBoxFunction(nullptr); }
+std::vector<ShownMessage> MessageRecorder::Messages() const
+{
+    std::lock_guard<std::mutex> guard(recorderLock);
+    return recorded;
+}
+std::vector<std::string> MessageRecorder::Texts() const
+{
+    std::vector<std::string> texts;
+    for (const ShownMessage& shown : Messages())
+        texts.push_back(shown.Text);
+    return texts;
+}
+void MessageRecorder::Clear()
+{
+    std::lock_guard<std::mutex> guard(recorderLock);
+    recorded.clear();
+}
+void MessageRecorder::SetAnswer(int answer) { SetResponder([answer](const ShownMessage&) { return answer; }); }
+void MessageRecorder::SetResponder(std::function<int(const ShownMessage&)> responder)
+{
+    std::lock_guard<std::mutex> guard(recorderLock);
+    recorderResponder = std::move(responder);
 }

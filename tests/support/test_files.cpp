@@ -1,50 +1,34 @@
-// Test files and WAVE files built by hand.
+// Test files, hand-made WAVE files, codec formats and sox.
 #include "support/test_files.h"
+#include <msacm.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <stdexcept>
+
+ScratchFolder::ScratchFolder()
+{
+    char temp[MAX_PATH], name[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static unsigned counter = 0;
+    do
+        snprintf(name, sizeof(name), "%stonvelka-test-%lu-%u", temp, GetCurrentProcessId(), ++counter);
+    while (!CreateDirectoryA(name, nullptr) && GetLastError() == ERROR_ALREADY_EXISTS);
+    path_ = name;
+}
 
 namespace {
 void RemoveTree(const std::string& folder)
 {
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        if (std::string name = found.cFileName; name != "." && name != "..")
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(folder + "\\" + name) : void(DeleteFileA((folder + "\\" + name).c_str()));
+    FindClose(search);
     RemoveDirectoryA(folder.c_str());
 }
 }  // namespace
-
-ScratchFolder::ScratchFolder()
-{
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    static unsigned counter = 0;
-    for (;;) {
-        char name[MAX_PATH];
-        snprintf(name, sizeof(name), "%stonvelka-test-%lu-%u", temp, GetCurrentProcessId(), ++counter);
-        if (CreateDirectoryA(name, nullptr)) {
-            path_ = name;
-            break;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS)
-            throw std::runtime_error("cannot create a scratch folder");
-    }
-}
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
@@ -53,49 +37,36 @@ Bytes ReadWholeFile(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
-
 void WriteWholeFile(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out)
-        throw std::runtime_error("cannot write " + path);
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
+bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void AppendU16(Bytes& out, uint16_t value)
-{
-    out.push_back(uint8_t(value));
-    out.push_back(uint8_t(value >> 8));
-}
-
-void AppendU32(Bytes& out, uint32_t value)
-{
-    AppendU16(out, uint16_t(value));
-    AppendU16(out, uint16_t(value >> 16));
-}
-
-// resize and memcpy rather than insert: GCC 12 warns falsely about the
-// inlined range insert of small vectors.
+// resize and memcpy: GCC 12 warns falsely about the inlined insert of small vectors.
 void AppendRaw(Bytes& out, const void* data, size_t length)
 {
-    if (length == 0)
-        return;
-    size_t old = out.size();
-    out.resize(old + length);
-    memcpy(out.data() + old, data, length);
+    out.resize(out.size() + length);
+    if (length > 0)
+        memcpy(out.data() + out.size() - length, data, length);
 }
-
+void AppendU16(Bytes& out, uint16_t value) { AppendRaw(out, &value, 2); }
+void AppendU32(Bytes& out, uint32_t value) { AppendRaw(out, &value, 4); }
 void AppendFourCC(Bytes& out, const char* code) { AppendRaw(out, code, 4); }
-
 uint32_t ReadU32(const Bytes& bytes, size_t offset)
 {
-    return uint32_t(bytes.at(offset)) | uint32_t(bytes.at(offset + 1)) << 8 |
-           uint32_t(bytes.at(offset + 2)) << 16 | uint32_t(bytes.at(offset + 3)) << 24;
+    uint32_t value = 0;
+    if (offset + 4 <= bytes.size())
+        memcpy(&value, bytes.data() + offset, 4);
+    return value;
+}
+
+Bytes Join(std::initializer_list<Bytes> parts)
+{
+    Bytes out;
+    for (const Bytes& part : parts)
+        AppendRaw(out, part.data(), part.size());
+    return out;
 }
 
 Bytes ChunkWithSize(const char* code, uint32_t sizeField, const Bytes& data)
@@ -104,80 +75,132 @@ Bytes ChunkWithSize(const char* code, uint32_t sizeField, const Bytes& data)
     AppendFourCC(out, code);
     AppendU32(out, sizeField);
     AppendRaw(out, data.data(), data.size());
-    if (data.size() & 1)
-        out.push_back(0);
+    AppendRaw(out, "", data.size() & 1);
     return out;
 }
-
 Bytes Chunk(const char* code, const Bytes& data) { return ChunkWithSize(code, uint32_t(data.size()), data); }
-
-Bytes RiffForm(const char* formType, const Bytes& subChunks)
-{
-    Bytes content;
-    AppendFourCC(content, formType);
-    AppendRaw(content, subChunks.data(), subChunks.size());
-    return Chunk("RIFF", content);
-}
+Bytes RiffForm(const char* formType, const Bytes& subChunks) { return Chunk("RIFF", Join({Bytes(formType, formType + 4), subChunks})); }
 
 Bytes PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits)
 {
-    Bytes out;
-    uint16_t blockAlign = uint16_t(channels * bits / 8);
-    AppendU16(out, WAVE_FORMAT_PCM);
+    Bytes out = {WAVE_FORMAT_PCM, 0};
     AppendU16(out, channels);
     AppendU32(out, rate);
-    AppendU32(out, rate * blockAlign);
-    AppendU16(out, blockAlign);
+    AppendU32(out, rate * (channels * bits / 8));
+    AppendU16(out, uint16_t(channels * bits / 8));
     AppendU16(out, bits);
     return out;
 }
 
-Bytes FormatBytes(const WAVEFORMATEX& format, const Bytes& extra)
-{
-    Bytes out;
-    AppendRaw(out, &format, sizeof(WAVEFORMATEX));
-    AppendRaw(out, extra.data(), extra.size());
-    return out;
-}
-
-std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t frames, double frequency,
-                                 double amplitude)
+std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t frames, double frequency, double amplitude)
 {
     std::vector<int16_t> samples;
     samples.reserve(size_t(frames) * channels);
-    for (uint32_t i = 0; i < frames; ++i) {
-        for (uint16_t c = 0; c < channels; ++c) {
-            double phase = 2.0 * 3.14159265358979323846 * frequency * (c + 1) * i / rate;
-            samples.push_back(int16_t(std::lround(amplitude * std::sin(phase))));
-        }
-    }
+    for (uint32_t i = 0; i < frames; ++i)
+        for (uint16_t c = 0; c < channels; ++c)
+            samples.push_back(int16_t(std::lround(amplitude * std::sin(6.283185307179586 * frequency * (c + 1) * i / rate))));
     return samples;
 }
-
 Bytes SampleBytes(const std::vector<int16_t>& samples)
 {
-    Bytes out;
-    out.reserve(samples.size() * 2);
-    for (int16_t s : samples)
-        AppendU16(out, uint16_t(s));
-    return out;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());
+    return Bytes(bytes, bytes + samples.size() * 2);
 }
-
-std::vector<int16_t> SamplesFromBytes(const Bytes& bytes, size_t offset, size_t length)
+std::vector<int16_t> SamplesOf(const Bytes& bytes)
 {
-    if (offset > bytes.size())
-        offset = bytes.size();
-    if (length > bytes.size() - offset)
-        length = bytes.size() - offset;
-    std::vector<int16_t> samples(length / 2);
-    memcpy(samples.data(), bytes.data() + offset, samples.size() * 2);
+    std::vector<int16_t> samples(bytes.size() / 2);
+    memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
-
 Bytes PcmWave(uint16_t channels, uint32_t rate, const std::vector<int16_t>& samples)
 {
-    Bytes sub = Chunk("fmt ", PcmFormat(channels, rate, 16));
-    Bytes data = Chunk("data", SampleBytes(samples));
-    AppendRaw(sub, data.data(), data.size());
-    return RiffForm("WAVE", sub);
+    return RiffForm("WAVE", Join({Chunk("fmt ", PcmFormat(channels, rate, 16)), Chunk("data", SampleBytes(samples))}));
+}
+
+Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag)
+{
+    Bytes source = sourceFormat, suggested(512);
+    source.resize(std::max(source.size(), sizeof(WAVEFORMATEX)));
+    auto* format = reinterpret_cast<WAVEFORMATEX*>(suggested.data());
+    // GSM 6.10 answers only when the extra byte count leaves room for its own.
+    for (WORD room : {0, 2, 512 - 18}) {
+        *format = {tag, 0, 0, 0, 0, 0, room};
+        if (acmFormatSuggest(nullptr, reinterpret_cast<WAVEFORMATEX*>(source.data()), format, 512, ACM_FORMATSUGGESTF_WFORMATTAG) == 0) {
+            suggested.resize(tag == WAVE_FORMAT_PCM ? 16 : 18 + format->cbSize);
+            return suggested;
+        }
+    }
+    return {};
+}
+
+double SignalToNoise(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded)
+{
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i < std::min(reference.size(), decoded.size()); ++i) {
+        signal += double(reference[i]) * reference[i];
+        noise += (double(reference[i]) - decoded[i]) * (double(reference[i]) - decoded[i]);
+    }
+    return noise == 0 ? 1000.0 : 10.0 * std::log10(signal / noise);
+}
+
+namespace {
+std::string UnixPath(const std::string& windowsPath)
+{
+    static auto convert = reinterpret_cast<char* (*)(const WCHAR*)>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    WCHAR wide[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH);
+    char* name = convert(wide);
+    std::string path = name != nullptr ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return path;
+}
+}  // namespace
+
+std::string UnixArgument(const std::string& windowsPath)
+{
+    std::string quoted = "'";
+    quoted.append(UnixPath(windowsPath)).push_back('\'');
+    return quoted;
+}
+
+// Wine starts Linux programs but cannot wait for them, so the shell leaves
+// its status in a marker file that is polled.
+int RunUnixCommand(const std::string& command)
+{
+    char temp[MAX_PATH], script[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    GetTempFileNameA(temp, "sh", 0, script);
+    std::string marker = std::string(script) + ".status";
+    std::string body = "(" + command + ") > /dev/null 2>&1; echo $? > " + UnixArgument(marker + "~") + "; mv " + UnixArgument(marker + "~") +
+                       " " + UnixArgument(marker) + "\n";
+    WriteWholeFile(script, Bytes(body.begin(), body.end()));
+    std::string line = "/bin/sh " + UnixPath(script);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    int status = -1;
+    if (CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        for (int waited = 0; waited < 6000 && status == -1; ++waited, Sleep(10))
+            if (Bytes text = ReadWholeFile(marker); !text.empty())
+                status = atoi(std::string(text.begin(), text.end()).c_str());
+    }
+    DeleteFileA(script);
+    DeleteFileA(marker.c_str());
+    return status;
+}
+
+bool SoxDecode(const std::string& wavePath, std::vector<int16_t>& samples, std::string* info)
+{
+    std::string raw = wavePath + ".raw", text = wavePath + ".txt";
+    if (RunUnixCommand("sox " + UnixArgument(wavePath) + " -t raw -e signed-integer -b 16 -L " + UnixArgument(raw)) != 0)
+        return false;
+    samples = SamplesOf(ReadWholeFile(raw));
+    if (Bytes said; info != nullptr && RunUnixCommand("soxi " + UnixArgument(wavePath) + " > " + UnixArgument(text)) == 0)
+        said = ReadWholeFile(text), info->assign(said.begin(), said.end());
+    DeleteFileA(raw.c_str());
+    DeleteFileA(text.c_str());
+    return true;
 }

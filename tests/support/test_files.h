@@ -1,22 +1,23 @@
-// Files for tests: a private scratch folder per test, whole-file reads and
-// writes, and WAVE files built byte by byte (independently of the program's
-// own writer).
+// Files for tests: scratch folders, WAVE files built byte by byte
+// (independently of the program's writer), formats the installed codecs
+// suggest, and sox, an independent reader of WAVE files.
 #pragma once
 #include <windows.h>
+#include <mmsystem.h>
+#include <mmreg.h>
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
 
-// A fresh empty folder that is removed with everything in it at the end.
+// A fresh empty folder, removed with everything in it at the end.
 class ScratchFolder {
 public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
     const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "\\" + name; }
 
@@ -27,30 +28,30 @@ private:
 Bytes ReadWholeFile(const std::string& path);
 void WriteWholeFile(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
-
 void AppendRaw(Bytes& out, const void* data, size_t length);
 void AppendU16(Bytes& out, uint16_t value);
 void AppendU32(Bytes& out, uint32_t value);
 void AppendFourCC(Bytes& out, const char* code);
-uint32_t ReadU32(const Bytes& bytes, size_t offset);
-
-// One chunk: code, size field (normally the data's length), data, pad byte.
-Bytes Chunk(const char* code, const Bytes& data);
+uint32_t ReadU32(const Bytes& bytes, size_t offset);  // 0 past the end
+Bytes Join(std::initializer_list<Bytes> parts);
+// One chunk: code, size field, data and the pad byte after odd data.
 Bytes ChunkWithSize(const char* code, uint32_t sizeField, const Bytes& data);
-// A RIFF form around the given sub-chunks; the size field is computed.
+Bytes Chunk(const char* code, const Bytes& data);
 Bytes RiffForm(const char* formType, const Bytes& subChunks);
-
-// A format record of the given length: the 16 standard bytes, then (when
-// longer) cbSize and extra bytes.
-Bytes PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);
-Bytes FormatBytes(const WAVEFORMATEX& format, const Bytes& extra = {});
-
-// 16-bit PCM samples of a sine, interleaved over channels.
-std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t frames, double frequency,
-                                 double amplitude = 12000.0);
+Bytes PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);  // 16 bytes
+// 16-bit samples of a sine, interleaved over the channels.
+std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t frames, double frequency, double amplitude = 12000.0);
 Bytes SampleBytes(const std::vector<int16_t>& samples);
-// At most length bytes from offset, as far as the bytes go.
-std::vector<int16_t> SamplesFromBytes(const Bytes& bytes, size_t offset, size_t length = SIZE_MAX);
-
-// A complete 16-bit PCM WAVE file with a 16-byte format chunk.
+std::vector<int16_t> SamplesOf(const Bytes& bytes);
 Bytes PcmWave(uint16_t channels, uint32_t rate, const std::vector<int16_t>& samples);
+
+// The codecs' format of a tag for a source, as the program stores
+// destinations (PCM in 16 bytes); empty when there is none.
+Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag);
+double SignalToNoise(const std::vector<int16_t>& reference, const std::vector<int16_t>& decoded);
+// A /bin/sh command line run from Wine: its exit status, -1 on a time-out;
+// a Windows path as a quoted argument for it; sox's decoding of a file into
+// 16-bit samples (false when sox cannot read it) and what soxi says of it.
+int RunUnixCommand(const std::string& command);
+std::string UnixArgument(const std::string& windowsPath);
+bool SoxDecode(const std::string& wavePath, std::vector<int16_t>& samples, std::string* info = nullptr);

@@ -7,14 +7,6 @@
 
 namespace {
 
-Bytes Join(std::initializer_list<Bytes> parts)
-{
-    Bytes out;
-    for (const Bytes& part : parts)
-        AppendRaw(out, part.data(), part.size());
-    return out;
-}
-
 Bytes Pattern(size_t length, uint8_t seed = 3)
 {
     Bytes out(length);

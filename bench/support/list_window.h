@@ -15,14 +15,14 @@ HWND SharedMainWindow();
 // and dialog answers.
 void ResetMainWindow(HWND window);
 
-struct ShownMessage {
+struct ListedMessage {
     HWND owner;
     std::string text;
     std::string title;
     UINT style;
 };
 // Every message box shown since the last reset, in order; none is shown.
-const std::vector<ShownMessage>& ShownMessages();
+const std::vector<ListedMessage>& ShownMessages();
 
 // What the open dialog was given, its strings copied out.
 struct OpenDialogRequest {
@@ -65,8 +65,7 @@ std::vector<std::string> Filenames(HWND window);
 HGLOBAL RowEntry(HWND window, int row);
 // The index of the row whose Filename is path; -1 when there is none.
 int FindRow(HWND window, const std::string& path);
-// Selects exactly the given rows.
-void SelectRows(HWND window, const std::vector<int>& rows);
+// Selecting rows: SelectRows of the batch window support.
 
 // A 16-bit PCM WAVE file of exactly totalBytes bytes (at least 44), with the
 // sizes of its chunks to match; large ones are extended without writing the

@@ -11,7 +11,7 @@
 
 namespace {
 
-std::vector<ShownMessage> shownMessages;
+std::vector<ListedMessage> shownMessages;
 std::vector<OpenDialogRequest> openDialogRequests;
 bool openDialogAnswers = false;
 std::string openDialogResult;
@@ -98,7 +98,7 @@ void ResetMainWindow(HWND window)
     CancelOpenDialog();
 }
 
-const std::vector<ShownMessage>& ShownMessages() { return shownMessages; }
+const std::vector<ListedMessage>& ShownMessages() { return shownMessages; }
 const std::vector<OpenDialogRequest>& OpenDialogRequests() { return openDialogRequests; }
 
 void AnswerOpenDialog(const std::string& result)
@@ -158,21 +158,6 @@ int FindRow(HWND window, const std::string& path)
         if (names[i] == path)
             return int(i);
     return -1;
-}
-
-void SelectRows(HWND window, const std::vector<int>& rows)
-{
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    LVITEMA none = {};
-    none.stateMask = LVIS_SELECTED;
-    none.state = 0;
-    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&none));
-    for (int row : rows) {
-        LVITEMA selected = {};
-        selected.stateMask = LVIS_SELECTED;
-        selected.state = LVIS_SELECTED;
-        SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&selected));
-    }
 }
 
 void WriteFileOfSize(const std::string& path, uint64_t size)

@@ -1,0 +1,268 @@
+// The window's side of a batch: Convert, Stop and Continue, the window's two
+// sizes and the tray tooltip, ending a batch when the window or the logon
+// ends, and batches that meet full disks, unwritable folders and sources
+// that changed. No source may change.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <atomic>
+#include <random>
+#include "app/settings.h"
+#include "engine/conversion_state.h"
+#include "engine/convert_file.h"
+#include "engine/progress.h"
+#include "res/resource.h"
+#include "support/batch_window.h"
+#include "ui/conversion_control.h"
+#include "ui/main_window.h"
+#include "ui/preview.h"
+#include "ui/tray_icon.h"
+
+namespace {
+
+const Bytes Pcm8k = PcmFormat(1, 8000, 16);
+const char StopQuestion[] = "Do you want to abort the conversion process ? If you answer NO, the conversion will only be suspended.";
+const char CloseQuestion[] = "The conversion process is still running. Do you want to abort the conversion ?";
+const int SavedControls[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
+
+class Batch : public testing::Test {
+protected:
+    // GSM 6.10 is the slowest codec: 16 MB of source take it about a second.
+    static void SetUpTestSuite() { WriteWholeFile(source.File("long.wav"), sourceBytes = PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 1000, 440))); }
+    void SetUp() override
+    {
+        ResetSettingsToDefaults(Settings);
+        lstrcpynA(Settings.DestinationPath, out_.Path().c_str(), sizeof(Settings.DestinationPath));
+        window_ = CreateBatchWindow();
+        long_ = source.File("long.wav"), destination_ = out_.File("long.wav");
+    }
+    void TearDown() override
+    {
+        recorder_.SetAnswer(IDYES);
+        if (IsWindow(window_))
+            SendMessageA(window_, WM_CLOSE, 0, 0);
+        EXPECT_FALSE(IsConversionActive());
+        EXPECT_TRUE(ReadWholeFile(long_) == sourceBytes) << "the source changed";
+    }
+    bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window_, id)) != FALSE; }
+    SIZE Size() const
+    {
+        RECT rect;
+        GetWindowRect(window_, &rect);
+        return {rect.right - rect.left, rect.bottom - rect.top};
+    }
+    bool WaitForAudio() const { return PumpUntil([&] { return FileSize(destination_) > 100000; }, 30000); }
+    bool WaitForIdle() const { return PumpUntil([] { return !IsConversionActive(); }); }
+    std::string Tone(const std::string& name, uint32_t frames = 8000)
+    {
+        WriteWholeFile(in_.File(name), PcmWave(1, 8000, SineSamples(8000, 1, frames, 440)));
+        return in_.File(name);
+    }
+
+    static inline ScratchFolder source;
+    static inline Bytes sourceBytes;
+    ScratchFolder in_, out_;
+    HWND window_ = nullptr;
+    const Bytes gsm_ = SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_ = SuggestFormat(Pcm8k, WAVE_FORMAT_MULAW);
+    std::string long_, destination_;
+    MessageRecorder recorder_{IDNO};
+};
+
+}  // namespace
+
+TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
+{
+    WriteWholeFile(in_.File("clip.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 60, 440)));
+    AddBatchRow(window_, long_, gsm_);
+    AddBatchRow(window_, in_.File("clip.wav"));
+    AddBatchRow(window_, Tone("z-later.wav"), gsm_);
+    EnableWindow(GetDlgItem(window_, IDC_SELECT_FORMAT), TRUE);
+    RECT idle, client, units = {0, 0, 396, 366};
+    GetWindowRect(window_, &idle);
+    MapDialogRect(window_, &units);
+    Press(window_, IDC_CONVERT);
+    EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Stop");
+    for (int id : SavedControls)
+        EXPECT_FALSE(Enabled(id)) << id;
+    EXPECT_TRUE(Enabled(IDC_CONVERT) && Enabled(IDC_PLAY) && Enabled(IDC_STOP_PLAY));
+    // Drops refused and the machine kept awake; a call without ES_CONTINUOUS only tells the state.
+    auto acceptsDrops = [&] { return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
+    EXPECT_FALSE(acceptsDrops());
+    EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
+    // The progress rows below the template come into view, the corner stays.
+    ASSERT_TRUE(PumpUntil([&] { return GetClientRect(window_, &client) && client.bottom == units.bottom; }, 10000));
+    EXPECT_EQ(client.right, units.right);
+    ASSERT_TRUE(PumpUntil([] { return strstr(TrayIcon.szTip, "% converted (") != nullptr; }, 10000)) << TrayIcon.szTip;
+    ASSERT_TRUE(WaitForAudio());
+    // A preview plays meanwhile: the list is disabled, but its selection counts.
+    SelectRows(window_, {0});
+    Press(window_, IDC_PLAY);
+    EXPECT_EQ(Preview.PreviewState, PreviewPlaying);
+    Press(window_, IDC_PLAY);
+    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
+    Press(window_, IDC_STOP_PLAY);
+    EXPECT_EQ(Preview.PreviewDevice, 0u);
+    SelectRows(window_, {});
+    PumpFor(200);  // the selection's refresh
+    SendMessageA(window_, WM_NCLBUTTONDOWN, HTMINBUTTON, 0);  // the minimize box hides to the tray
+    recorder_.SetAnswer(IDYES);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_FALSE(IsWindowVisible(window_)) << "the end of the batch showed a hidden window";
+    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_RBUTTONDOWN);
+    EXPECT_FALSE(IsWindowVisible(window_));
+    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_LBUTTONDOWN);
+    EXPECT_TRUE(IsWindowVisible(window_));
+    ASSERT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
+    EXPECT_EQ(recorder_.Messages()[0].Title, "Question");
+    EXPECT_EQ(recorder_.Messages()[0].Style, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Convert");
+    for (int id : SavedControls)
+        EXPECT_EQ(Enabled(id), id != IDC_REMOVE_FILE) << id;
+    EXPECT_TRUE(acceptsDrops());
+    EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS));
+    RECT now;
+    GetWindowRect(window_, &now);
+    EXPECT_EQ(std::vector<LONG>({now.left, now.top, now.right, now.bottom}), std::vector<LONG>({idle.left, idle.top, idle.right, idle.bottom}));
+    EXPECT_STREQ(TrayIcon.szTip, "Tonvelka is idle");
+    for (int id : {IDC_TOTAL_TEXT_LEFT, IDC_TOTAL_MARK, IDC_TOTAL_TEXT_MID, IDC_TOTAL_TEXT_RIGHT, IDC_FILE_TEXT_LEFT, IDC_FILE_MARK, IDC_FILE_TEXT_MID,
+                   IDC_FILE_TEXT_RIGHT, IDC_CONVERT_INFO, IDC_CUR_COMPRESSION, IDC_AVG_COMPRESSION, IDC_ELAPSED_TIME, IDC_ESTIMATED_TIME})
+        EXPECT_EQ(ControlText(window_, id), "") << id;
+    EXPECT_EQ(SendDlgItemMessageA(window_, IDC_TOTAL_PROGRESS, PBM_GETPOS, 0, 0), 0);
+    EXPECT_TRUE(HasPlaceholders(destination_));
+    EXPECT_FALSE(FileExists(out_.File("z-later.wav")));
+}
+
+TEST_F(Batch, StopNoHoldsTheWorkerUntilContinueAndStandstillsChangeNoByte)
+{
+    std::string reference = out_.File("reference.wav");
+    BatchStatistics.TotalBytes = 1, MainDialog = nullptr;
+    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), gsm_.data(), DWORD(gsm_.size())), Converted);
+    MainDialog = window_;
+    AddBatchRow(window_, long_, gsm_);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForAudio());
+    Press(window_, IDC_CONVERT);
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
+    EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
+    EXPECT_EQ(Conversion.State.load(), ConversionSuspended);
+    // It stands still at its next look, within one block.
+    PumpFor(100);
+    uint64_t standing = FileSize(destination_);
+    PumpFor(700);
+    EXPECT_EQ(FileSize(destination_), standing);
+    Press(window_, IDC_CONVERT);
+    EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Stop");
+    EXPECT_EQ(Conversion.State.load(), ConversionRunning);
+    int cycles = 0;
+    for (; cycles < 40 && IsConversionActive(); ++cycles)
+        Press(window_, IDC_CONVERT), PumpFor(1), Press(window_, IDC_CONVERT), PumpFor(1);  // Stop, No, Continue
+    EXPECT_EQ(cycles, 40) << "the batch ended before the cycles did";
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_FALSE(FinishedAudio(destination_).empty());
+    EXPECT_TRUE(FinishedAudio(destination_) == FinishedAudio(reference));
+}
+
+TEST_F(Batch, ClosingOrEndingTheLogonAtAnyMomentAsksAndYesEndsTheBatchAtOnce)
+{
+    std::mt19937 random(20261206);
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        window_ = IsWindow(window_) ? window_ : CreateBatchWindow();
+        recorder_.Clear(), recorder_.SetAnswer(IDNO);
+        AddBatchRow(window_, long_, gsm_);
+        Press(window_, IDC_CONVERT);
+        ASSERT_TRUE(round >= 4 || WaitForAudio());
+        PumpFor(random() % 300);
+        bool suspended = round % 3 == 1 && IsConversionActive();
+        if (suspended)
+            Press(window_, IDC_CONVERT);  // Stop, No
+        // No keeps the batch as it was.
+        LRESULT agreed = round % 2 == 0 ? SendMessageA(window_, WM_CLOSE, 0, 0) : SendMessageA(window_, WM_QUERYENDSESSION, 0, 0);
+        EXPECT_TRUE(round % 2 == 0 || agreed == FALSE);
+        ASSERT_TRUE(IsWindow(window_));
+        EXPECT_EQ(ControlText(window_, IDC_CONVERT), suspended ? "Continue" : "Stop");
+        recorder_.SetAnswer(IDYES);
+        DWORD start = GetTickCount();
+        if (round % 2 == 0)
+            SendMessageA(window_, WM_CLOSE, 0, 0);
+        else if (SendMessageA(window_, WM_QUERYENDSESSION, 0, 0))
+            RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka"), SendMessageA(window_, WM_ENDSESSION, TRUE, 0);
+        EXPECT_LT(GetTickCount() - start, 1000u);
+        EXPECT_FALSE(IsWindow(window_));
+        EXPECT_FALSE(IsConversionActive());
+        EXPECT_TRUE(HasPlaceholders(destination_) || !FileExists(destination_));
+        EXPECT_EQ(recorder_.Texts().back(), CloseQuestion);
+        HKEY key = nullptr;  // the end of a logon stores the settings at once
+        EXPECT_EQ(round % 2 == 0 || RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tonvelka", 0, KEY_READ, &key) == ERROR_SUCCESS, true);
+        RegCloseKey(key);
+    }
+    // While the worker's failure message waits for its reader.
+    window_ = CreateBatchWindow();
+    AddBatchRow(window_, Tone("a.wav"), ulaw_);
+    AddBatchRow(window_, Tone("b.wav"), Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)}));
+    std::atomic<bool> showing = false;
+    recorder_.SetResponder([&](const ShownMessage&) { return showing = true, Sleep(300), IDYES; });
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([&] { return showing.load(); }));
+    SendMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window_));
+    EXPECT_FALSE(IsConversionActive());
+}
+
+// Into a missing folder and the folders the test script mounted: one that
+// fills up at once and one that cannot be written.
+TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
+{
+    AddBatchRow(window_, Tone("a.wav", 8000 * 200), ulaw_);  // 1.6 MB of u-law
+    AddBatchRow(window_, Tone("b.wav"), ulaw_);
+    for (const char* variable : {"", "TONVELKA_FULL_FOLDER", "TONVELKA_READONLY_FOLDER"}) {
+        SCOPED_TRACE(variable);
+        char folder[MAX_PATH] = "Z:";
+        ASSERT_TRUE(*variable == '\0' || GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) != 0) << "not mounted for this run";
+        std::string path = *variable != '\0' ? folder : out_.File("no such folder");
+        lstrcpynA(Settings.DestinationPath, path.c_str(), sizeof(Settings.DestinationPath));
+        recorder_.Clear();
+        Press(window_, IDC_CONVERT);
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file."});
+        EXPECT_FALSE(FileExists(path + "/b.wav"));
+        EXPECT_EQ(FileExists(path + "/a.wav"), strstr(variable, "FULL") != nullptr);
+        EXPECT_EQ(HasPlaceholders(path + "/a.wav"), strstr(variable, "FULL") != nullptr);
+        DeleteFileA((path + "/a.wav").c_str());
+    }
+}
+
+TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
+{
+    auto run = [&](const char* message) {
+        recorder_.Clear();
+        Press(window_, IDC_CONVERT);
+        ASSERT_TRUE(WaitForIdle());
+        EXPECT_EQ(recorder_.Texts(), message != nullptr ? std::vector<std::string>{message} : std::vector<std::string>{});
+        ClearBatchRows(window_);
+    };
+    const char* unmeasured = "Unable to calculate size of all files marked for conversion.";
+    AddBatchRow(window_, Tone("gone.wav"), ulaw_);
+    DeleteFileA(in_.File("gone.wav").c_str());
+    run(unmeasured);
+    // Held by another writer: it cannot be opened with writing denied.
+    AddBatchRow(window_, Tone("locked.wav"), ulaw_);
+    HANDLE lock = CreateFileA(in_.File("locked.wav").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    run(unmeasured);
+    CloseHandle(lock);
+    // Shortened: what is left converts into a valid file.
+    AddBatchRow(window_, Tone("short.wav"), ulaw_);
+    Tone("short.wav", 1500);
+    run(nullptr);
+    EXPECT_EQ(FinishedAudio(out_.File("short.wav")).size(), 1500u);
+    // Grown four times while the batch runs: all of it converts, past 100 %.
+    AddBatchRow(window_, long_, gsm_);
+    AddBatchRow(window_, Tone("z.wav"), ulaw_);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForAudio());
+    Tone("z.wav", 32000);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_EQ(FinishedAudio(out_.File("z.wav")).size(), 32000u);
+    EXPECT_GT(BatchStatistics.ConsumedBytes, BatchStatistics.TotalBytes);
+}

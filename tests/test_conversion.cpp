@@ -1,0 +1,248 @@
+// Conversions through the real codecs: single files, then whole batches
+// through the real main window. What is written is read back by sox or byte
+// by byte, and no source may change.
+#include <gtest/gtest.h>
+#include <atomic>
+#include <thread>
+#include "app/settings.h"
+#include "engine/conversion_state.h"
+#include "engine/convert_file.h"
+#include "engine/destination_path.h"
+#include "engine/progress.h"
+#include "engine/wave_file.h"
+#include "res/resource.h"
+#include "sources/source_entry.h"
+#include "sources/source_list.h"
+#include "support/batch_window.h"
+#include "ui/conversion_control.h"
+#include "ui/main_window.h"
+
+namespace {
+
+const Bytes Pcm8k = PcmFormat(1, 8000, 16);
+// Wine decodes Microsoft ADPCM but cannot encode it.
+const Bytes Adpcm = Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)});
+
+class Conversions : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetSettingsToDefaults(Settings);
+        lstrcpynA(Settings.DestinationPath, out_.Path().c_str(), sizeof(Settings.DestinationPath));
+        BatchStatistics = {};
+        BatchStatistics.TotalBytes = 1;
+        Conversion.AbortEvent = Conversion.RunEvent = nullptr;
+        MainDialog = nullptr;
+        Conversion.AbortSignalled = Conversion.StandStillAsked = false;
+    }
+    void TearDown() override
+    {
+        CloseHandle(Conversion.AbortEvent);
+        Conversion.AbortEvent = nullptr;
+        if (window_ != nullptr)
+            ClearBatchRows(window_), DestroyWindow(window_);
+        for (const auto& [path, bytes] : sources_)
+            EXPECT_TRUE(ReadWholeFile(path) == bytes) << path << " changed";
+    }
+    std::string Source(const std::string& path, const Bytes& bytes)
+    {
+        WriteWholeFile(path, bytes);
+        sources_.emplace_back(path, bytes);
+        return path;
+    }
+    std::string Tone(const std::string& name, uint32_t frames = 8000) { return Source(in_.File(name), PcmWave(1, 8000, SineSamples(8000, 1, frames, 440))); }
+    ConvertResult Convert(const std::string& source, const std::string& destination, const Bytes& format)
+    {
+        Bytes from(MaxFormatBytes);
+        DWORD length = 0;
+        EXPECT_TRUE(ReadSourceFormat(source.c_str(), from.data(), &length));
+        return ConvertFile(source.c_str(), from.data(), length, destination.c_str(), format.data(), DWORD(format.size()));
+    }
+    // The audio of a finished destination whose format chunk is format.
+    Bytes Audio(const std::string& path, const Bytes& format)
+    {
+        Bytes file = ReadWholeFile(path);
+        EXPECT_TRUE(ReadU32(file, 16) == format.size() && std::equal(format.begin(), format.end(), file.begin() + 20)) << path;
+        return FinishedAudio(path);
+    }
+    void RunBatch()
+    {
+        Press(window_, IDC_CONVERT);
+        ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
+        EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Convert");
+    }
+
+    ScratchFolder in_, out_, other_;
+    const Bytes ulaw_ = SuggestFormat(Pcm8k, WAVE_FORMAT_MULAW);
+    HWND window_ = nullptr;
+    MessageRecorder recorder_;
+    std::vector<std::pair<std::string, Bytes>> sources_;
+};
+
+}  // namespace
+
+TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWrote)
+{
+    const struct {
+        WORD tag;
+        uint32_t rate;
+        uint16_t channels, bits;
+        double minimumSnr;
+    } cases[] = {{WAVE_FORMAT_IMA_ADPCM, 44100, 2, 16, 30}, {WAVE_FORMAT_ALAW, 8000, 1, 16, 30}, {WAVE_FORMAT_MULAW, 22050, 2, 16, 30},
+                 {WAVE_FORMAT_GSM610, 8000, 1, 16, 15},     {WAVE_FORMAT_PCM, 22050, 1, 16, 90},  {WAVE_FORMAT_PCM, 44100, 1, 8, 30}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.tag << " " << c.bits);
+        std::vector<int16_t> samples = SineSamples(c.rate, c.channels, c.rate * 2, 440), decoded;
+        std::string source = Source(in_.File("source.wav"), PcmWave(c.channels, c.rate, samples)), info;
+        Bytes format = c.tag == WAVE_FORMAT_PCM ? PcmFormat(c.channels, c.rate, c.bits) : SuggestFormat(PcmFormat(c.channels, c.rate, 16), c.tag);
+        ASSERT_EQ(Convert(source, out_.File("out.wav"), format), Converted);
+        EXPECT_EQ(Audio(out_.File("out.wav"), format).size() % reinterpret_cast<const WAVEFORMATEX*>(format.data())->nBlockAlign, 0u);
+        ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded, &info));
+        EXPECT_TRUE(c.tag != WAVE_FORMAT_PCM || info.find("Precision      : " + std::to_string(c.bits) + "-bit") != std::string::npos) << info;
+        EXPECT_GT(decoded.size(), samples.size() * 9 / 10);
+        EXPECT_GT(SignalToNoise(samples, decoded), c.minimumSnr);
+        sources_.clear();
+    }
+    for (const char* encoding : {"ms-adpcm", "ima-adpcm"}) {
+        std::string pcm = Tone("pcm.wav", 22050), adpcm = in_.File(encoding + std::string(".wav"));
+        ASSERT_EQ(RunUnixCommand("sox " + UnixArgument(pcm) + " -e " + encoding + " " + UnixArgument(adpcm)), 0);
+        ASSERT_EQ(Convert(adpcm, out_.File("out.wav"), Pcm8k), Converted) << encoding;
+        std::vector<int16_t> ours = SamplesOf(Audio(out_.File("out.wav"), Pcm8k)), theirs;
+        ASSERT_TRUE(SoxDecode(adpcm, theirs));
+        EXPECT_GT(ours.size(), 22050u * 9 / 10) << encoding;
+        EXPECT_GT(SignalToNoise(theirs, ours), 40) << encoding;
+    }
+}
+
+TEST_F(Conversions, PartialBlocksAreReadAgainAndTheTailIsDropped)
+{
+    // 44.1 kHz stereo IMA ADPCM takes 8164 source bytes a block: 16 KB leave
+    // 56 bytes behind each time.
+    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 3 + 777, 440);
+    std::string source = Source(in_.File("long.wav"), PcmWave(2, 44100, samples));
+    Bytes ima = SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM);
+    std::vector<Bytes> results;
+    for (WORD kbytes : {16, 1024, 0}) {  // 0 counts as the default
+        Settings.BufferSize = kbytes;
+        ASSERT_EQ(Convert(source, out_.File("out.wav"), ima), Converted);
+        results.push_back(ReadWholeFile(out_.File("out.wav")));
+    }
+    EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), samples.size() * 2 / 8164 * 2048);
+    EXPECT_TRUE(results[0] == results[1] && results[0] == results[2]);
+    EXPECT_EQ(BatchStatistics.ConsumedBytes, 3 * (samples.size() * 2 / 8164) * 8164);
+}
+
+TEST_F(Conversions, UnusualSourcesAndDestinations)
+{
+    Bytes ima = SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM);
+    ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
+    EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size());
+    // Fewer bytes than one IMA ADPCM block needs; a codec that cannot encode.
+    EXPECT_EQ(Convert(Source(in_.File("tiny.wav"), PcmWave(2, 44100, SineSamples(44100, 2, 100, 440))), out_.File("tiny.wav"), ima), Failed);
+    EXPECT_TRUE(HasPlaceholders(out_.File("tiny.wav")));
+    EXPECT_EQ(Convert(Tone("a.wav"), out_.File("adpcm.wav"), Adpcm), Failed);
+    EXPECT_TRUE(HasPlaceholders(out_.File("adpcm.wav")));
+    // 100000 bytes declared, 8000 present: the file ends at its last byte,
+    // and a longer destination there is replaced.
+    Bytes cut = Join({RiffForm("WAVE", Chunk("fmt ", Pcm8k)), ChunkWithSize("data", 100000, {}), SampleBytes(SineSamples(8000, 1, 4000, 440))});
+    WriteWholeFile(out_.File("cut.wav"), Bytes(500000, 0x55));
+    ASSERT_EQ(Convert(Source(in_.File("cut.wav"), cut), out_.File("cut.wav"), ulaw_), Converted);
+    EXPECT_EQ(Audio(out_.File("cut.wav"), ulaw_).size(), 4000u);
+    EXPECT_EQ(Convert(Tone("same.wav"), in_.File("same.wav"), ulaw_), Failed);  // never over its own source
+}
+
+TEST_F(Conversions, AnAbortStopsAtTheNextLookBetweenBlocks)
+{
+    Conversion.AbortEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    SignalAbort();
+    EXPECT_EQ(Convert(Tone("a.wav"), out_.File("a.wav"), ulaw_), Aborted);
+    EXPECT_TRUE(HasPlaceholders(out_.File("a.wav")));
+    EXPECT_EQ(FileSize(out_.File("a.wav")), 28 + ulaw_.size());
+    // GSM 6.10 is the slowest codec: 10 MB last long enough to see blocks land.
+    ResetEvent(Conversion.AbortEvent);
+    Conversion.AbortSignalled = false;
+    std::string source = Tone("long.wav", 8000 * 600), destination = out_.File("long.wav");
+    std::thread watcher([&] {
+        while (FileSize(destination) <= 1000)
+            Sleep(1);
+        SignalAbort();
+    });
+    EXPECT_EQ(Convert(source, destination, SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610)), Aborted);
+    watcher.join();
+    EXPECT_TRUE(HasPlaceholders(destination));
+    EXPECT_LT(FileSize(destination), 8000u * 600 * 2 / 10);
+}
+
+TEST(DestinationPath, FolderBackslashAndFileName)
+{
+    char out[256];
+    std::string folder(250, 'f');
+    const struct {
+        const char *folder, *source, *joined;
+        DestinationJoin result;
+    } cases[] = {{"C:\\OUT", "D:\\SRC\\A.WAV", "C:\\OUT\\A.WAV", DestinationJoin::Joined}, {"C:\\", "D:\\SRC\\A.WAV", "C:\\A.WAV", DestinationJoin::Joined},
+                 {"C:\\OUT", "A.WAV", "", DestinationJoin::NoBackslash},                   {folder.c_str(), "D:\\abcde", "", DestinationJoin::TooLong},
+                 {folder.c_str(), "D:\\abcd", nullptr, DestinationJoin::Joined}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(JoinDestinationPath(c.folder, c.source, out, sizeof(out)), c.result) << c.source;
+        EXPECT_EQ(std::string(out), c.joined != nullptr ? c.joined : folder + "\\abcd");
+    }
+}
+
+TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoOn)
+{
+    window_ = CreateBatchWindow();
+    std::vector<std::string> infoAtMessage;  // the info line as it stood when each message came
+    recorder_.SetResponder([&](const ShownMessage& shown) {
+        EXPECT_EQ(shown.Title + std::to_string(shown.Style), "Error" + std::to_string(MB_OK | MB_ICONHAND));
+        return infoAtMessage.push_back(ControlText(window_, IDC_CONVERT_INFO)), IDOK;
+    });
+    const std::string deep = out_.File(std::string(250 - out_.Path().size(), 'd')), unmeasured = "Unable to calculate size of all files marked for conversion.";
+    CreateDirectoryA(deep.c_str(), nullptr);
+    const struct {
+        const char* why;
+        std::function<void()> arrange;
+        std::vector<std::string> messages;
+    } cases[] = {
+        // Sorted by path: a b c d e f; b is not marked, e cannot be encoded.
+        {"marked rows until one fails", [&] {
+             for (const char* name : {"a.wav", "c.wav", "d.wav", "f.wav"})
+                 AddBatchRow(window_, Tone(name), ulaw_);
+             AddBatchRow(window_, Tone("b.wav")), AddBatchRow(window_, Tone("e.wav"), Adpcm);
+         }, {"Unable to convert audio file."}},
+        {"no marked row", [&] { AddBatchRow(window_, Tone("g.wav")); }, {unmeasured}},
+        {"only empty files", [&] { AddBatchRow(window_, Tone("e1.wav", 0), ulaw_), AddBatchRow(window_, Tone("e2.wav", 0), ulaw_); }, {unmeasured}},
+        {"a source in the destination folder", [&] { AddBatchRow(window_, Tone("h.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, in_.Path().c_str()); },
+         {"Unable to convert audio file."}},
+        {"a folder ending in a backslash", [&] { AddBatchRow(window_, Tone("i.wav"), ulaw_), lstrcatA(Settings.DestinationPath, "\\"); }, {}},
+        {"two sources of one name: the second in list order wins", [&] {
+             AddBatchRow(window_, Tone("same.wav", 4000), ulaw_), AddBatchRow(window_, Source(other_.File("same.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 6000, 440))), ulaw_);
+         }, {}},
+        {"a row without a backslash after one with", [&] {
+             AddBatchRow(window_, Tone("j.wav"), ulaw_), InsertSourceRow(window_, 0, "zzz-no-folder.wav", "0", CreateSourceEntry(Pcm8k.data(), 16));
+         }, {"Invalid filename encountered."}},
+        {"a destination too long for a path", [&] { AddBatchRow(window_, Tone("long-enough-name.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, deep.c_str()); },
+         {"Unable to convert audio file: the destination path is too long."}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        lstrcpynA(Settings.DestinationPath, out_.Path().c_str(), sizeof(Settings.DestinationPath));
+        recorder_.Clear();
+        c.arrange();
+        RunBatch();
+        EXPECT_EQ(recorder_.Texts(), c.messages);
+        EXPECT_EQ(ControlText(window_, IDC_CONVERT_INFO), "");
+        ClearBatchRows(window_);
+    }
+    EXPECT_EQ(infoAtMessage.at(0), "Converting file " + in_.File("e.wav") + " (4 of 5) ...");
+    for (const char* name : {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav"}) {
+        std::vector<int16_t> decoded;
+        ASSERT_TRUE(SoxDecode(out_.File(name), decoded)) << name;
+        EXPECT_EQ(decoded.size(), 8000u) << name;
+        EXPECT_GT(SignalToNoise(SineSamples(8000, 1, 8000, 440), decoded), 30) << name;
+    }
+    EXPECT_TRUE(!FileExists(out_.File("b.wav")) && !FileExists(out_.File("f.wav")) && !FileExists(out_.File("e1.wav")));
+    EXPECT_TRUE(HasPlaceholders(out_.File("e.wav")));
+    EXPECT_EQ(FinishedAudio(out_.File("same.wav")).size(), in_.Path() < other_.Path() ? 6000u : 4000u);
+    EXPECT_FALSE(FileExists(deep + "\\long-enough-name.wav"));
+}

@@ -1,0 +1,159 @@
+// The settings: their store in the registry, the settings dialog from its
+// real template, and the destination folder the main window asks for.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+#include <thread>
+#include "app/settings.h"
+#include "app/settings_dialog.h"
+#include "app/settings_store.h"
+#include "res/resource.h"
+#include "support/batch_window.h"
+#include "ui/main_window.h"
+#include "ui/user_prompts.h"
+
+namespace {
+
+void Store(const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key;
+    RegCreateKeyA(HKEY_CURRENT_USER, "Software\\Tonvelka", &key);
+    RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+void StoreText(const char* name, const std::string& text, DWORD type = REG_SZ) { Store(name, type, text.c_str(), DWORD(text.size() + 1)); }
+void StoreDword(const char* name, DWORD value) { Store(name, REG_DWORD, &value, 4); }
+// The type and the number (or the text) stored under a name.
+std::string Stored(const char* name)
+{
+    char data[512] = "";
+    DWORD type = REG_NONE, size = sizeof(data) - 1;
+    RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", name, RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size);
+    return std::to_string(type) + ":" + (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data);
+}
+std::string CurrentDirectory()
+{
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, current);
+    return current;
+}
+std::vector<DWORD> Numbers()
+{
+    return {Settings.BufferSize, Settings.PriorityClass, DWORD(Settings.Priority), Settings.SelectionTimer, Settings.CompatibilityCheck, Settings.LowQuality};
+}
+
+}  // namespace
+
+TEST(SettingsStore, LoadsWhatIsValidAndSavesAllSevenValues)
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
+    Settings = {};
+    LoadSettings();
+    EXPECT_EQ(Settings.DestinationPath, CurrentDirectory());
+    EXPECT_EQ(Numbers(), std::vector<DWORD>({16, NORMAL_PRIORITY_CLASS, 0, 50, 1, 0}));
+    lstrcpyA(Settings.DestinationPath, "C:\\out");
+    Settings.LowQuality = 7;
+    SaveSettings();
+    for (auto [name, value] : {std::pair{"DestinationPath", "1:C:\\out"}, {"BufferSize", "4:16"}, {"PriorityClass", "4:32"}, {"Priority", "4:0"},
+                               {"SelectionTimer", "4:50"}, {"CompatibilityCheck", "4:1"}, {"LowQuality", "4:1"}})
+        EXPECT_EQ(Stored(name), value) << name;
+    // Wrong types are ignored one by one; flags become 0 or 1.
+    StoreDword("CompatibilityCheck", 5), StoreDword("BufferSize", 65552), StoreText("SelectionTimer", "200");
+    StoreDword("PriorityClass", 16384), StoreDword("LowQuality", 0), StoreText("DestinationPath", "D:\\music", REG_EXPAND_SZ);
+    LoadSettings();
+    EXPECT_EQ(Numbers(), std::vector<DWORD>({16, 16384, 0, 50, 1, 0}));
+    EXPECT_EQ(Settings.DestinationPath, CurrentDirectory());
+    // The folder must end within 255 bytes.
+    for (auto [stored, loaded] : {std::pair{std::string(254, 'a'), std::string(254, 'a')}, {std::string(255, 'b'), CurrentDirectory()}}) {
+        StoreText("DestinationPath", stored);
+        LoadSettings();
+        EXPECT_EQ(Settings.DestinationPath, loaded);
+    }
+    Store("DestinationPath", REG_SZ, std::string(255, 'c').data(), 255);  // no terminator
+    LoadSettings();
+    EXPECT_EQ(Settings.DestinationPath, CurrentDirectory());
+    // The window's thread runs one step above the worker.
+    for (auto [worker, window] : {std::pair{-15, -2}, {-2, -1}, {-1, 0}, {0, 1}, {1, 2}, {2, 15}, {7, 15}}) {
+        StoreDword("Priority", DWORD(worker));
+        LoadSettings();
+        ApplyPriorities();
+        EXPECT_EQ(GetThreadPriority(GetCurrentThread()), window) << worker;
+    }
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
+}
+
+TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
+{
+    MessageRecorder recorder;
+    ResetSettingsToDefaults(Settings);
+    // The user plays from another thread; the dialog's own loop handles what it sends.
+    auto run = [](const std::function<void(HWND)>& drive) {
+        std::thread user([&] {
+            HWND dialog;
+            while ((dialog = FindWindowA(nullptr, "Settings")) == nullptr || !IsWindowVisible(dialog))
+                Sleep(10);
+            drive(dialog);
+        });
+        INT_PTR result = RunSettingsDialog(nullptr);
+        user.join();
+        return result;
+    };
+    auto thumb = [](HWND dialog, int id, int position) {
+        SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, position);
+        SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+        return ControlText(dialog, id + 2);  // the text under the thumb
+    };
+    EXPECT_EQ(run([&](HWND dialog) {
+        EXPECT_EQ(ControlText(dialog, IDC_BUFFER_SIZE) + ControlText(dialog, IDC_PRIORITY_CLASS_TEXT) + ControlText(dialog, IDC_THREAD_PRIORITY_TEXT), "16NormalNormal");
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) * 2 + IsDlgButtonChecked(dialog, IDC_LOW_QUALITY), 2u);
+        EXPECT_EQ(thumb(dialog, IDC_THREAD_PRIORITY, 0) + thumb(dialog, IDC_PRIORITY_CLASS, 2), "IdleHigh");
+        SetDlgItemTextA(dialog, IDC_BUFFER_SIZE, "65535");
+        CheckDlgButton(dialog, IDC_COMPAT_CHECK, BST_UNCHECKED), CheckDlgButton(dialog, IDC_LOW_QUALITY, BST_CHECKED);
+        Press(dialog, IDOK);
+    }), 0);
+    EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, HIGH_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_IDLE), 50, 0, 1}));
+    // Values outside the tables open at the top; a bad buffer size keeps the
+    // dialog open, but the rest is taken.
+    Settings.PriorityClass = 16384, Settings.Priority = 99;
+    for (const char* typed : {"", "0", "65536"}) {
+        recorder.Clear();
+        EXPECT_EQ(run([&](HWND dialog) {
+            EXPECT_EQ(ControlText(dialog, IDC_PRIORITY_CLASS_TEXT) + ControlText(dialog, IDC_THREAD_PRIORITY_TEXT), "Real-TimeHighest");
+            SetDlgItemTextA(dialog, IDC_BUFFER_SIZE, typed);
+            Press(dialog, IDOK);
+            EXPECT_TRUE(IsWindowVisible(dialog));
+            Press(dialog, IDCANCEL);
+        }), 1);
+        EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"You have entered an invalid buffer size."});
+        EXPECT_EQ(recorder.Messages()[0].Style, UINT(MB_OK | MB_ICONHAND));
+        EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, REALTIME_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_HIGHEST), 50, 0, 1}));
+    }
+}
+
+namespace {
+std::string chosenFolder;
+PIDLIST_ABSOLUTE ChooseFolder(BROWSEINFOA*) { return chosenFolder.empty() ? nullptr : ILCreateFromPathA(chosenFolder.c_str()); }
+}  // namespace
+
+TEST(DestinationFolder, ChangesOnlyWhenAFolderThatFitsIsChosen)
+{
+    ResetSettingsToDefaults(Settings);
+    MessageRecorder recorder;
+    ScratchFolder folder;
+    HWND window = CreateBatchWindow();
+    SetBrowseForFolderFunction(ChooseFolder);
+    std::string before = Settings.DestinationPath, deep = folder.Path();
+    for (size_t length = 40; deep.size() < 256; length = std::min<size_t>(40, 257 - deep.size()))
+        CreateDirectoryA(deep.append(1, '\\').append(length, 'x').c_str(), nullptr);
+    for (auto [chosen, after] : {std::pair{std::string(), before}, {folder.Path(), folder.Path()}, {deep, folder.Path()}}) {
+        chosenFolder = chosen;
+        Press(window, IDC_DESTINATION);
+        EXPECT_EQ(Settings.DestinationPath, after);
+        EXPECT_EQ(ControlText(window, IDC_DEST_INFO), "Current destination directory is " + after);
+    }
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to use the selected folder: its path is too long."});
+    SetBrowseForFolderFunction(nullptr);
+    DestroyWindow(window);
+}
