@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
+#include "support/process_memory.h"
 #include "support/test_files.h"
 #include "ui/conversion_control.h"
 #include "ui/main_window.h"

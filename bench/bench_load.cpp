@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "sources/source_entry.h"
 #include "support/batch_window.h"
+#include "support/process_memory.h"
 #include "ui/conversion_control.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <atomic>
-#include <random>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
@@ -21,14 +20,18 @@
 namespace {
 
 const Bytes Pcm8k = PcmFormat(1, 8000, 16);
-const char StopQuestion[] = "Do you want to abort the conversion process ? If you answer NO, the conversion will only be suspended.";
+const char StopQuestion[] =
+    "Do you want to abort the conversion process ? If you answer NO, the conversion will only be suspended.";
 const char CloseQuestion[] = "The conversion process is still running. Do you want to abort the conversion ?";
 const int SavedControls[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
 
 class Batch : public testing::Test {
 protected:
     // GSM 6.10 is the slowest codec: 16 MB of source take it about a second.
-    static void SetUpTestSuite() { WriteWholeFile(source.File("long.wav"), sourceBytes = PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 1000, 440))); }
+    static void SetUpTestSuite()
+    {
+        WriteWholeFile(source.File("long.wav"), sourceBytes = PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 1000, 440)));
+    }
     void SetUp() override
     {
         ResetSettingsToDefaults(Settings);
@@ -45,12 +48,6 @@ protected:
         EXPECT_TRUE(ReadWholeFile(long_) == sourceBytes) << "the source changed";
     }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window_, id)) != FALSE; }
-    SIZE Size() const
-    {
-        RECT rect;
-        GetWindowRect(window_, &rect);
-        return {rect.right - rect.left, rect.bottom - rect.top};
-    }
     bool WaitForAudio() const { return PumpUntil([&] { return FileSize(destination_) > 100000; }, 30000); }
     bool WaitForIdle() const { return PumpUntil([] { return !IsConversionActive(); }); }
     std::string Tone(const std::string& name, uint32_t frames = 8000)
@@ -85,7 +82,7 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     for (int id : SavedControls)
         EXPECT_FALSE(Enabled(id)) << id;
     EXPECT_TRUE(Enabled(IDC_CONVERT) && Enabled(IDC_PLAY) && Enabled(IDC_STOP_PLAY));
-    // Drops refused and the machine kept awake; a call without ES_CONTINUOUS only tells the state.
+    // Drops refused and the machine kept awake; without ES_CONTINUOUS the call only tells the state.
     auto acceptsDrops = [&] { return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
     EXPECT_FALSE(acceptsDrops());
     EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
@@ -109,13 +106,11 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForIdle());
     EXPECT_FALSE(IsWindowVisible(window_)) << "the end of the batch showed a hidden window";
-    SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_RBUTTONDOWN);
-    EXPECT_FALSE(IsWindowVisible(window_));
     SendMessageA(window_, TrayIcon.uCallbackMessage, 0, WM_LBUTTONDOWN);
     EXPECT_TRUE(IsWindowVisible(window_));
     ASSERT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
-    EXPECT_EQ(recorder_.Messages()[0].Title, "Question");
-    EXPECT_EQ(recorder_.Messages()[0].Style, UINT(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+    EXPECT_EQ(recorder_.Messages()[0].Title + std::to_string(recorder_.Messages()[0].Style),
+              "Question" + std::to_string(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Convert");
     for (int id : SavedControls)
         EXPECT_EQ(Enabled(id), id != IDC_REMOVE_FILE) << id;
@@ -123,10 +118,11 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS));
     RECT now;
     GetWindowRect(window_, &now);
-    EXPECT_EQ(std::vector<LONG>({now.left, now.top, now.right, now.bottom}), std::vector<LONG>({idle.left, idle.top, idle.right, idle.bottom}));
+    EXPECT_TRUE(EqualRect(&now, &idle));
     EXPECT_STREQ(TrayIcon.szTip, "Tonvelka is idle");
-    for (int id : {IDC_TOTAL_TEXT_LEFT, IDC_TOTAL_MARK, IDC_TOTAL_TEXT_MID, IDC_TOTAL_TEXT_RIGHT, IDC_FILE_TEXT_LEFT, IDC_FILE_MARK, IDC_FILE_TEXT_MID,
-                   IDC_FILE_TEXT_RIGHT, IDC_CONVERT_INFO, IDC_CUR_COMPRESSION, IDC_AVG_COMPRESSION, IDC_ELAPSED_TIME, IDC_ESTIMATED_TIME})
+    for (int id : {IDC_TOTAL_TEXT_LEFT, IDC_TOTAL_MARK, IDC_TOTAL_TEXT_MID, IDC_TOTAL_TEXT_RIGHT, IDC_FILE_TEXT_LEFT,
+                   IDC_FILE_MARK, IDC_FILE_TEXT_MID, IDC_FILE_TEXT_RIGHT, IDC_CONVERT_INFO, IDC_CUR_COMPRESSION,
+                   IDC_AVG_COMPRESSION, IDC_ELAPSED_TIME, IDC_ESTIMATED_TIME})
         EXPECT_EQ(ControlText(window_, id), "") << id;
     EXPECT_EQ(SendDlgItemMessageA(window_, IDC_TOTAL_PROGRESS, PBM_GETPOS, 0, 0), 0);
     EXPECT_TRUE(HasPlaceholders(destination_));
@@ -163,51 +159,37 @@ TEST_F(Batch, StopNoHoldsTheWorkerUntilContinueAndStandstillsChangeNoByte)
     EXPECT_TRUE(FinishedAudio(destination_) == FinishedAudio(reference));
 }
 
-TEST_F(Batch, ClosingOrEndingTheLogonAtAnyMomentAsksAndYesEndsTheBatchAtOnce)
+// Through the real program all states are closed; here the end of a logon
+// (which must store the settings before the process may end) and a close
+// while the worker's failure message waits for its reader.
+TEST_F(Batch, ClosingOrEndingTheLogonAsksAndYesEndsTheBatchAtOnce)
 {
-    std::mt19937 random(20261206);
-    for (int round = 0; round < 8; ++round) {
-        SCOPED_TRACE(round);
-        window_ = IsWindow(window_) ? window_ : CreateBatchWindow();
-        recorder_.Clear(), recorder_.SetAnswer(IDNO);
-        AddBatchRow(window_, long_, gsm_);
-        Press(window_, IDC_CONVERT);
-        ASSERT_TRUE(round >= 4 || WaitForAudio());
-        PumpFor(random() % 300);
-        bool suspended = round % 3 == 1 && IsConversionActive();
-        if (suspended)
-            Press(window_, IDC_CONVERT);  // Stop, No
-        // No keeps the batch as it was.
-        LRESULT agreed = round % 2 == 0 ? SendMessageA(window_, WM_CLOSE, 0, 0) : SendMessageA(window_, WM_QUERYENDSESSION, 0, 0);
-        EXPECT_TRUE(round % 2 == 0 || agreed == FALSE);
-        ASSERT_TRUE(IsWindow(window_));
-        EXPECT_EQ(ControlText(window_, IDC_CONVERT), suspended ? "Continue" : "Stop");
-        recorder_.SetAnswer(IDYES);
-        DWORD start = GetTickCount();
-        if (round % 2 == 0)
-            SendMessageA(window_, WM_CLOSE, 0, 0);
-        else if (SendMessageA(window_, WM_QUERYENDSESSION, 0, 0))
-            RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka"), SendMessageA(window_, WM_ENDSESSION, TRUE, 0);
-        EXPECT_LT(GetTickCount() - start, 1000u);
-        EXPECT_FALSE(IsWindow(window_));
-        EXPECT_FALSE(IsConversionActive());
-        EXPECT_TRUE(HasPlaceholders(destination_) || !FileExists(destination_));
-        EXPECT_EQ(recorder_.Texts().back(), CloseQuestion);
-        HKEY key = nullptr;  // the end of a logon stores the settings at once
-        EXPECT_EQ(round % 2 == 0 || RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tonvelka", 0, KEY_READ, &key) == ERROR_SUCCESS, true);
-        RegCloseKey(key);
-    }
-    // While the worker's failure message waits for its reader.
+    AddBatchRow(window_, long_, gsm_);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForAudio());
+    EXPECT_FALSE(SendMessageA(window_, WM_QUERYENDSESSION, 0, 0));  // No keeps the batch
+    EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Stop");
+    recorder_.SetAnswer(IDYES);
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
+    ASSERT_TRUE(SendMessageA(window_, WM_QUERYENDSESSION, 0, 0));
+    SendMessageA(window_, WM_ENDSESSION, TRUE, 0);
+    EXPECT_FALSE(IsWindow(window_) || IsConversionActive());
+    EXPECT_TRUE(HasPlaceholders(destination_));
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>(2, CloseQuestion));
+    HKEY key = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Tonvelka", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+
     window_ = CreateBatchWindow();
     AddBatchRow(window_, Tone("a.wav"), ulaw_);
-    AddBatchRow(window_, Tone("b.wav"), Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)}));
+    AddBatchRow(window_, Tone("b.wav"), Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0},
+                                              Bytes(28, 0)}));  // cannot be encoded
     std::atomic<bool> showing = false;
     recorder_.SetResponder([&](const ShownMessage&) { return showing = true, Sleep(300), IDYES; });
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([&] { return showing.load(); }));
     SendMessageA(window_, WM_CLOSE, 0, 0);
-    EXPECT_FALSE(IsWindow(window_));
-    EXPECT_FALSE(IsConversionActive());
+    EXPECT_FALSE(IsWindow(window_) || IsConversionActive());
 }
 
 // Into a missing folder and the folders the test script mounted: one that
@@ -219,7 +201,8 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
     for (const char* variable : {"", "TONVELKA_FULL_FOLDER", "TONVELKA_READONLY_FOLDER"}) {
         SCOPED_TRACE(variable);
         char folder[MAX_PATH] = "Z:";
-        ASSERT_TRUE(*variable == '\0' || GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) != 0) << "not mounted for this run";
+        bool mounted = *variable == '\0' || GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) != 0;
+        ASSERT_TRUE(mounted) << "not mounted for this run";
         std::string path = *variable != '\0' ? folder : out_.File("no such folder");
         lstrcpynA(Settings.DestinationPath, path.c_str(), sizeof(Settings.DestinationPath));
         recorder_.Clear();
@@ -227,8 +210,9 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
         ASSERT_TRUE(WaitForIdle());
         EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file."});
         EXPECT_FALSE(FileExists(path + "/b.wav"));
-        EXPECT_EQ(FileExists(path + "/a.wav"), strstr(variable, "FULL") != nullptr);
-        EXPECT_EQ(HasPlaceholders(path + "/a.wav"), strstr(variable, "FULL") != nullptr);
+        bool full = strstr(variable, "FULL") != nullptr;
+        EXPECT_EQ(FileExists(path + "/a.wav"), full);
+        EXPECT_EQ(HasPlaceholders(path + "/a.wav"), full);
         DeleteFileA((path + "/a.wav").c_str());
     }
 }
@@ -239,7 +223,7 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
         recorder_.Clear();
         Press(window_, IDC_CONVERT);
         ASSERT_TRUE(WaitForIdle());
-        EXPECT_EQ(recorder_.Texts(), message != nullptr ? std::vector<std::string>{message} : std::vector<std::string>{});
+        EXPECT_EQ(recorder_.Texts(), message != nullptr ? std::vector<std::string>{message} : std::vector<std::string>());
         ClearBatchRows(window_);
     };
     const char* unmeasured = "Unable to calculate size of all files marked for conversion.";
@@ -248,7 +232,8 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
     run(unmeasured);
     // Held by another writer: it cannot be opened with writing denied.
     AddBatchRow(window_, Tone("locked.wav"), ulaw_);
-    HANDLE lock = CreateFileA(in_.File("locked.wav").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE lock = CreateFileA(in_.File("locked.wav").c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
     run(unmeasured);
     CloseHandle(lock);
     // Shortened: what is left converts into a valid file.

@@ -58,32 +58,29 @@ TEST(WaveReading, FindsFormatAndDataWhereTheLayoutPutsThem)
 {
     ScratchFolder folder;
     const Bytes pcm = PcmFormat(1, 8000, 16), fmt = Chunk("fmt ", pcm), big = Filled(1024);
-    const Bytes data = Chunk("data", Filled(5));  // odd: a pad byte follows
+    const Bytes data = Chunk("data", Filled(5)), both = Join({fmt, data});  // odd: a pad byte follows
+    auto wave = [](const Bytes& chunks) { return RiffForm("WAVE", chunks); };
     struct Case {
         const char* name;
         Bytes file;
         Bytes format;  // empty: the format cannot be read
         int dataSize;  // -1: no data chunk is found
     } cases[] = {
-        {"plain", RiffForm("WAVE", Join({fmt, data})), pcm, 5},
-        {"odd chunks first", RiffForm("WAVE", Join({Chunk("LIST", Filled(11)), data, fmt})), pcm, 5},
-        {"fmt of 1024 bytes", RiffForm("WAVE", Join({Chunk("fmt ", big), data})), big, 5},
-        {"fmt of 1025 bytes", RiffForm("WAVE", Join({Chunk("fmt ", Filled(1025)), data})), {}, 5},
-        {"no fmt", RiffForm("WAVE", data), {}, 5},
-        {"no data", RiffForm("WAVE", fmt), pcm, -1},
-        {"more data declared than present", RiffForm("WAVE", Join({fmt, ChunkWithSize("data", 1000, Filled(10))})), pcm, 1000},
-        {"AVI form", RiffForm("AVI ", Join({fmt, data})), {}, -1},
-        {"lower-case form type", RiffForm("wave", Join({fmt, data})), {}, -1},
-        {"no form", Join({fmt, data}), {}, -1},
-        {"empty file", {}, {}, -1},
-        {"fmt behind the form", Join({RiffForm("WAVE", data), fmt}), {}, 5},
-        {"form size near 4 GB", WithRiffSize(RiffForm("WAVE", Join({fmt, data})), 0xFFFFFFF9), pcm, 5},
-        {"form size beyond 2 GB", WithRiffSize(RiffForm("WAVE", Join({fmt, data})), 0x80000000), pcm, 5},
+        {"plain", wave(both), pcm, 5},
+        {"odd chunks first", wave(Join({Chunk("LIST", Filled(11)), data, fmt})), pcm, 5},
+        {"fmt of 1024 bytes", wave(Join({Chunk("fmt ", big), data})), big, 5},
+        {"fmt of 1025 bytes", wave(Join({Chunk("fmt ", Filled(1025)), data})), {}, 5},
+        {"no fmt", wave(data), {}, 5},
+        {"no data", wave(fmt), pcm, -1},
+        {"more data declared than present", wave(Join({fmt, ChunkWithSize("data", 1000, Filled(10))})), pcm, 1000},
+        {"lower-case form type", RiffForm("wave", both), {}, -1},
+        {"no form", both, {}, -1},
+        {"fmt behind the form", Join({wave(data), fmt}), {}, 5},
+        {"form size near 4 GB", WithRiffSize(wave(both), 0xFFFFFFF9), pcm, 5},
         // Sizes that step back onto a chunk in 32 bits, or past what a seek reaches.
-        {"size back onto itself", Join({ChunkWithSize("JUNK", 0xFFFFFFF8, Filled(8)), RiffForm("WAVE", Join({fmt, data}))}), {}, -1},
-        {"size back to an earlier chunk", RiffForm("WAVE", Join({Chunk("JUNK", {}), ChunkWithSize("LIST", 0xFFFFFFF0, Filled(8)), fmt, data})), {}, -1},
-        {"size back before data", RiffForm("WAVE", Join({fmt, Chunk("JUNK", {}), ChunkWithSize("fact", 0xFFFFFFF0, Filled(4)), data})), pcm, -1},
-        {"size beyond reach", RiffForm("WAVE", Join({ChunkWithSize("fmt ", 0x80000000u, pcm), data})), {}, -1},
+        {"size back onto itself", Join({ChunkWithSize("JUNK", 0xFFFFFFF8, Filled(8)), wave(both)}), {}, -1},
+        {"size back before data", wave(Join({fmt, ChunkWithSize("fact", 0xFFFFFFF0, Filled(4)), data})), pcm, -1},
+        {"size beyond reach", wave(Join({ChunkWithSize("fmt ", 0x80000000u, pcm), data})), {}, -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,14 +89,10 @@ TEST(WaveReading, FindsFormatAndDataWhereTheLayoutPutsThem)
         Bytes buffer(MaxFormatBytes + 16, 0xEE);
         DWORD length = 0;
         bool read = ReadSourceFormat(path.c_str(), buffer.data(), &length);
-        EXPECT_EQ(read, !c.format.empty());
-        if (read) {
-            EXPECT_EQ(Bytes(buffer.begin(), buffer.begin() + length), c.format);
-        }
+        EXPECT_EQ(read ? Bytes(buffer.begin(), buffer.begin() + length) : Bytes(), c.format);
         EXPECT_EQ(Bytes(buffer.begin() + MaxFormatBytes, buffer.end()), Bytes(16, 0xEE)) << "written past the buffer";
         WaveReader reader;
         ASSERT_EQ(OpenWaveData(path.c_str(), reader), c.dataSize != -1);
-        EXPECT_EQ(bool(reader.File), c.dataSize != -1);
         if (c.dataSize == -1)
             continue;
         EXPECT_EQ(reader.DataSize, DWORD(c.dataSize));
@@ -107,8 +100,6 @@ TEST(WaveReading, FindsFormatAndDataWhereTheLayoutPutsThem)
         EXPECT_EQ(mmioRead(reader.File.Get(), first, 5), 5);
         EXPECT_EQ(memcmp(first, Filled(5).data(), 5), 0) << "not at the first audio byte";
     }
-    WaveReader reader;
-    EXPECT_FALSE(OpenWaveData(folder.File("missing.wav").c_str(), reader));
 }
 
 TEST(WaveWriting, FinishedFilesMatchTheLayoutByteForByte)
@@ -133,7 +124,7 @@ TEST(WaveWriting, FinishedFilesMatchTheLayoutByteForByte)
                 memcpy(expected.data() + 24 + ((formatLength + 1) & ~1), "\1\0\0\0", 4);
                 expected.resize(28 + ((formatLength + 1) & ~1) + audioLength);
             }
-            EXPECT_EQ(written, expected) << "format " << formatLength << ", audio " << audioLength << ", finished " << finish;
+            EXPECT_EQ(written, expected) << formatLength << " format, " << audioLength << " audio bytes, " << finish;
         }
     }
 }
@@ -144,8 +135,6 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
 {
     ScratchFolder folder;
     ResetSettingsToDefaults(Settings);
-    Conversion.AbortEvent = Conversion.RunEvent = nullptr;
-    Conversion.AbortSignalled = Conversion.StandStillAsked = false;
     HWND window = CreateBatchWindow();
     const Bytes pcm = PcmFormat(1, 22050, 16), ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
     const Bytes base = PcmWave(1, 22050, SineSamples(22050, 1, 3000, 440));
@@ -178,8 +167,9 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
         WriteWholeFile(source, file);
         Bytes format(MaxFormatBytes);
         DWORD length = 0;
-        format = ReadSourceFormat(source.c_str(), format.data(), &length) ? Bytes(format.begin(), format.begin() + length) : pcm;
-        length = DWORD(format.size());
+        if (!ReadSourceFormat(source.c_str(), format.data(), &length))
+            format = pcm, length = 16;
+        format.resize(length);
         Guarded exact(format);
         char description[DescriptionChars];
         DescribeFormat(exact.Data(), length, description);
@@ -191,12 +181,14 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
             std::string destination = folder.File(target == &pcm ? "pcm.wav" : "ima.wav");
             DeleteFileA(destination.c_str());
             Guarded to(*target);
-            ConvertResult result = ConvertFile(source.c_str(), exact.Data(), length, destination.c_str(), to.Data(),
-                                               DWORD(target->size()));
+            DWORD targetLength = DWORD(target->size());
+            ConvertResult result =
+                ConvertFile(source.c_str(), exact.Data(), length, destination.c_str(), to.Data(), targetLength);
             Bytes written = ReadWholeFile(destination);
-            EXPECT_TRUE(result == Converted ? (!FinishedAudio(destination).empty() || written.size() == 28 + target->size()) &&
-                                                  std::equal(target->begin(), target->end(), written.begin() + 20)
-                                            : result == Failed && (!FileExists(destination) || HasPlaceholders(destination)));
+            bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength) &&
+                         std::equal(target->begin(), target->end(), written.begin() + 20);
+            bool failed = !FileExists(destination) || HasPlaceholders(destination);
+            EXPECT_TRUE(result == Converted ? valid : result == Failed && failed);
         }
         EXPECT_EQ(ReadWholeFile(source), file) << "the source changed";
         WIN32_FIND_DATAA found;

@@ -12,7 +12,8 @@
 
 HWND CreateBatchWindow()
 {
-    return MainDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    MainDialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+    return MainDialog;
 }
 
 HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinationFormat)
@@ -56,9 +57,11 @@ void PumpWaitingMessages()
 
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
 {
-    for (DWORD start = GetTickCount(); PumpWaitingMessages(), !done(); MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT))
+    for (DWORD start = GetTickCount(); PumpWaitingMessages(), !done();) {
         if (GetTickCount() - start > timeoutMs)
             return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
     return true;
 }
 
@@ -78,19 +81,16 @@ std::string ControlText(HWND window, int id)
 uint64_t FileSize(const std::string& path)
 {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    return GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ? uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow : 0;
-}
-
-PROCESS_MEMORY_COUNTERS ProcessMemory()
-{
-    PROCESS_MEMORY_COUNTERS counters = {};
-    counters.cb = sizeof(counters);
-    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters));
-    return counters;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
 // Where the "data" chunk's size field stands behind the "fmt " chunk at 12.
-static size_t DataSizeAt(const Bytes& file) { return 24 + ((size_t(ReadU32(file, 16)) + 1) & ~size_t(1)); }
+static size_t DataSizeAt(const Bytes& file)
+{
+    return 24 + ((size_t(ReadU32(file, 16)) + 1) & ~size_t(1));
+}
 
 Bytes FinishedAudio(const std::string& path)
 {

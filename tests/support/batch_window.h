@@ -3,8 +3,6 @@
 // and answers them.
 #pragma once
 #include <windows.h>
-#define PSAPI_VERSION 2
-#include <psapi.h>
 #include <functional>
 #include "support/test_files.h"
 
@@ -21,7 +19,6 @@ void PumpFor(DWORD milliseconds);
 void PumpWaitingMessages();
 std::string ControlText(HWND window, int id);
 uint64_t FileSize(const std::string& path);
-PROCESS_MEMORY_COUNTERS ProcessMemory();
 // The audio of a destination whose sizes agree with its length; empty otherwise.
 Bytes FinishedAudio(const std::string& path);
 bool HasPlaceholders(const std::string& path);

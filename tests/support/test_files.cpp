@@ -23,8 +23,8 @@ void RemoveTree(const std::string& folder)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
-        if (std::string name = found.cFileName; name != "." && name != "..")
-            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(folder + "\\" + name) : void(DeleteFileA((folder + "\\" + name).c_str()));
+        if (std::string name = folder + "\\" + found.cFileName; found.cFileName[0] != '.')
+            (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveTree(name) : void(DeleteFileA(name.c_str()));
     FindClose(search);
     RemoveDirectoryA(folder.c_str());
 }
@@ -39,7 +39,8 @@ Bytes ReadWholeFile(const std::string& path)
 }
 void WriteWholeFile(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 bool FileExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -79,7 +80,10 @@ Bytes ChunkWithSize(const char* code, uint32_t sizeField, const Bytes& data)
     return out;
 }
 Bytes Chunk(const char* code, const Bytes& data) { return ChunkWithSize(code, uint32_t(data.size()), data); }
-Bytes RiffForm(const char* formType, const Bytes& subChunks) { return Chunk("RIFF", Join({Bytes(formType, formType + 4), subChunks})); }
+Bytes RiffForm(const char* formType, const Bytes& subChunks)
+{
+    return Chunk("RIFF", Join({Bytes(formType, formType + 4), subChunks}));
+}
 
 Bytes PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits)
 {
@@ -125,7 +129,8 @@ Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag)
     // GSM 6.10 answers only when the extra byte count leaves room for its own.
     for (WORD room : {0, 2, 512 - 18}) {
         *format = {tag, 0, 0, 0, 0, 0, room};
-        if (acmFormatSuggest(nullptr, reinterpret_cast<WAVEFORMATEX*>(source.data()), format, 512, ACM_FORMATSUGGESTF_WFORMATTAG) == 0) {
+        auto* from = reinterpret_cast<WAVEFORMATEX*>(source.data());
+        if (acmFormatSuggest(nullptr, from, format, 512, ACM_FORMATSUGGESTF_WFORMATTAG) == 0) {
             suggested.resize(tag == WAVE_FORMAT_PCM ? 16 : 18 + format->cbSize);
             return suggested;
         }
@@ -172,8 +177,9 @@ int RunUnixCommand(const std::string& command)
     GetTempPathA(MAX_PATH, temp);
     GetTempFileNameA(temp, "sh", 0, script);
     std::string marker = std::string(script) + ".status";
-    std::string body = "(" + command + ") > /dev/null 2>&1; echo $? > " + UnixArgument(marker + "~") + "; mv " + UnixArgument(marker + "~") +
-                       " " + UnixArgument(marker) + "\n";
+    std::string temporary = UnixArgument(marker + "~");
+    std::string body = "(" + command + ") > /dev/null 2>&1; echo $? > " + temporary + "; mv " + temporary + " " +
+                       UnixArgument(marker) + "\n";
     WriteWholeFile(script, Bytes(body.begin(), body.end()));
     std::string line = "/bin/sh " + UnixPath(script);
     STARTUPINFOA startup = {};
