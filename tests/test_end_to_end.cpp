@@ -66,7 +66,7 @@ public:
     HWND WaitForWindow(const char* title)
     {
         found_ = nullptr, title_ = title;
-        WaitUntil([&] { return EnumWindows(Match, reinterpret_cast<LPARAM>(this)), found_ != nullptr; });
+        WaitUntil([&] { return EnumWindows(Match, LPARAM(this)), found_ != nullptr; });
         return found_;
     }
     int Rows() const { return int(Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMCOUNT)); }
@@ -88,11 +88,7 @@ public:
     }
     bool Idle() const { return Text(window, IDC_CONVERT) == "Convert" && IsWindowEnabled(GetDlgItem(window, IDC_ADD_FILES)); }
     // Closes the window as its close box does; the exit code, or -1 when the program does not end.
-    int Close()
-    {
-        PostMessageA(window, WM_CLOSE, 0, 0);
-        return Wait();
-    }
+    int Close() { return PostMessageA(window, WM_CLOSE, 0, 0), Wait(); }
     int Wait()
     {
         DWORD code = DWORD(-1);
@@ -108,10 +104,8 @@ private:
         auto* program = reinterpret_cast<Program*>(self);
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
-        if (owner != program->process_.dwProcessId || !IsWindowVisible(window) || Text(window) != program->title_)
-            return TRUE;
-        program->found_ = window;
-        return FALSE;
+        bool match = owner == program->process_.dwProcessId && IsWindowVisible(window) && Text(window) == program->title_;
+        return match ? (program->found_ = window, FALSE) : TRUE;
     }
     PROCESS_INFORMATION process_ = {};
     HWND found_ = nullptr;
@@ -122,10 +116,8 @@ BOOL CALLBACK FindNameBox(HWND window, LPARAM found)
 {
     char name[16] = "";
     GetClassNameA(window, name, sizeof(name));
-    if (lstrcmpiA(name, "Edit") != 0 || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
+    bool match = lstrcmpiA(name, "Edit") == 0 && IsWindowVisible(window);
+    return match ? (*reinterpret_cast<HWND*>(found) = window, FALSE) : TRUE;
 }
 
 // Add Files; in the open dialog the folder typed into the name box and Enter,
@@ -223,7 +215,8 @@ TEST(EndToEnd, FilesConvertedAndAbortedThroughTheWindows)
     ChooseFormat(program, WAVE_FORMAT_GSM610, "8000 Hz");
     ASSERT_FALSE(HasFatalFailure());
 
-    // Running: the window grown, the bars and times moving, the rows locked.
+    // Running: the window grown, the bars and times moving. Which controls a
+    // batch locks and gives back, and the idle look, the batch tests check.
     ASSERT_TRUE(WaitUntil([&] { return Click(window, IDC_CONVERT); }));
     std::string zulu = output.File("zulu.wav");
     ASSERT_TRUE(WaitUntil([&] {
@@ -232,9 +225,6 @@ TEST(EndToEnd, FilesConvertedAndAbortedThroughTheWindows)
         return now.bottom - now.top > idle.bottom - idle.top && FileSize(zulu) > 100000 &&
                !Text(window, IDC_ELAPSED_TIME).empty() && Send(GetDlgItem(window, IDC_TOTAL_PROGRESS), PBM_GETPOS) > 0;
     }));
-    const int locked[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
-    for (int id : locked)
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, id))) << id;
     // Stop and Yes: the file in progress keeps its placeholder sizes.
     ASSERT_EQ(Text(window, IDC_CONVERT), "Stop") << "the batch ended before it could be stopped";
     ASSERT_TRUE(Click(window, IDC_CONVERT));
@@ -246,10 +236,6 @@ TEST(EndToEnd, FilesConvertedAndAbortedThroughTheWindows)
     RECT after;
     EXPECT_TRUE(WaitUntil([&] { return GetWindowRect(window, &after) && after.bottom - after.top == idle.bottom - idle.top; }))
         << "the window keeps its batch size";
-    for (int id : locked)  // as they were: a row was selected
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(window, id))) << id;
-    for (int id : {IDC_CONVERT_INFO, IDC_TOTAL_TEXT_LEFT, IDC_FILE_TEXT_MID, IDC_ELAPSED_TIME, IDC_ESTIMATED_TIME})
-        EXPECT_EQ(Text(window, id), "") << id;
     EXPECT_TRUE(HasPlaceholders(zulu));
 
     for (const auto& file : files) {
