@@ -3,9 +3,15 @@
 // dialog's 4,096-character result needs), a refresh of the selection with
 // every row selected, and Remove File of all rows. Prints times and time per
 // row; asserts nothing.
+//
+// Beside each figure of Add Files and of the selection line it prints the
+// figure of the earlier way, kept here as a copy, in the same run: rows
+// placed by the list control's own sorted style and their sizes taken by
+// opening each file.
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
+#include <set>
 #include <string>
 #include <vector>
 #include "res/resource.h"
@@ -72,6 +78,172 @@ void AddAll(HWND window, const std::string& folder, int rows)
     }
 }
 
+// The earlier way of Add Files, for comparison: the list sorts each new row
+// into place itself (LVS_SORTASCENDING, set here on the window for the
+// time), duplicates are looked up in a set of the paths gathered once per
+// command, and each size is read by opening the file.
+namespace earlier {
+
+struct IgnoringCase {
+    bool operator()(const std::string& a, const std::string& b) const { return lstrcmpiA(a.c_str(), b.c_str()) < 0; }
+};
+
+bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
+{
+    HANDLE opened = CreateFileA(path, 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(opened, nullptr);
+    CloseHandle(opened);
+    if (size == INVALID_FILE_SIZE)
+        return false;
+    FileSizeText(size, text);
+    return true;
+}
+
+void SetSubItem(HWND list, int row, int subItem, const char* text)
+{
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT;
+    item.iItem = row;
+    item.iSubItem = subItem;
+    item.pszText = const_cast<char*>(text);
+    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+}
+
+// One Add Files command over a dialog result.
+bool AddSourceFiles(HWND window, const std::string& result)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    std::set<std::string, IgnoringCase> listed;
+    int rows = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        char text[SourcePathChars] = "";
+        LVITEMA item = {};
+        item.pszText = text;
+        item.cchTextMax = SourcePathChars;
+        SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+        listed.insert(text);
+    }
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    char path[SourcePathChars];
+    std::string lastFormat;
+    char description[DescriptionChars] = "";
+    bool ok = true;
+    for (int n = 1; ok && GetOpenResultPath(result.c_str(), path, n); ++n) {
+        if (!listed.insert(path).second)
+            continue;
+        char sizeText[SizeTextChars];
+        BYTE format[1024];
+        DWORD length = 0;
+        HGLOBAL entry = nullptr;
+        ok = FormatFileSize(path, sizeText) && ReadSourceFormat(path, format, &length) &&
+             (entry = CreateSourceEntry(format, length)) != nullptr;
+        if (!ok)
+            break;
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = n - 1;
+        item.pszText = path;
+        item.lParam = reinterpret_cast<LPARAM>(entry);
+        int row = int(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        ok = row != -1;
+        if (!ok)
+            break;
+        SetSubItem(list, row, 1, sizeText);
+        std::string key(reinterpret_cast<char*>(format), length);
+        if (key != lastFormat) {
+            ok = DescribeFormat(format, length, description);
+            lastFormat = key;
+        }
+        SetSubItem(list, row, 2, description);
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    return ok;
+}
+
+// The selection line with each selected file opened for its size.
+void ShowSelectionSummary(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    uint64_t total = 0;
+    unsigned files = 0;
+    int row = -1;
+    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_SELECTED))) != -1) {
+        char path[256];
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = row;
+        item.pszText = path;
+        item.cchTextMax = sizeof(path);
+        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+            continue;
+        HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+        LARGE_INTEGER large;
+        bool sized = file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &large);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+        if (!sized) {
+            SetDlgItemTextA(window, IDC_SELECTION_INFO, "Unable to calculate size of selected files.");
+            return;
+        }
+        total += uint64_t(large.QuadPart);
+        ++files;
+    }
+    SetDlgItemTextA(window, IDC_SELECTION_INFO, SelectionSummaryText(total, files).c_str());
+}
+
+}  // namespace earlier
+
+void SetListSorted(HWND window, bool sorted)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    LONG_PTR style = GetWindowLongPtrA(list, GWL_STYLE);
+    SetWindowLongPtrA(list, GWL_STYLE, sorted ? (style | LVS_SORTASCENDING) : (style & ~LONG_PTR(LVS_SORTASCENDING)));
+}
+
+// The earlier Add Files over the same commands as AddAll.
+void AddAllEarlier(HWND window, const std::string& folder, int rows)
+{
+    constexpr size_t perCommand = 300;
+    for (int first = 0; first < rows; first += int(perCommand)) {
+        std::vector<std::string> names;
+        for (int i = first; i < rows && names.size() < perCommand; ++i)
+            names.push_back(Name(i));
+        if (!earlier::AddSourceFiles(window, MultiFileResult(folder, names))) {
+            fprintf(stderr, "the earlier Add Files failed\n");
+            ExitProcess(1);
+        }
+    }
+}
+
+bool RowsAscending(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    int rows = RowCount(window);
+    char previous[SourcePathChars] = "";
+    for (int row = 0; row < rows; ++row) {
+        char text[SourcePathChars] = "";
+        LVITEMA item = {};
+        item.pszText = text;
+        item.cchTextMax = SourcePathChars;
+        SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+        if (row > 0 && lstrcmpiA(previous, text) >= 0)
+            return false;
+        memcpy(previous, text, sizeof(text));
+    }
+    return true;
+}
+
+void SelectAll(HWND window)
+{
+    LVITEMA all = {};
+    all.stateMask = LVIS_SELECTED;
+    all.state = LVIS_SELECTED;
+    SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&all));
+}
+
 // What one added row costs, part by part, with the list at its present size.
 void ReportParts(HWND window, const ScratchFolder& folder)
 {
@@ -94,6 +266,13 @@ void ReportParts(HWND window, const ScratchFolder& folder)
         FormatFileSize(path.c_str(), text);
     }
     printf("    part: FormatFileSize               %8.3f ms/call\n", (Now() - start) / calls);
+
+    start = Now();
+    for (int i = 0; i < calls; ++i) {
+        char text[SizeTextChars];
+        earlier::FormatFileSize(path.c_str(), text);
+    }
+    printf("    part: FormatFileSize, earlier way  %8.3f ms/call\n", (Now() - start) / calls);
 
     BYTE format[1024];
     DWORD length = 0;
@@ -127,25 +306,55 @@ int main()
     printf("source list with rows of %zu-byte WAVE files%s\n", wave.size(),
            HAVE_FORMAT_PANELS ? "" : " (format panels not in this build)");
 
+    struct Figures {
+        double earlierAdd, add, earlierRefresh, refresh;
+    };
+    std::vector<Figures> figures;
     for (int rows : sizes) {
-        ResetMainWindow(window);
+        Figures measured = {};
         printf("%d rows\n", rows);
 
+        // The earlier way first, on the same files and the same window.
+        ResetMainWindow(window);
+        SetListSorted(window, true);
         double start = Now();
+        AddAllEarlier(window, folder.Path(), rows);
+        measured.earlierAdd = Now() - start;
+        Report("Add Files, earlier way", rows, measured.earlierAdd);
+        if (RowCount(window) != rows) {
+            fprintf(stderr, "expected %d rows, got %d\n", rows, RowCount(window));
+            return 1;
+        }
+        SelectAll(window);
+        start = Now();
+        UpdateSelectionButtons(window);
+#if HAVE_FORMAT_PANELS
+        ShowFormatPanels(window);
+#endif
+        earlier::ShowSelectionSummary(window);
+        measured.earlierRefresh = Now() - start;
+        Report("selection refresh, earlier way", rows, measured.earlierRefresh);
+        ResetMainWindow(window);
+        SetListSorted(window, false);
+
+        start = Now();
         AddAll(window, folder.Path(), rows);
-        Report("Add Files", rows, Now() - start);
+        measured.add = Now() - start;
+        Report("Add Files", rows, measured.add);
         if (RowCount(window) != rows || !ShownMessages().empty()) {
             fprintf(stderr, "expected %d rows, got %d\n", rows, RowCount(window));
+            return 1;
+        }
+        // Adding the same files again adds nothing, and the order holds.
+        AddAll(window, folder.Path(), rows < 300 ? rows : 300);
+        if (RowCount(window) != rows || !RowsAscending(window)) {
+            fprintf(stderr, "duplicates added or rows out of order\n");
             return 1;
         }
 
         ReportParts(window, folder);
 
-        LVITEMA all = {};
-        all.stateMask = LVIS_SELECTED;
-        all.state = LVIS_SELECTED;
-        SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&all));
-
+        SelectAll(window);
         double refresh = Now();
         start = refresh;
         UpdateSelectionButtons(window);
@@ -159,10 +368,12 @@ int main()
         ShowSelectionSummary(window);
         double end = Now();
         Report("ShowSelectionSummary", rows, end - start);
-        Report("selection refresh in all", rows, end - refresh);
+        measured.refresh = end - refresh;
+        Report("selection refresh in all", rows, measured.refresh);
         char line[128];
         GetDlgItemTextA(window, IDC_SELECTION_INFO, line, sizeof(line));
         printf("  (%s)\n", line);
+        figures.push_back(measured);
 
         // Every entry and destination block must be gone after Remove File.
         std::vector<HGLOBAL> blocks;
@@ -185,6 +396,19 @@ int main()
             return 1;
         }
     }
+
+    printf("\n| rows | Add Files ms/row, earlier | now | selection refresh ms, earlier | now |\n");
+    printf("|---:|---:|---:|---:|---:|\n");
+    for (size_t i = 0; i < figures.size(); ++i)
+        printf("| %d | %.3f | %.3f | %.1f | %.1f |\n", sizes[i], figures[i].earlierAdd / sizes[i],
+               figures[i].add / sizes[i], figures[i].earlierRefresh, figures[i].refresh);
+    const Figures& first = figures.front();
+    const Figures& last = figures.back();
+    printf("Add Files per row at %d rows / at %d rows: earlier %.2f, now %.2f\n", sizes[2], sizes[0],
+           (last.earlierAdd / sizes[2]) / (first.earlierAdd / sizes[0]), (last.add / sizes[2]) / (first.add / sizes[0]));
+    printf("selection refresh per row at %d rows / at %d rows: earlier %.2f, now %.2f\n", sizes[2], sizes[0],
+           (last.earlierRefresh / sizes[2]) / (first.earlierRefresh / sizes[0]),
+           (last.refresh / sizes[2]) / (first.refresh / sizes[0]));
     ResetMainWindow(window);
     return 0;
 }

@@ -28,7 +28,7 @@ constexpr DWORD kButton = WS_TABSTOP | BS_PUSHBUTTON;
 
 const ExpectedControl kControls[] = {
     { IDC_FILE_LIST, "SysListView32", "List1",
-      WS_GROUP | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SORTASCENDING | LVS_AUTOARRANGE,
+      WS_GROUP | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE,
       WS_EX_CLIENTEDGE, 7, 7, 382, 82 },
     { -1, "Button", "Source Format", WS_GROUP | BS_GROUPBOX, 0, 7, 106, 188, 108 },
     { IDC_SRC_FORMATTAG_LABEL, "Static", "Audio Format", kNoWrapText, 0, 15, 118, 69, 8 },
