@@ -1,0 +1,166 @@
+// Reading ahead of the converter and writing its output in runs.
+#include "engine/read_ahead.h"
+#include <cstring>
+
+ReadAhead::ReadAhead()
+{
+    InitializeSRWLock(&lock_);
+    InitializeConditionVariable(&dataArrived_);
+    InitializeConditionVariable(&roomFreed_);
+}
+
+ReadAhead::~ReadAhead() { Stop(); }
+
+bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockSize)
+{
+    HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    file_.Attach(opened);
+    LARGE_INTEGER start;
+    start.QuadPart = offset;
+    if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN))
+        return false;
+
+    // One read of a whole block must fit beside a run that is being read,
+    // or the reading thread would wait for room that the converter cannot
+    // free; a few runs more keep the thread ahead.
+    uint64_t capacity = uint64_t(blockSize) + 4 * uint64_t(ReadAheadRunBytes);
+    if (capacity > MAXDWORD)
+        return false;
+    capacity_ = DWORD(capacity);
+    ring_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+    if (!ring_)
+        return false;
+    bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
+    length_ = length;
+
+    thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    if (!thread_)
+        return false;
+    // It reads for the converter, so it runs as the converter does.
+    SetThreadPriority(thread_.Get(), GetThreadPriority(GetCurrentThread()));
+    return true;
+}
+
+DWORD WINAPI ReadAhead::ThreadMain(void* self)
+{
+    static_cast<ReadAhead*>(self)->ReadRuns();
+    return 0;
+}
+
+void ReadAhead::ReadRuns()
+{
+    AcquireSRWLockExclusive(&lock_);
+    for (;;) {
+        while (!stopping_ && !ended_ && head_ - tail_ == capacity_)
+            SleepConditionVariableSRW(&roomFreed_, &lock_, INFINITE, 0);
+        if (stopping_ || ended_)
+            break;
+        // The free room from the head on, up to the end of the ring.
+        DWORD index = DWORD(head_ % capacity_);
+        uint64_t room = capacity_ - (head_ - tail_);
+        uint64_t count = capacity_ - index;
+        if (count > room)
+            count = room;
+        if (count > ReadAheadRunBytes)
+            count = ReadAheadRunBytes;
+        if (count > length_ - head_)
+            count = length_ - head_;
+        if (count == 0) {
+            ended_ = true;
+            break;
+        }
+        // The converter does not touch the room until the head has passed it.
+        ReleaseSRWLockExclusive(&lock_);
+        DWORD got = 0;
+        BOOL read = ::ReadFile(file_.Get(), bytes_ + index, DWORD(count), &got, nullptr);
+        AcquireSRWLockExclusive(&lock_);
+        if (!read)
+            failed_ = true;
+        if (!read || got == 0)
+            ended_ = true;
+        head_ += got;
+        WakeConditionVariable(&dataArrived_);
+    }
+    // Whatever ended the reading, a converter waiting for data wakes up.
+    WakeConditionVariable(&dataArrived_);
+    ReleaseSRWLockExclusive(&lock_);
+}
+
+LONG ReadAhead::Read(BYTE* buffer, DWORD count)
+{
+    if (count > capacity_ - 4 * ReadAheadRunBytes)
+        return -1;
+    AcquireSRWLockExclusive(&lock_);
+    // What lies before the position is never asked for again.
+    tail_ = position_;
+    WakeConditionVariable(&roomFreed_);
+    while (head_ - position_ < count && !ended_)
+        SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
+    uint64_t available = head_ - position_;
+    bool failed = failed_;
+    ReleaseSRWLockExclusive(&lock_);
+
+    DWORD copied = available < count ? DWORD(available) : count;
+    if (copied < count && failed)
+        return -1;
+    // The bytes [position, position + copied) stay in the ring until the
+    // next read moves the tail, so they are copied without the lock.
+    DWORD index = DWORD(position_ % capacity_);
+    DWORD first = capacity_ - index < copied ? capacity_ - index : copied;
+    memcpy(buffer, bytes_ + index, first);
+    memcpy(buffer + first, bytes_, copied - first);
+    position_ += copied;
+    lastRead_ = copied;
+    return LONG(copied);
+}
+
+bool ReadAhead::StepBack(DWORD count)
+{
+    if (count > lastRead_)
+        return false;
+    position_ -= count;
+    lastRead_ -= count;
+    return true;
+}
+
+void ReadAhead::Stop()
+{
+    if (!thread_)
+        return;
+    AcquireSRWLockExclusive(&lock_);
+    stopping_ = true;
+    WakeConditionVariable(&roomFreed_);
+    ReleaseSRWLockExclusive(&lock_);
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Close();
+}
+
+bool OutputRuns::Allocate(HMMIO file, DWORD largestBlock)
+{
+    file_ = file;
+    capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
+    buffer_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+    bytes_ = static_cast<BYTE*>(static_cast<void*>(buffer_.Get()));
+    return bytes_ != nullptr;
+}
+
+bool OutputRuns::Append(const BYTE* bytes, DWORD count)
+{
+    if (count > capacity_ || (count > capacity_ - used_ && !Flush()))
+        return false;
+    memcpy(bytes_ + used_, bytes, count);
+    used_ += count;
+    return true;
+}
+
+bool OutputRuns::Flush()
+{
+    if (used_ == 0)
+        return true;
+    LONG count = LONG(used_);
+    used_ = 0;
+    return mmioWrite(file_, reinterpret_cast<const char*>(bytes_), count) == count;
+}
