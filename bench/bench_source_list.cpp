@@ -10,6 +10,7 @@
 // opening each file.
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@
 #include "support/list_window.h"
 #include "support/test_files.h"
 #include "engine/wave_file.h"
+#include "ui/main_window.h"
 
 // The format panels are refreshed between the buttons and the selection line;
 // they are timed too when they are part of this build.
@@ -289,6 +291,80 @@ void ReportParts(HWND window, const ScratchFolder& folder)
     printf("    part: DescribeFormat               %8.3f ms/call\n", (Now() - start) / calls);
 }
 
+// Removes the rows from first on, with their records.
+void RemoveRowsFrom(HWND window, int first)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    for (int row = RowCount(window) - 1; row >= first; --row) {
+        HGLOBAL entry = GetRowEntry(list, row);
+        SendMessageA(list, LVM_DELETEITEM, WPARAM(row), 0);
+        FreeSourceEntry(entry);
+    }
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// What one more row costs with the list at each size: one command of 100 new
+// files added to lists that hold 100, 1,000 and 5,000 rows, each in a main
+// window of its own, the earlier way and now, in rounds that go through all
+// of them in turn, so that the load of the machine (two cores, other builds
+// running) meets every figure alike. Medians of the rounds.
+void ReportPerRowAtSizes(const ScratchFolder& folder, const int (&sizes)[3])
+{
+    constexpr int added = 100;
+    constexpr int rounds = 5;
+    Bytes wave = PcmWave(1, 8000, SineSamples(8000, 1, 800, 440.0));
+    std::vector<std::string> names;
+    for (int i = 0; i < added; ++i) {
+        char name[32];
+        snprintf(name, sizeof(name), "g%05d.wav", i);
+        names.push_back(name);
+        WriteWholeFile(folder.File(name), wave);
+    }
+    const std::string result = MultiFileResult(folder.Path(), names);
+
+    HWND windows[3];
+    for (int i = 0; i < 3; ++i) {
+        windows[i] = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+        AddAll(windows[i], folder.Path(), sizes[i]);
+    }
+    std::vector<double> earlierTimes[3], times[3];
+    for (int round = 0; round < rounds; ++round) {
+        for (int i = 0; i < 3; ++i) {
+            SetListSorted(windows[i], true);
+            double start = Now();
+            earlier::AddSourceFiles(windows[i], result);
+            earlierTimes[i].push_back((Now() - start) / added);
+            SetListSorted(windows[i], false);
+            RemoveRowsFrom(windows[i], sizes[i]);
+
+            AnswerOpenDialog(result);
+            start = Now();
+            AddSourceFiles(windows[i]);
+            times[i].push_back((Now() - start) / added);
+            if (RowCount(windows[i]) != sizes[i] + added || !RowsAscending(windows[i])) {
+                fprintf(stderr, "rows missing or out of order\n");
+                ExitProcess(1);
+            }
+            RemoveRowsFrom(windows[i], sizes[i]);
+        }
+    }
+    printf("\n| rows in the list | Add Files ms per added row, earlier | now |\n|---:|---:|---:|\n");
+    for (int i = 0; i < 3; ++i)
+        printf("| %d | %.3f | %.3f |\n", sizes[i], Median(earlierTimes[i]), Median(times[i]));
+    printf("per added row at %d rows / at %d rows (median of %d rounds of %d files): earlier %.2f, now %.2f\n",
+           sizes[2], sizes[0], rounds, added, Median(earlierTimes[2]) / Median(earlierTimes[0]),
+           Median(times[2]) / Median(times[0]));
+    for (HWND window : windows) {
+        RemoveRowsFrom(window, 0);
+        DestroyWindow(window);
+    }
+}
+
 }  // namespace
 
 int main()
@@ -409,6 +485,7 @@ int main()
     printf("selection refresh per row at %d rows / at %d rows: earlier %.2f, now %.2f\n", sizes[2], sizes[0],
            (last.earlierRefresh / sizes[2]) / (first.earlierRefresh / sizes[0]),
            (last.refresh / sizes[2]) / (first.refresh / sizes[0]));
+    ReportPerRowAtSizes(folder, sizes);
     ResetMainWindow(window);
     return 0;
 }
