@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "res/resource.h"
+#include "sources/source_list.h"
 #include "support/test_files.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
@@ -168,16 +169,12 @@ protected:
         }
     }
 
-    // Adds a row as the file list shows a source file; returns its index.
+    // Adds a row in its place as the file list shows a source file, without
+    // an entry (the preview reads the path alone); returns its index.
     static int AddRow(const std::string& path)
     {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = 0x7FFFFFFF;
-        item.pszText = const_cast<char*>(path.c_str());
-        item.lParam = 0;
-        return static_cast<int>(SendDlgItemMessageA(dialog, IDC_FILE_LIST, LVM_INSERTITEMA, 0,
-                                                    reinterpret_cast<LPARAM>(&item)));
+        InsertSourceRow(dialog, 0, path.c_str(), "", nullptr);
+        return FindRow(path);
     }
 
     static int FindRow(const std::string& path)
