@@ -23,10 +23,11 @@ bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockS
     if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN))
         return false;
 
-    // One read of a whole block must fit beside a run that is being read,
-    // or the reading thread would wait for room that the converter cannot
-    // free; a few runs more keep the thread ahead.
-    uint64_t capacity = uint64_t(blockSize) + 4 * uint64_t(ReadAheadRunBytes);
+    // One read of a whole block must fit beside the room for the runs, or
+    // the reading thread would wait for room that the converter cannot free.
+    // Whole runs, so the runs never wrap around the end of the ring.
+    uint64_t blockRuns = (uint64_t(blockSize) + ReadAheadRunBytes - 1) / ReadAheadRunBytes;
+    uint64_t capacity = blockRuns * ReadAheadRunBytes + ReadAheadRoomBytes;
     if (capacity > MAXDWORD)
         return false;
     capacity_ = DWORD(capacity);
@@ -50,24 +51,33 @@ DWORD WINAPI ReadAhead::ThreadMain(void* self)
     return 0;
 }
 
+uint64_t ReadAhead::Room() const { return capacity_ - (head_ - tail_); }
+
+uint64_t ReadAhead::Wanted() const
+{
+    uint64_t rest = length_ - head_;
+    return rest < ReadAheadRunBytes ? rest : ReadAheadRunBytes;
+}
+
 void ReadAhead::ReadRuns()
 {
     AcquireSRWLockExclusive(&lock_);
     for (;;) {
-        while (!stopping_ && !ended_ && head_ - tail_ == capacity_)
+        // Woken only once a whole run fits: woken for every block that the
+        // converter frees, it would read in pieces as small as the blocks,
+        // and the two threads would hand over the lock once a block.
+        while (!stopping_ && !ended_ && Room() < Wanted()) {
+            readerWaiting_ = true;
             SleepConditionVariableSRW(&roomFreed_, &lock_, INFINITE, 0);
+        }
+        readerWaiting_ = false;
         if (stopping_ || ended_)
             break;
         // The free room from the head on, up to the end of the ring.
         DWORD index = DWORD(head_ % capacity_);
-        uint64_t room = capacity_ - (head_ - tail_);
         uint64_t count = capacity_ - index;
-        if (count > room)
-            count = room;
-        if (count > ReadAheadRunBytes)
-            count = ReadAheadRunBytes;
-        if (count > length_ - head_)
-            count = length_ - head_;
+        if (count > Wanted())
+            count = Wanted();
         if (count == 0) {
             ended_ = true;
             break;
@@ -82,7 +92,8 @@ void ReadAhead::ReadRuns()
         if (!read || got == 0)
             ended_ = true;
         head_ += got;
-        WakeConditionVariable(&dataArrived_);
+        if (converterWaiting_)
+            WakeConditionVariable(&dataArrived_);
     }
     // Whatever ended the reading, a converter waiting for data wakes up.
     WakeConditionVariable(&dataArrived_);
@@ -91,14 +102,18 @@ void ReadAhead::ReadRuns()
 
 LONG ReadAhead::Read(BYTE* buffer, DWORD count)
 {
-    if (count > capacity_ - 4 * ReadAheadRunBytes)
+    if (count > capacity_ - ReadAheadRoomBytes)
         return -1;
     AcquireSRWLockExclusive(&lock_);
     // What lies before the position is never asked for again.
     tail_ = position_;
-    WakeConditionVariable(&roomFreed_);
-    while (head_ - position_ < count && !ended_)
+    if (readerWaiting_ && Room() >= Wanted())
+        WakeConditionVariable(&roomFreed_);
+    while (head_ - position_ < count && !ended_) {
+        converterWaiting_ = true;
         SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
+    }
+    converterWaiting_ = false;
     uint64_t available = head_ - position_;
     bool failed = failed_;
     ReleaseSRWLockExclusive(&lock_);

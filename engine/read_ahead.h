@@ -12,6 +12,9 @@
 // gathers before it is written. Larger runs gained nothing measurable.
 constexpr DWORD ReadAheadRunBytes = 256 * 1024;
 constexpr DWORD OutputRunBytes = 256 * 1024;
+// How far the reading may run ahead of the converter, beyond one block: room
+// for the moments in which the reading thread is not scheduled.
+constexpr DWORD ReadAheadRoomBytes = 4 * ReadAheadRunBytes;
 
 // The audio data of a source, read ahead. Read and StepBack behave as reads
 // and backward seeks on the file itself would: a read gives fewer bytes than
@@ -43,6 +46,9 @@ private:
     static DWORD WINAPI ThreadMain(void* self);
     void ReadRuns();
     void Stop();
+    // Under lock_: the free room of the ring, and what the next run reads.
+    uint64_t Room() const;
+    uint64_t Wanted() const;
 
     KernelHandle file_;
     KernelHandle thread_;
@@ -62,6 +68,8 @@ private:
     bool ended_ = false;   // the data or the file has no more bytes
     bool failed_ = false;  // a read of the file failed
     bool stopping_ = false;
+    bool readerWaiting_ = false;
+    bool converterWaiting_ = false;
 
     uint64_t position_ = 0;  // the converter's alone
     DWORD lastRead_ = 0;
