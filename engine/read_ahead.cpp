@@ -63,9 +63,8 @@ void ReadAhead::ReadRuns()
 {
     AcquireSRWLockExclusive(&lock_);
     for (;;) {
-        // Woken only once a whole run fits: woken for every block that the
-        // converter frees, it would read in pieces as small as the blocks,
-        // and the two threads would hand over the lock once a block.
+        // Asleep until a whole run fits, or it would read in pieces as
+        // small as the blocks that the converter frees.
         while (!stopping_ && !ended_ && Room() < Wanted()) {
             readerWaiting_ = true;
             SleepConditionVariableSRW(&roomFreed_, &lock_, INFINITE, 0);
@@ -92,8 +91,10 @@ void ReadAhead::ReadRuns()
         if (!read || got == 0)
             ended_ = true;
         head_ += got;
-        if (converterWaiting_)
+        if (converterWaiting_) {
+            converterWaiting_ = false;
             WakeConditionVariable(&dataArrived_);
+        }
     }
     // Whatever ended the reading, a converter waiting for data wakes up.
     WakeConditionVariable(&dataArrived_);
@@ -107,8 +108,18 @@ LONG ReadAhead::Read(BYTE* buffer, DWORD count)
     AcquireSRWLockExclusive(&lock_);
     // What lies before the position is never asked for again.
     tail_ = position_;
-    if (readerWaiting_ && Room() >= Wanted())
+    // The reading thread is woken only once half the room is free, and then
+    // reads runs until the ring is full: a wake-up costs tens of
+    // microseconds, too much to pay for every run. When the converter is
+    // about to wait for data below, all the room beyond a block is free.
+    uint64_t rest = length_ - head_;
+    uint64_t worthWaking = rest < ReadAheadRoomBytes / 2 ? rest : ReadAheadRoomBytes / 2;
+    // Woken once: until it runs, the flag would call for a wake-up at every
+    // read.
+    if (readerWaiting_ && Room() >= worthWaking) {
+        readerWaiting_ = false;
         WakeConditionVariable(&roomFreed_);
+    }
     while (head_ - position_ < count && !ended_) {
         converterWaiting_ = true;
         SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
