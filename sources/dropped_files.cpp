@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include "engine/conversion_state.h"
 #include "engine/handles.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
-#include "ui/conversion_control.h"
 #include "ui/user_prompts.h"
 
 namespace {
@@ -100,7 +100,7 @@ std::vector<std::string> DroppedFiles(HDROP drop)
 void AddDroppedFiles(HWND window, HDROP drop)
 {
     // A batch reads the rows while it runs, so nothing may change them.
-    if (IsConversionActive()) {
+    if (Conversion.Thread != nullptr) {
         DragFinish(drop);
         return;
     }
