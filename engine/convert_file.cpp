@@ -5,6 +5,7 @@
 #include "engine/acm_header.h"
 #include "engine/conversion_state.h"
 #include "engine/progress.h"
+#include "engine/read_ahead.h"
 #include "engine/wave_file.h"
 
 namespace {
@@ -63,20 +64,60 @@ GlobalMemory AllocateZeroed(DWORD size)
     return GlobalMemory(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
 }
 
+// The block loop. Converted when the data has been converted as far as it
+// goes; the output may still wait in its runs.
+ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, OutputRuns& output,
+                            DWORD dataSize, DWORD blockSize)
+{
+    DWORD done = 0;
+    for (;;) {
+        DWORD toRead = dataSize - done < blockSize ? dataSize - done : blockSize;
+        LONG read = source.Read(block.pbSrc, toRead);
+        if (read < 0)
+            return Failed;
+        if (read == 0)
+            return Converted;  // the end of the file, or of the declared data
+
+        block.cbSrcLength = DWORD(read);
+        if (acmStreamConvert(stream, &block, ACM_STREAMCONVERTF_BLOCKALIGN) != 0)
+            return Failed;
+        // Nothing consumed: what is left is shorter than one conversion step
+        // and is dropped, unless nothing could be converted at all.
+        if (block.cbSrcLengthUsed == 0)
+            return done > 0 ? Converted : Failed;
+
+        if (!output.Append(block.pbDst, block.cbDstLengthUsed))
+            return Failed;
+
+        done += block.cbSrcLengthUsed;
+        UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
+
+        // The unconsumed rest is read again with the next block rather than
+        // carried over in a buffer of its own.
+        if (block.cbSrcLengthUsed < DWORD(read) && !source.StepBack(DWORD(read) - block.cbSrcLengthUsed))
+            return Failed;
+        if (done == dataSize)
+            return Converted;
+        if (IsAbortRequested())
+            return Aborted;
+    }
+}
+
 ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                             const char* destinationPath, const void* destinationFormat,
                             DWORD destinationFormatLength)
 {
     const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
-    DWORD done = 0;
 
     // Declared in reverse order of release: the header is unprepared first,
-    // then the stream closes, then the files, and the buffers it refers to go
-    // last.
+    // then the stream closes, then the reading thread stops, then the files
+    // close, and the buffers the header refers to go last.
     GlobalMemory destinationBuffer;
     GlobalMemory sourceBuffer;
     WaveWriter writer;
     WaveReader reader;
+    OutputRuns output;
+    ReadAhead source;
     AcmStream stream;
     PreparedStreamHeader header;
 
@@ -87,12 +128,12 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     if (!CreateWaveFile(destinationPath, destinationFormat, destinationFormatLength, writer))
         return Failed;
 
-    FormatCopy source(sourceFormat, sourceFormatLength);
-    FormatCopy destination(destinationFormat, destinationFormatLength);
-    if (!CodecsCanTake(*source.Get()) || !CodecsCanTake(*destination.Get()))
+    FormatCopy sourceCopy(sourceFormat, sourceFormatLength);
+    FormatCopy destinationCopy(destinationFormat, destinationFormatLength);
+    if (!CodecsCanTake(*sourceCopy.Get()) || !CodecsCanTake(*destinationCopy.Get()))
         return Failed;
     HACMSTREAM opened = nullptr;
-    if (acmStreamOpen(&opened, nullptr, source.Get(), destination.Get(), nullptr, 0, 0,
+    if (acmStreamOpen(&opened, nullptr, sourceCopy.Get(), destinationCopy.Get(), nullptr, 0, 0,
                       ConversionStreamOpenFlags(Settings.LowQuality)) != 0)
         return Failed;
     stream.Attach(opened);
@@ -110,52 +151,25 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
 
     if (!header.Prepare(stream.Get(), sourceBytes, blockSize, destinationBytes, destinationSize))
         return Failed;
-    ACMSTREAMHEADER& block = header.Header();
 
+    // The audio starts where opening left the source's position.
+    LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
     const DWORD dataSize = reader.DataSize;
+    if (dataOffset == -1 || !source.Start(sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
+        !output.Allocate(writer.File.Get(), destinationSize))
+        return Failed;
+
     StartFileProgress(dataSize);
     if (IsAbortRequested())
         return Aborted;
 
-    for (;;) {
-        DWORD toRead = dataSize - done < blockSize ? dataSize - done : blockSize;
-        LONG read = mmioRead(reader.File.Get(), reinterpret_cast<HPSTR>(sourceBytes), LONG(toRead));
-        if (read < 0)
-            return Failed;
-        if (read == 0)
-            break;  // the end of the file, or of the declared data
-
-        block.cbSrcLength = DWORD(read);
-        if (acmStreamConvert(stream.Get(), &block, ACM_STREAMCONVERTF_BLOCKALIGN) != 0)
-            return Failed;
-        // Nothing consumed: what is left is shorter than one conversion step
-        // and is dropped, unless nothing could be converted at all.
-        if (block.cbSrcLengthUsed == 0) {
-            if (done > 0)
-                break;
-            return Failed;
-        }
-
-        LONG produced = LONG(block.cbDstLengthUsed);
-        if (mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(destinationBytes), produced) != produced)
-            return Failed;
-
-        done += block.cbSrcLengthUsed;
-        UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
-
-        // The unconsumed rest is read again with the next block rather than
-        // carried over in a buffer of its own.
-        if (block.cbSrcLengthUsed < DWORD(read)) {
-            LONG back = LONG(block.cbSrcLengthUsed) - read;
-            if (mmioSeek(reader.File.Get(), back, SEEK_CUR) == -1)
-                return Failed;
-        }
-        if (done == dataSize)
-            break;
-        if (IsAbortRequested())
-            return Aborted;
-    }
-
+    ConvertResult result = ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize);
+    // What was converted reaches the file also on an abort or a failure, as
+    // it did when every block was written at once.
+    if (!output.Flush())
+        return Failed;
+    if (result != Converted)
+        return result;
     if (!FinishWaveFile(writer))
         return Failed;
     return Converted;

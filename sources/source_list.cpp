@@ -5,7 +5,6 @@
 #include <commdlg.h>
 #include <cstdio>
 #include <cstring>
-#include <set>
 #include <string>
 #include "engine/handles.h"
 #include "engine/wave_file.h"
@@ -26,38 +25,45 @@ LRESULT SendToList(HWND window, UINT message, WPARAM wParam, const void* lParam)
     return SendDlgItemMessageA(window, IDC_FILE_LIST, message, wParam, reinterpret_cast<LPARAM>(lParam));
 }
 
-// The paths in the list, gathered once per Add Files command. Asking the
-// list for each new path (LVM_FINDITEM) walks every row, which made adding
-// to a long list cost more per file the longer the list was. The order
-// ignores case as the list's own string search does, so a path that differs
-// only in case counts as listed.
-class ListedPaths {
-public:
-    explicit ListedPaths(HWND window)
-    {
-        HWND list = GetDlgItem(window, IDC_FILE_LIST);
-        int rows = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-        char text[SourcePathChars];
-        for (int row = 0; row < rows; ++row) {
-            LVITEMA item = {};
-            item.iSubItem = 0;
-            item.pszText = text;
-            item.cchTextMax = SourcePathChars;
-            text[0] = '\0';
-            SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
-            text[SourcePathChars - 1] = '\0';
-            paths_.insert(text);
-        }
-    }
-    bool Contains(const char* path) const { return paths_.count(path) != 0; }
-    void Add(const char* path) { paths_.insert(path); }
+// Reads a row's path; an empty text when the list does not give it.
+void ReadRowPath(HWND list, int row, char (&text)[SourcePathChars])
+{
+    LVITEMA item = {};
+    item.iSubItem = 0;
+    item.pszText = text;
+    item.cchTextMax = SourcePathChars;
+    text[0] = '\0';
+    SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+    text[SourcePathChars - 1] = '\0';
+}
 
-private:
-    struct IgnoringCase {
-        bool operator()(const std::string& a, const std::string& b) const { return lstrcmpiA(a.c_str(), b.c_str()) < 0; }
-    };
-    std::set<std::string, IgnoringCase> paths_;
-};
+// Where a path belongs among the rows, which stand in ascending order of
+// their paths ignoring case, as the list's own string search compares them;
+// true when a row holds the path already. The rows are placed here rather
+// than by the list's sorted style, whose insertion compares the new path
+// with every row in turn: adding to a long list then cost more per file the
+// longer the list was. A binary search reads a dozen rows of five thousand.
+bool FindSortedPlace(HWND list, const char* path, int* place)
+{
+    int low = 0;
+    int high = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    char text[SourcePathChars];
+    while (low < high) {
+        int middle = low + (high - low) / 2;
+        ReadRowPath(list, middle, text);
+        int order = lstrcmpiA(text, path);
+        if (order == 0) {
+            *place = middle;
+            return true;
+        }
+        if (order < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    *place = low;
+    return false;
+}
 
 bool SetSubItemText(HWND window, int row, int subItem, const char* text)
 {
@@ -151,14 +157,15 @@ bool ReadRowEntry(HWND list, int row, HGLOBAL* entry)
     return true;
 }
 
-// Adds one chosen file. Returns nullptr when the command goes on, or the
-// message that ends it.
-const char* AddSourceFile(HWND window, const char* path, int position, DescriptionMemo& memo, ListedPaths& listed)
+// Adds one file unless a row holds its path already. Returns nullptr when the
+// path stands in the list now, or the message that tells why it does not.
+const char* AddSourceFile(HWND window, const char* path, DescriptionMemo& memo)
 {
-    if (listed.Contains(path))
+    if (strlen(path) >= SourcePathChars)
+        return PathTooLongMessage;
+    int place = 0;
+    if (FindSortedPlace(GetDlgItem(window, IDC_FILE_LIST), path, &place))
         return nullptr;
-    // From here on the path stands in the list, or the command ends.
-    listed.Add(path);
 
     char sizeText[SizeTextChars];
     if (!FormatFileSize(path, sizeText))
@@ -184,10 +191,18 @@ const char* AddSourceFile(HWND window, const char* path, int position, Descripti
         memcpy(bytes + sizeof(DWORD), format, length);
     }
 
-    if (!InsertRow(window, position, path, sizeText, entry, &memo))
+    if (!InsertRow(window, place, path, sizeText, entry, &memo))
         return "Unable to insert new source file into file list.";
     return nullptr;
 }
+
+// What the files of one command share: the list is drawn once, when the
+// command is done, and the codecs describe a format once.
+struct AddSession {
+    explicit AddSession(HWND window) : pause(GetDlgItem(window, IDC_FILE_LIST)) {}
+    ListRedrawPause pause;
+    DescriptionMemo memo;
+};
 
 }  // namespace
 
@@ -241,15 +256,11 @@ void AddSourceFiles(HWND window)
         return;
 
     const char* failure = nullptr;
-    DescriptionMemo memo;
-    ListedPaths listed(window);
     {
-        ListRedrawPause pause(GetDlgItem(window, IDC_FILE_LIST));
+        AddSession session(window);
         char path[SourcePathChars];
-        // Skipped files still count, so the requested position follows the
-        // dialog's order of names.
         for (int n = 1; failure == nullptr && GetOpenResultPath(result, path, n); ++n)
-            failure = AddSourceFile(window, path, n - 1, memo, listed);
+            failure = AddSourceFile(window, path, session.memo);
     }
     // Told only after the list shows what was added before the failure.
     if (failure != nullptr)
@@ -301,22 +312,37 @@ void FileSizeText(uint32_t size, char (&text)[SizeTextChars])
 
 bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
 {
-    // No access rights are asked for: the size is all that is read, and a
-    // file that others hold open still answers.
-    HANDLE opened = CreateFileA(path, 0, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (opened == INVALID_HANDLE_VALUE)
+    // The size as the file's directory entry gives it, without opening the
+    // file: opening and closing cost more than the rest of a row together,
+    // and the entry answers also for a file that others hold open.
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
-    KernelHandle file(opened);
-    DWORD size = GetFileSize(file.Get(), nullptr);
-    if (size == INVALID_FILE_SIZE)
+    // The low 32 bits, as the column has always shown them; their all-ones
+    // value is what the platform's size query answers for a failure.
+    if (data.nFileSizeLow == INVALID_FILE_SIZE)
         return false;
-    FileSizeText(size, text);
+    FileSizeText(data.nFileSizeLow, text);
     return true;
 }
 
-bool InsertSourceRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry)
+bool InsertSourceRow(HWND window, int, const char* path, const char* sizeText, HGLOBAL entry)
 {
-    return InsertRow(window, position, path, sizeText, entry, nullptr);
+    // The list keeps its rows in order of their paths, whatever was asked.
+    int place = 0;
+    FindSortedPlace(GetDlgItem(window, IDC_FILE_LIST), path, &place);
+    return InsertRow(window, place, path, sizeText, entry, nullptr);
+}
+
+std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths)
+{
+    std::vector<const char*> outcomes;
+    outcomes.reserve(paths.size());
+    AddSession session(window);
+    for (const std::string& path : paths)
+        outcomes.push_back(AddSourceFile(window, path.c_str(), session.memo));
+    return outcomes;
 }
 
 bool DescribeFormat(const void* format, DWORD length, char (&description)[DescriptionChars])

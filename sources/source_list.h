@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 // Sizes of the texts and buffers the list works with.
 constexpr DWORD OpenResultChars = 4096;     // the open dialog's result
@@ -19,6 +21,15 @@ bool CreateFileListColumns(HWND window);
 // Stops at the first file that cannot be added, after telling the user why.
 void AddSourceFiles(HWND window);
 
+// Adds a row for each path that the list does not hold yet, going on past a
+// file that cannot be added; the list is drawn once, at the end. Gives for
+// each path nullptr when it stands in the list now, or the message that tells
+// why it does not (the same texts as Add Files).
+std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths);
+
+// The reason given for a path that does not fit into SourcePathChars.
+constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";
+
 // The n-th (from 1) full path of an open dialog result: either one full path,
 // or a folder followed by names. False when there is no n-th file or its path
 // would not fit into SourcePathChars.
@@ -31,8 +42,8 @@ void FileSizeText(uint32_t size, char (&text)[SizeTextChars]);
 // The Size column's text for a file; false when its size cannot be read.
 bool FormatFileSize(const char* path, char (&text)[SizeTextChars]);
 
-// Inserts a row for a source file (at the requested position, which the
-// sorted list takes as a hint only) with its three columns. False when the
+// Inserts a row for a source file with its three columns, in its place in
+// the ascending order of paths (the requested position is not used). False when the
 // row could not be inserted or its format not described; a row that was
 // inserted stays, with its entry.
 bool InsertSourceRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry);

@@ -9,6 +9,7 @@
 #include "app/settings_store.h"
 #include "engine/progress.h"
 #include "res/resource.h"
+#include "sources/dropped_files.h"
 #include "sources/format_choice.h"
 #include "sources/format_panels.h"
 #include "sources/selection_summary.h"
@@ -94,6 +95,7 @@ BOOL OnInitDialog(HWND window)
                         LVS_EX_FULLROWSELECT);
     SetDlgItemTextA(window, IDC_SELECTION_INFO, "No files selected.");
     CreateFormatToolTips(window);
+    DragAcceptFiles(window, TRUE);
     return TRUE;
 }
 
@@ -299,6 +301,9 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
             return FALSE;
         ShowWindow(dialog, SW_RESTORE);
         SetForegroundWindow(dialog);
+        return TRUE;
+    case WM_DROPFILES:
+        AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
         return TRUE;
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);

@@ -1,0 +1,192 @@
+// Reading ahead of the converter and writing its output in runs.
+#include "engine/read_ahead.h"
+#include <cstring>
+
+ReadAhead::ReadAhead()
+{
+    InitializeSRWLock(&lock_);
+    InitializeConditionVariable(&dataArrived_);
+    InitializeConditionVariable(&roomFreed_);
+}
+
+ReadAhead::~ReadAhead() { Stop(); }
+
+bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockSize)
+{
+    HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return false;
+    file_.Attach(opened);
+    LARGE_INTEGER start;
+    start.QuadPart = offset;
+    if (!SetFilePointerEx(file_.Get(), start, nullptr, FILE_BEGIN))
+        return false;
+
+    // One read of a whole block must fit beside the room for the runs, or
+    // the reading thread would wait for room that the converter cannot free.
+    // Whole runs, so the runs never wrap around the end of the ring.
+    uint64_t blockRuns = (uint64_t(blockSize) + ReadAheadRunBytes - 1) / ReadAheadRunBytes;
+    uint64_t capacity = blockRuns * ReadAheadRunBytes + ReadAheadRoomBytes;
+    if (capacity > MAXDWORD)
+        return false;
+    capacity_ = DWORD(capacity);
+    ring_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+    if (!ring_)
+        return false;
+    bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
+    length_ = length;
+
+    thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    if (!thread_)
+        return false;
+    // It reads for the converter, so it runs as the converter does.
+    SetThreadPriority(thread_.Get(), GetThreadPriority(GetCurrentThread()));
+    return true;
+}
+
+DWORD WINAPI ReadAhead::ThreadMain(void* self)
+{
+    static_cast<ReadAhead*>(self)->ReadRuns();
+    return 0;
+}
+
+uint64_t ReadAhead::Room() const { return capacity_ - (head_ - tail_); }
+
+uint64_t ReadAhead::Wanted() const
+{
+    uint64_t rest = length_ - head_;
+    return rest < ReadAheadRunBytes ? rest : ReadAheadRunBytes;
+}
+
+void ReadAhead::ReadRuns()
+{
+    AcquireSRWLockExclusive(&lock_);
+    for (;;) {
+        // Asleep until a whole run fits, or it would read in pieces as
+        // small as the blocks that the converter frees.
+        while (!stopping_ && !ended_ && Room() < Wanted()) {
+            readerWaiting_ = true;
+            SleepConditionVariableSRW(&roomFreed_, &lock_, INFINITE, 0);
+        }
+        readerWaiting_ = false;
+        if (stopping_ || ended_)
+            break;
+        // The free room from the head on, up to the end of the ring.
+        DWORD index = DWORD(head_ % capacity_);
+        uint64_t count = capacity_ - index;
+        if (count > Wanted())
+            count = Wanted();
+        if (count == 0) {
+            ended_ = true;
+            break;
+        }
+        // The converter does not touch the room until the head has passed it.
+        ReleaseSRWLockExclusive(&lock_);
+        DWORD got = 0;
+        BOOL read = ::ReadFile(file_.Get(), bytes_ + index, DWORD(count), &got, nullptr);
+        AcquireSRWLockExclusive(&lock_);
+        if (!read)
+            failed_ = true;
+        if (!read || got == 0)
+            ended_ = true;
+        head_ += got;
+        if (converterWaiting_) {
+            converterWaiting_ = false;
+            WakeConditionVariable(&dataArrived_);
+        }
+    }
+    // Whatever ended the reading, a converter waiting for data wakes up.
+    WakeConditionVariable(&dataArrived_);
+    ReleaseSRWLockExclusive(&lock_);
+}
+
+LONG ReadAhead::Read(BYTE* buffer, DWORD count)
+{
+    if (count > capacity_ - ReadAheadRoomBytes)
+        return -1;
+    AcquireSRWLockExclusive(&lock_);
+    // What lies before the position is never asked for again.
+    tail_ = position_;
+    // The reading thread is woken only once half the room is free, and then
+    // reads runs until the ring is full: a wake-up costs tens of
+    // microseconds, too much to pay for every run. When the converter is
+    // about to wait for data below, all the room beyond a block is free.
+    uint64_t rest = length_ - head_;
+    uint64_t worthWaking = rest < ReadAheadRoomBytes / 2 ? rest : ReadAheadRoomBytes / 2;
+    // Woken once: until it runs, the flag would call for a wake-up at every
+    // read.
+    if (readerWaiting_ && Room() >= worthWaking) {
+        readerWaiting_ = false;
+        WakeConditionVariable(&roomFreed_);
+    }
+    while (head_ - position_ < count && !ended_) {
+        converterWaiting_ = true;
+        SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
+    }
+    converterWaiting_ = false;
+    uint64_t available = head_ - position_;
+    bool failed = failed_;
+    ReleaseSRWLockExclusive(&lock_);
+
+    DWORD copied = available < count ? DWORD(available) : count;
+    if (copied < count && failed)
+        return -1;
+    // The bytes [position, position + copied) stay in the ring until the
+    // next read moves the tail, so they are copied without the lock.
+    DWORD index = DWORD(position_ % capacity_);
+    DWORD first = capacity_ - index < copied ? capacity_ - index : copied;
+    memcpy(buffer, bytes_ + index, first);
+    memcpy(buffer + first, bytes_, copied - first);
+    position_ += copied;
+    lastRead_ = copied;
+    return LONG(copied);
+}
+
+bool ReadAhead::StepBack(DWORD count)
+{
+    if (count > lastRead_)
+        return false;
+    position_ -= count;
+    lastRead_ -= count;
+    return true;
+}
+
+void ReadAhead::Stop()
+{
+    if (!thread_)
+        return;
+    AcquireSRWLockExclusive(&lock_);
+    stopping_ = true;
+    WakeConditionVariable(&roomFreed_);
+    ReleaseSRWLockExclusive(&lock_);
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Close();
+}
+
+bool OutputRuns::Allocate(HMMIO file, DWORD largestBlock)
+{
+    file_ = file;
+    capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
+    buffer_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+    bytes_ = static_cast<BYTE*>(static_cast<void*>(buffer_.Get()));
+    return bytes_ != nullptr;
+}
+
+bool OutputRuns::Append(const BYTE* bytes, DWORD count)
+{
+    if (count > capacity_ || (count > capacity_ - used_ && !Flush()))
+        return false;
+    memcpy(bytes_ + used_, bytes, count);
+    used_ += count;
+    return true;
+}
+
+bool OutputRuns::Flush()
+{
+    if (used_ == 0)
+        return true;
+    LONG count = LONG(used_);
+    used_ = 0;
+    return mmioWrite(file_, reinterpret_cast<const char*>(bytes_), count) == count;
+}

@@ -1,0 +1,96 @@
+// Reading a source's audio data on a thread of its own, ahead of the
+// converter, so that the time the file takes to read overlaps the codec's
+// work instead of adding to it; and writing what the codec produces in
+// larger runs than one block. Both give the converter the very bytes it would
+// read and write block by block, so the destination comes out the same.
+#pragma once
+#include <windows.h>
+#include <cstdint>
+#include "engine/handles.h"
+
+// How much the reading thread asks of the file at once, and how much output
+// gathers before it is written: a call into the system per run instead of
+// per block, while a batch's file still grows visibly on disk.
+constexpr DWORD ReadAheadRunBytes = 256 * 1024;
+constexpr DWORD OutputRunBytes = 256 * 1024;
+// How far the reading may run ahead of the converter, beyond one block: the
+// thread is woken when half of it is free, and what is left covers the
+// milliseconds until it is scheduled on a busy machine.
+constexpr DWORD ReadAheadRoomBytes = 16 * ReadAheadRunBytes;
+
+// The audio data of a source, read ahead. Read and StepBack behave as reads
+// and backward seeks on the file itself would: a read gives fewer bytes than
+// asked only at the end of the data or of the file.
+class ReadAhead {
+public:
+    ReadAhead();
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    // Opens the file a second time, for reading only and letting the
+    // converter's own handle deny writing, and starts reading length bytes
+    // from offset. blockSize is the most that one Read asks for. False when
+    // the file, the memory or the thread cannot be had.
+    bool Start(const char* path, DWORD offset, DWORD length, DWORD blockSize);
+
+    // Copies up to count (at most blockSize) bytes from the reading position
+    // into buffer and moves the position behind them; waits while they are
+    // still being read. The number of bytes copied, 0 at the end, or -1 when
+    // the file could not be read.
+    LONG Read(BYTE* buffer, DWORD count);
+
+    // Moves the position back by count bytes of the last read, so the next
+    // read gives them again. False when they are not within the last read.
+    bool StepBack(DWORD count);
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void ReadRuns();
+    void Stop();
+    // Under lock_: the free room of the ring, and what the next run reads.
+    uint64_t Room() const;
+    uint64_t Wanted() const;
+
+    KernelHandle file_;
+    KernelHandle thread_;
+    GlobalMemory ring_;
+    BYTE* bytes_ = nullptr;
+    DWORD capacity_ = 0;
+    uint64_t length_ = 0;
+
+    // Shared with the reading thread under lock_. Positions count bytes of
+    // the data from its start: the ring holds [tail_, head_), at ring index
+    // position % capacity_; the converter reads at position_ >= tail_.
+    SRWLOCK lock_;
+    CONDITION_VARIABLE dataArrived_;
+    CONDITION_VARIABLE roomFreed_;
+    uint64_t head_ = 0;
+    uint64_t tail_ = 0;
+    bool ended_ = false;   // the data or the file has no more bytes
+    bool failed_ = false;  // a read of the file failed
+    bool stopping_ = false;
+    bool readerWaiting_ = false;
+    bool converterWaiting_ = false;
+
+    uint64_t position_ = 0;  // the converter's alone
+    DWORD lastRead_ = 0;
+};
+
+// Output of the codec, gathered and written to the file in runs.
+class OutputRuns {
+public:
+    // Room for at least largestBlock bytes; false when the memory cannot be had.
+    bool Allocate(HMMIO file, DWORD largestBlock);
+    // False when a run could not be written in full.
+    bool Append(const BYTE* bytes, DWORD count);
+    // Writes what has gathered; false when it could not be written in full.
+    bool Flush();
+
+private:
+    HMMIO file_ = nullptr;
+    GlobalMemory buffer_;
+    BYTE* bytes_ = nullptr;
+    DWORD capacity_ = 0;
+    DWORD used_ = 0;
+};

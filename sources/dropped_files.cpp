@@ -1,0 +1,140 @@
+// Files and folders dropped onto the main window.
+#include "sources/dropped_files.h"
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include "engine/conversion_state.h"
+#include "engine/handles.h"
+#include "sources/selection_summary.h"
+#include "sources/source_list.h"
+#include "ui/user_prompts.h"
+
+namespace {
+
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Close(Handle h) { return FindClose(h) != FALSE; }
+};
+using FindHandle = UniqueHandle<FindTraits>;
+
+bool IgnoringCaseLess(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; }
+
+bool HasWaveExtension(const char* name)
+{
+    size_t length = strlen(name);
+    return length > 4 && lstrcmpiA(name + length - 4, ".wav") == 0;
+}
+
+// Adds the .wav files of a folder and its sub-folders to paths, each folder's
+// in the order of their names, so the same drop always gives the same order.
+void GatherFolder(const std::string& folder, std::vector<std::string>& paths)
+{
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '\\')
+        prefix += '\\';
+    WIN32_FIND_DATAA found;
+    FindHandle search(FindFirstFileA((prefix + "*").c_str(), &found));
+    if (!search)
+        return;
+    std::vector<std::string> files, folders;
+    do {
+        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0)
+            continue;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            // A link to a folder could lead back to where the walk began.
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0)
+                folders.push_back(prefix + found.cFileName);
+        } else if (HasWaveExtension(found.cFileName)) {
+            files.push_back(prefix + found.cFileName);
+        }
+    } while (FindNextFileA(search.Get(), &found));
+    std::sort(files.begin(), files.end(), IgnoringCaseLess);
+    std::sort(folders.begin(), folders.end(), IgnoringCaseLess);
+    paths.insert(paths.end(), files.begin(), files.end());
+    for (const std::string& inner : folders)
+        GatherFolder(inner, paths);
+}
+
+// The dropped items in the order of the drop, each path whole: the drop
+// tells each one's length first, so none is cut to a buffer.
+std::vector<std::string> DroppedItems(HDROP drop)
+{
+    std::vector<std::string> items;
+    UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT index = 0; index < count; ++index) {
+        UINT length = DragQueryFileA(drop, index, nullptr, 0);
+        if (length == 0)
+            continue;
+        std::string path(length + 1, '\0');
+        UINT copied = DragQueryFileA(drop, index, path.data(), length + 1);
+        path.resize(copied < length ? copied : length);
+        items.push_back(path);
+    }
+    return items;
+}
+
+// The files the drop stands for, each once: a file as it was dropped, a
+// folder as the .wav files inside it.
+std::vector<std::string> DroppedFiles(HDROP drop)
+{
+    std::vector<std::string> gathered;
+    for (const std::string& item : DroppedItems(drop)) {
+        DWORD attributes = GetFileAttributesA(item.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+            GatherFolder(item, gathered);
+        else
+            gathered.push_back(item);
+    }
+    // A file dropped both by itself and within its folder counts once.
+    std::set<std::string, bool (*)(const std::string&, const std::string&)> seen(IgnoringCaseLess);
+    std::vector<std::string> files;
+    for (const std::string& path : gathered)
+        if (seen.insert(path).second)
+            files.push_back(path);
+    return files;
+}
+
+}  // namespace
+
+void AddDroppedFiles(HWND window, HDROP drop)
+{
+    // A batch reads the rows while it runs, so nothing may change them.
+    if (Conversion.Thread != nullptr) {
+        DragFinish(drop);
+        return;
+    }
+    std::vector<std::string> files = DroppedFiles(drop);
+    DragFinish(drop);
+
+    std::vector<const char*> outcomes = AddSourcePaths(window, files);
+    std::vector<std::string> refused;
+    const char* firstReason = nullptr;
+    for (size_t index = 0; index < files.size(); ++index) {
+        if (outcomes[index] == nullptr)
+            continue;
+        if (firstReason == nullptr)
+            firstReason = outcomes[index];
+        refused.push_back(files[index]);
+    }
+    UpdateSelectionButtons(window);
+    ShowSelectionSummary(window);
+    // Told only after the list shows what was added.
+    if (!refused.empty())
+        ShowMessage(window, RefusedDropText(refused, firstReason).c_str(), "Error", MB_ICONHAND | MB_OK);
+}
+
+std::string RefusedDropText(const std::vector<std::string>& paths, const char* firstReason)
+{
+    if (paths.empty())
+        return {};
+    if (paths.size() == 1)
+        return firstReason != nullptr ? firstReason : "";
+    std::string text = "Unable to add " + std::to_string(paths.size()) + " of the dropped files:\n";
+    size_t shown = std::min(paths.size(), ShownRefusedPaths);
+    for (size_t index = 0; index < shown; ++index)
+        text += "\n" + paths[index];
+    if (paths.size() > shown)
+        text += "\nand " + std::to_string(paths.size() - shown) + " more.";
+    return text;
+}
