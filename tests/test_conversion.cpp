@@ -118,7 +118,7 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
 
 // 44.1 kHz stereo IMA ADPCM takes 8164 source bytes a block: 16 KB leave 56
 // bytes behind each time, to be read again; the partial tail is dropped.
-TEST_F(Conversions, PartialBlocksEmptyAndCutSources)
+TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
 {
     std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 3 + 777, 440);
     std::string source = Source(in_.File("long.wav"), PcmWave(2, 44100, samples));
@@ -133,10 +133,6 @@ TEST_F(Conversions, PartialBlocksEmptyAndCutSources)
     EXPECT_TRUE(results[0] == results[1] && results[0] == results[2]);
     ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
     EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size());
-    // Fewer bytes than one block needs.
-    Bytes tiny = PcmWave(2, 44100, SineSamples(44100, 2, 100, 440));
-    EXPECT_EQ(Convert(Source(in_.File("tiny.wav"), tiny), out_.File("tiny.wav"), ima), Failed);
-    EXPECT_TRUE(HasPlaceholders(out_.File("tiny.wav")));
     // 100000 bytes declared, 8000 present: the file ends at its last byte,
     // and a longer destination there is replaced.
     Bytes cut = Join({RiffForm("WAVE", Chunk("fmt ", Pcm8k)), ChunkWithSize("data", 100000, {}),

@@ -34,22 +34,17 @@ Bytes WithRiffSize(Bytes file, uint32_t size)
 
 // A copy that ends where an inaccessible page begins: one byte read past it
 // ends the test program at once.
-class Guarded {
-public:
+struct Guarded {
     explicit Guarded(const Bytes& bytes)
     {
-        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, 0x20000, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD old;
-        VirtualProtect(base_ + 0x10000, 0x10000, PAGE_NOACCESS, &old);
-        data_ = base_ + 0x10000 - bytes.size();
-        memcpy(data_, bytes.data(), bytes.size());
+        VirtualProtect(base + 0x10000, 0x10000, PAGE_NOACCESS, &old);
+        memcpy(base + 0x10000 - bytes.size(), bytes.data(), bytes.size());
+        data = base + 0x10000 - bytes.size();
     }
-    ~Guarded() { VirtualFree(base_, 0, MEM_RELEASE); }
-    const BYTE* Data() const { return data_; }
-
-private:
-    BYTE* base_;
-    BYTE* data_;
+    ~Guarded() { VirtualFree(base, 0, MEM_RELEASE); }
+    BYTE* base = static_cast<BYTE*>(VirtualAlloc(nullptr, 0x20000, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    const BYTE* data;
 };
 
 }  // namespace
@@ -172,7 +167,7 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
         format.resize(length);
         Guarded exact(format);
         char description[DescriptionChars];
-        DescribeFormat(exact.Data(), length, description);
+        DescribeFormat(exact.data, length, description);
         AddBatchRow(window, source, ima);
         SelectRows(window, {0});
         ShowFormatPanels(window);
@@ -183,7 +178,7 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
             Guarded to(*target);
             DWORD targetLength = DWORD(target->size());
             ConvertResult result =
-                ConvertFile(source.c_str(), exact.Data(), length, destination.c_str(), to.Data(), targetLength);
+                ConvertFile(source.c_str(), exact.data, length, destination.c_str(), to.data, targetLength);
             Bytes written = ReadWholeFile(destination);
             bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength) &&
                          std::equal(target->begin(), target->end(), written.begin() + 20);
