@@ -30,26 +30,13 @@ void Drop(HWND window, const std::vector<std::string>& paths)
 class DropFiles : public testing::Test {
 protected:
     void TearDown() override { ClearBatchRows(window_), DestroyWindow(window_); }
-    std::vector<std::string> Rows() const
+    std::vector<std::string> Rows() const { return RowTexts(window_); }
+    std::string Wave(const std::string& name, const Bytes& bytes = PcmWave(1, 8000, SineSamples(8000, 1, 800, 440))) const
     {
-        std::vector<std::string> rows;
-        for (int row = 0; row < ListView_GetItemCount(GetDlgItem(window_, IDC_FILE_LIST)); ++row) {
-            char text[300] = "";
-            ListView_GetItemText(GetDlgItem(window_, IDC_FILE_LIST), row, 0, text, sizeof(text));
-            rows.push_back(text);
-        }
-        return rows;
-    }
-    std::string Wave(const std::string& name) const
-    {
-        WriteWholeFile(folder_.File(name), PcmWave(1, 8000, SineSamples(8000, 1, 800, 440)));
+        WriteWholeFile(folder_.File(name), bytes);
         return folder_.File(name);
     }
-    std::string NotWave(const std::string& name) const
-    {
-        WriteWholeFile(folder_.File(name), Bytes{'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'});
-        return folder_.File(name);
-    }
+    std::string NotWave(const std::string& name) const { return Wave(name, Bytes{'n', 'o', 't', ' ', 'a', 'u', 'd', 'i', 'o'}); }
 
     HWND window_ = CreateBatchWindow();
     ScratchFolder folder_;

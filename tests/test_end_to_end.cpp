@@ -41,7 +41,10 @@ bool Click(HWND window, int id)
     return button != nullptr && IsWindowEnabled(button) && PostMessageA(button, BM_CLICK, 0, 0);
 }
 
-// The running program: killed at the end of a case that did not close it.
+const char* const kStore = "Software\\Tonvelka";
+
+// The running program, started on a store holding only the destination folder:
+// killed at the end of a case that did not close it, its store removed.
 class Program {
 public:
     ~Program()
@@ -50,9 +53,12 @@ public:
             TerminateProcess(process_.hProcess, 99);
         CloseHandle(process_.hThread);
         CloseHandle(process_.hProcess);
+        RegDeleteTreeA(HKEY_CURRENT_USER, kStore);
     }
-    bool Start(const std::string& folder)
+    bool Start(const std::string& folder, const std::string& destination)
     {
+        RegDeleteTreeA(HKEY_CURRENT_USER, kStore);
+        RegSetKeyValueA(HKEY_CURRENT_USER, kStore, "DestinationPath", REG_SZ, destination.c_str(), DWORD(destination.size() + 1));
         char path[MAX_PATH];
         GetModuleFileNameA(nullptr, path, MAX_PATH);
         std::string program = std::string(path, strrchr(path, '\\')) + "\\tonvelka.exe", line = "\"" + program + "\"";
@@ -194,12 +200,9 @@ TEST(EndToEnd, FilesConvertedAndAbortedThroughTheWindows)
         WriteWholeFile(input.File(file.name), wave);
         names.push_back(file.name);
     }
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", "DestinationPath", REG_SZ, output.Path().c_str(),
-                    DWORD(output.Path().size() + 1));
 
     Program program;
-    ASSERT_TRUE(program.Start(working.Path()));
+    ASSERT_TRUE(program.Start(working.Path(), output.Path()));
     HWND window = program.window;
     RECT idle;
     GetWindowRect(window, &idle);
@@ -258,17 +261,7 @@ TEST(EndToEnd, FilesConvertedAndAbortedThroughTheWindows)
     DWORD start = GetTickCount();
     EXPECT_EQ(program.Close(), 0);
     EXPECT_LT(GetTickCount() - start, 10000u);
-    // All seven settings stored, with their types.
-    std::string stored;
-    for (const char* name : {"DestinationPath", "BufferSize", "PriorityClass", "Priority", "SelectionTimer",
-                             "CompatibilityCheck", "LowQuality"}) {
-        char data[MAX_PATH] = "";
-        DWORD type = 0, size = sizeof(data);
-        RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", name, RRF_RT_ANY, &type, data, &size);
-        stored += std::to_string(type) + ":" + (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data) + " ";
-    }
-    EXPECT_EQ(stored, "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
+    EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
 }
 
 // Closing during a batch, in each state a batch can be in, ends the program at
@@ -282,11 +275,8 @@ TEST_P(CloseDuringBatch, EndsTheProcessAtOnce)
     ScratchFolder input, output, working;
     Bytes source = PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 3000, 440));
     WriteWholeFile(input.File("long.wav"), source);
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
-    RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", "DestinationPath", REG_SZ, output.Path().c_str(),
-                    DWORD(output.Path().size() + 1));
     Program program;
-    ASSERT_TRUE(program.Start(working.Path()));
+    ASSERT_TRUE(program.Start(working.Path(), output.Path()));
     HWND window = program.window;
     AddFiles(program, input.Path(), {"long.wav"});
     program.Select({0});
@@ -328,13 +318,9 @@ TEST_P(CloseDuringBatch, EndsTheProcessAtOnce)
     }
     EXPECT_EQ(program.Wait(), 0);
     EXPECT_LE(GetTickCount() - start, 1000u) << "the process took this long to end";
-    DWORD timer = 0, size = sizeof(timer);
-    LONG read = RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", "SelectionTimer", RRF_RT_REG_DWORD, nullptr, &timer, &size);
-    EXPECT_EQ(read, ERROR_SUCCESS)
-        << "the settings were not written at exit";
+    EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 ") << "the settings were not written at exit";
     EXPECT_TRUE(HasPlaceholders(output.File("long.wav")));
     EXPECT_TRUE(ReadWholeFile(input.File("long.wav")) == source) << "the source changed";
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
 }
 INSTANTIATE_TEST_SUITE_P(States, CloseDuringBatch,
                          testing::Values(CloseWhile::Running, CloseWhile::Suspended, CloseWhile::StopQuestionOpen,

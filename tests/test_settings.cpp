@@ -45,15 +45,7 @@ TEST(SettingsStore, LoadsWhatIsValidAndSavesAllSevenValues)
     lstrcpyA(Settings.DestinationPath, "C:\\out");
     Settings.LowQuality = 7;
     SaveSettings();
-    std::string stored;
-    for (const char* name : {"DestinationPath", "BufferSize", "PriorityClass", "Priority", "SelectionTimer",
-                             "CompatibilityCheck", "LowQuality"}) {
-        char data[512] = "";
-        DWORD type = REG_NONE, size = sizeof(data) - 1;
-        RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", name, RRF_RT_ANY, &type, data, &size);
-        stored += std::to_string(type) + ":" + (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data) + " ";
-    }
-    EXPECT_EQ(stored, "1:C:\\out 4:16 4:32 4:0 4:50 4:1 4:1 ");
+    EXPECT_EQ(StoredSettings(), "1:C:\\out 4:16 4:32 4:0 4:50 4:1 4:1 ");
     // Wrong types are ignored one by one; flags become 0 or 1.
     StoreDword("CompatibilityCheck", 5), StoreDword("BufferSize", 65552), StoreText("SelectionTimer", "200");
     StoreDword("PriorityClass", 16384), StoreDword("LowQuality", 0), StoreText("DestinationPath", "D:\\music", REG_EXPAND_SZ);

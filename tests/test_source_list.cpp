@@ -39,20 +39,7 @@ protected:
         openResult += '\0';
         Press(window, IDC_ADD_FILES);
     }
-    std::vector<std::string> Rows() const
-    {
-        std::vector<std::string> rows;
-        for (int row = 0, count = ListView_GetItemCount(GetDlgItem(window, IDC_FILE_LIST)); row < count; ++row) {
-            std::string line;
-            for (int column = 0; column < 3; ++column) {
-                char text[300] = "";
-                ListView_GetItemText(GetDlgItem(window, IDC_FILE_LIST), row, column, text, sizeof(text));
-                line += (column ? " | " : "") + std::string(text);
-            }
-            rows.push_back(line);
-        }
-        return rows;
-    }
+    std::vector<std::string> Rows() const { return RowTexts(window, 3); }
     HGLOBAL Row(const Bytes& source, const Bytes& destination = {}, const char* name = "C:\\a.wav")
     {
         HGLOBAL entry = CreateSourceEntry(source.data(), DWORD(source.size()));

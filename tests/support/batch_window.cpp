@@ -1,4 +1,3 @@
-// Test windows, the pump and the message seam.
 #include "support/batch_window.h"
 #include <commctrl.h>
 #include <mutex>
@@ -76,6 +75,34 @@ std::string ControlText(HWND window, int id)
     char text[512] = "";
     GetDlgItemTextA(window, id, text, sizeof(text));
     return text;
+}
+
+std::vector<std::string> RowTexts(HWND window, int columns)
+{
+    std::vector<std::string> rows;
+    for (int row = 0, count = ListView_GetItemCount(GetDlgItem(window, IDC_FILE_LIST)); row < count; ++row) {
+        std::string line;
+        for (int column = 0; column < columns; ++column) {
+            char text[300] = "";
+            ListView_GetItemText(GetDlgItem(window, IDC_FILE_LIST), row, column, text, sizeof(text));
+            line += (column ? " | " : "") + std::string(text);
+        }
+        rows.push_back(line);
+    }
+    return rows;
+}
+
+std::string StoredSettings()
+{
+    std::string stored;
+    for (const char* name : {"DestinationPath", "BufferSize", "PriorityClass", "Priority", "SelectionTimer",
+                             "CompatibilityCheck", "LowQuality"}) {
+        char data[512] = "";
+        DWORD type = REG_NONE, size = sizeof(data) - 1;
+        RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", name, RRF_RT_ANY, &type, data, &size);
+        stored += std::to_string(type) + ":" + (type == REG_DWORD ? std::to_string(*reinterpret_cast<DWORD*>(data)) : data) + " ";
+    }
+    return stored;
 }
 
 uint64_t FileSize(const std::string& path)

@@ -18,6 +18,10 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 60000);
 void PumpFor(DWORD milliseconds);
 void PumpWaitingMessages();
 std::string ControlText(HWND window, int id);
+// The list's rows, each its first columns joined by " | ".
+std::vector<std::string> RowTexts(HWND window, int columns = 1);
+// The seven stored settings in their order, each as "type:value ".
+std::string StoredSettings();
 uint64_t FileSize(const std::string& path);
 // The audio of a destination whose sizes agree with its length; empty otherwise.
 Bytes FinishedAudio(const std::string& path);

@@ -1,4 +1,3 @@
-// Test files, hand-made WAVE files, codec formats and sox.
 #include "support/test_files.h"
 #include <msacm.h>
 #include <algorithm>
