@@ -92,9 +92,9 @@ TEST_F(DropFiles, RefusedFilesGetOneMessage)
 
 TEST_F(DropFiles, ADropDuringABatchChangesNothing)
 {
+    ScratchFolder out;
     ResetSettingsToDefaults(Settings);
-    CreateDirectoryA(folder_.File("out").c_str(), nullptr);
-    lstrcpynA(Settings.DestinationPath, folder_.File("out").c_str(), sizeof(Settings.DestinationPath));
+    lstrcpynA(Settings.DestinationPath, out.Path().c_str(), sizeof(Settings.DestinationPath));
     std::string source = Wave("source.wav"), later = Wave("later.wav");
     AddBatchRow(window_, source, PcmFormat(1, 8000, 8));
     Press(window_, IDC_CONVERT);

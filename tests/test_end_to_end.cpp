@@ -145,11 +145,12 @@ void AddFiles(Program& program, const std::string& folder, const std::vector<std
     ASSERT_TRUE(WaitUntil([&] { return program.Rows() == int(names.size()); })) << program.Rows();
 }
 
-// Select Destination Format; in the program's chooser the tag by its name and
-// the first format it offers, then OK. Only formats the selected rows' source
-// reaches are offered: for these codecs, those of its rate and channels.
-void ChooseFormat(Program& program, DWORD tag, const char* reachable)
+// The rows selected, Select Destination Format; in the program's chooser the tag
+// by its name and the first format it offers, then OK. Only formats the selected
+// rows' source reaches are offered: for these codecs, those of its rate and channels.
+void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, const char* reachable)
 {
+    program.Select(rows);
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_SELECT_FORMAT); }));
     HWND chooser = program.WaitForWindow("Destination Format");
     ASSERT_NE(chooser, nullptr);
@@ -210,12 +211,9 @@ TEST(EndToEnd, FilesConvertedAndAbortedThroughTheWindows)
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(window, IDC_CONVERT)));
     AddFiles(program, input.Path(), names);
     ASSERT_FALSE(HasFatalFailure());
-    program.Select({0, 1});
-    ChooseFormat(program, WAVE_FORMAT_IMA_ADPCM, "22050 Hz");
-    program.Select({2});
-    ChooseFormat(program, WAVE_FORMAT_MULAW, "8000 Hz");
-    program.Select({4});
-    ChooseFormat(program, WAVE_FORMAT_GSM610, "8000 Hz");
+    ChooseFormat(program, {0, 1}, WAVE_FORMAT_IMA_ADPCM, "22050 Hz");
+    ChooseFormat(program, {2}, WAVE_FORMAT_MULAW, "8000 Hz");
+    ChooseFormat(program, {4}, WAVE_FORMAT_GSM610, "8000 Hz");
     ASSERT_FALSE(HasFatalFailure());
 
     // Running: the window grown, the bars and times moving. Which controls a
@@ -279,8 +277,7 @@ TEST_P(CloseDuringBatch, EndsTheProcessAtOnce)
     ASSERT_TRUE(program.Start(working.Path(), output.Path()));
     HWND window = program.window;
     AddFiles(program, input.Path(), {"long.wav"});
-    program.Select({0});
-    ChooseFormat(program, WAVE_FORMAT_GSM610, "8000 Hz");
+    ChooseFormat(program, {0}, WAVE_FORMAT_GSM610, "8000 Hz");
     ASSERT_FALSE(HasFatalFailure());
     auto reads = [&](const char* text) { return WaitUntil([&] { return Text(window, IDC_CONVERT) == text; }); };
     auto answer = [&](const char* title, int button) {
