@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include "res/resource.h"
 #include "sources/source_entry.h"
+#include "sources/source_list.h"
 
 namespace {
 
@@ -17,20 +18,6 @@ bool RowHasDestination(HWND list, int row, bool* readable)
     *readable = SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0 &&
                 ReadDestinationHandle(reinterpret_cast<HGLOBAL>(item.lParam), &destination);
     return *readable && IsLiveBlock(destination);
-}
-
-// The size of a file in bytes, all 64 bits of it, so that a large selection
-// adds up instead of wrapping. Taken from the file's directory entry rather
-// than by opening the file, which cost a refresh of a thousand rows more than
-// a tenth of a second; a path that now names a folder has no size.
-bool ReadFileSize(const char* path, uint64_t* size)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
-        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-        return false;
-    *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    return true;
 }
 
 }  // namespace
@@ -77,7 +64,7 @@ void ShowSelectionSummary(HWND window)
         if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
             continue;
         uint64_t size = 0;
-        if (!ReadFileSize(item.pszText, &size)) {
+        if (!ReadSourceFileSize(item.pszText, &size)) {
             SetDlgItemTextA(window, IDC_SELECTION_INFO, "Unable to calculate size of selected files.");
             return;
         }

@@ -310,7 +310,7 @@ void FileSizeText(uint32_t size, char (&text)[SizeTextChars])
         snprintf(text, sizeof(text), "%u", unsigned(size));
 }
 
-bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
+bool ReadSourceFileSize(const char* path, uint64_t* size)
 {
     // The size as the file's directory entry gives it, without opening the
     // file: opening and closing cost more than the rest of a row together,
@@ -319,11 +319,18 @@ bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
     if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
         return false;
+    *size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
+{
+    uint64_t size = 0;
     // The low 32 bits, as the column has always shown them; their all-ones
     // value is what the platform's size query answers for a failure.
-    if (data.nFileSizeLow == INVALID_FILE_SIZE)
+    if (!ReadSourceFileSize(path, &size) || uint32_t(size) == INVALID_FILE_SIZE)
         return false;
-    FileSizeText(data.nFileSizeLow, text);
+    FileSizeText(uint32_t(size), text);
     return true;
 }
 

@@ -39,6 +39,10 @@ bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
 // KB, MB and GB (powers of 1024) with two decimals.
 void FileSizeText(uint32_t size, char (&text)[SizeTextChars]);
 
+// A file's size in bytes, all 64 bits of it; false when it cannot be read or
+// the path names a folder.
+bool ReadSourceFileSize(const char* path, uint64_t* size);
+
 // The Size column's text for a file; false when its size cannot be read.
 bool FormatFileSize(const char* path, char (&text)[SizeTextChars]);
 
