@@ -7,6 +7,7 @@
 #include "engine/progress.h"
 #include "engine/read_ahead.h"
 #include "engine/wave_file.h"
+#include "engine/write_behind.h"
 
 namespace {
 
@@ -66,7 +67,7 @@ GlobalMemory AllocateZeroed(DWORD size)
 
 // The block loop. Converted when the data has been converted as far as it
 // goes; the output may still wait in its runs.
-ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, OutputRuns& output,
+ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, WriteBehind& output,
                             DWORD dataSize, DWORD blockSize)
 {
     DWORD done = 0;
@@ -110,13 +111,13 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
 
     // Declared in reverse order of release: the header is unprepared first,
-    // then the stream closes, then the reading thread stops, then the files
-    // close, and the buffers the header refers to go last.
+    // then the stream closes, then the reading and the writing threads stop,
+    // then the files close, and the buffers the header refers to go last.
     GlobalMemory destinationBuffer;
     GlobalMemory sourceBuffer;
     WaveWriter writer;
     WaveReader reader;
-    OutputRuns output;
+    WriteBehind output;
     ReadAhead source;
     AcmStream stream;
     PreparedStreamHeader header;

@@ -1,4 +1,4 @@
-// Reading ahead of the converter and writing its output in runs.
+// Reading ahead of the converter.
 #include "engine/read_ahead.h"
 #include <cstring>
 
@@ -162,31 +162,4 @@ void ReadAhead::Stop()
     ReleaseSRWLockExclusive(&lock_);
     WaitForSingleObject(thread_.Get(), INFINITE);
     thread_.Close();
-}
-
-bool OutputRuns::Allocate(HMMIO file, DWORD largestBlock)
-{
-    file_ = file;
-    capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
-    buffer_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
-    bytes_ = static_cast<BYTE*>(static_cast<void*>(buffer_.Get()));
-    return bytes_ != nullptr;
-}
-
-bool OutputRuns::Append(const BYTE* bytes, DWORD count)
-{
-    if (count > capacity_ || (count > capacity_ - used_ && !Flush()))
-        return false;
-    memcpy(bytes_ + used_, bytes, count);
-    used_ += count;
-    return true;
-}
-
-bool OutputRuns::Flush()
-{
-    if (used_ == 0)
-        return true;
-    LONG count = LONG(used_);
-    used_ = 0;
-    return mmioWrite(file_, reinterpret_cast<const char*>(bytes_), count) == count;
 }

@@ -1,18 +1,15 @@
 // Reading a source's audio data on a thread of its own, ahead of the
 // converter, so that the time the file takes to read overlaps the codec's
-// work instead of adding to it; and writing what the codec produces in
-// larger runs than one block. Both give the converter the very bytes it would
-// read and write block by block, so the destination comes out the same.
+// work instead of adding to it. The converter gets the very bytes it would
+// read block by block, so the destination comes out the same.
 #pragma once
 #include <windows.h>
 #include <cstdint>
 #include "engine/handles.h"
 
-// How much the reading thread asks of the file at once, and how much output
-// gathers before it is written: a call into the system per run instead of
-// per block, while a batch's file still grows visibly on disk.
+// How much the reading thread asks of the file at once: a call into the
+// system per run instead of per block.
 constexpr DWORD ReadAheadRunBytes = 256 * 1024;
-constexpr DWORD OutputRunBytes = 256 * 1024;
 // How far the reading may run ahead of the converter, beyond one block: the
 // thread is woken when half of it is free, and what is left covers the
 // milliseconds until it is scheduled on a busy machine.
@@ -75,22 +72,4 @@ private:
 
     uint64_t position_ = 0;  // the converter's alone
     DWORD lastRead_ = 0;
-};
-
-// Output of the codec, gathered and written to the file in runs.
-class OutputRuns {
-public:
-    // Room for at least largestBlock bytes; false when the memory cannot be had.
-    bool Allocate(HMMIO file, DWORD largestBlock);
-    // False when a run could not be written in full.
-    bool Append(const BYTE* bytes, DWORD count);
-    // Writes what has gathered; false when it could not be written in full.
-    bool Flush();
-
-private:
-    HMMIO file_ = nullptr;
-    GlobalMemory buffer_;
-    BYTE* bytes_ = nullptr;
-    DWORD capacity_ = 0;
-    DWORD used_ = 0;
 };

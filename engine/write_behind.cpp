@@ -1,0 +1,118 @@
+// Writing the converter's output behind it.
+#include "engine/write_behind.h"
+#include <cstring>
+
+WriteBehind::WriteBehind()
+{
+    InitializeSRWLock(&lock_);
+    InitializeConditionVariable(&changed_);
+}
+
+WriteBehind::~WriteBehind() { Stop(); }
+
+bool WriteBehind::Allocate(HMMIO file, DWORD largestBlock)
+{
+    file_ = file;
+    capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
+    for (int i = 0; i < 2; ++i) {
+        runs_[i] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+        bytes_[i] = static_cast<BYTE*>(static_cast<void*>(runs_[i].Get()));
+        if (bytes_[i] == nullptr)
+            return false;
+    }
+    return true;
+}
+
+DWORD WINAPI WriteBehind::ThreadMain(void* self)
+{
+    static_cast<WriteBehind*>(self)->WriteRuns();
+    return 0;
+}
+
+void WriteBehind::WriteRuns()
+{
+    AcquireSRWLockExclusive(&lock_);
+    for (;;) {
+        while (!stopping_ && pending_ < 0)
+            SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+        // A run handed over before the stop is still written.
+        if (pending_ < 0)
+            break;
+        const int run = pending_;
+        const LONG count = LONG(pendingCount_);
+        // The worker does not touch this run until it is given back.
+        ReleaseSRWLockExclusive(&lock_);
+        const bool written = mmioWrite(file_, reinterpret_cast<const char*>(bytes_[run]), count) == count;
+        AcquireSRWLockExclusive(&lock_);
+        if (!written)
+            failed_ = true;
+        pending_ = -1;
+        WakeAllConditionVariable(&changed_);
+    }
+    ReleaseSRWLockExclusive(&lock_);
+}
+
+bool WriteBehind::HandOver()
+{
+    if (!thread_) {
+        thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+        if (!thread_)
+            return false;
+        // It writes for the converter, so it runs as the converter does.
+        SetThreadPriority(thread_.Get(), GetThreadPriority(GetCurrentThread()));
+    }
+    AcquireSRWLockExclusive(&lock_);
+    while (pending_ >= 0)
+        SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+    const bool failed = failed_;
+    if (!failed) {
+        pending_ = filling_;
+        pendingCount_ = used_;
+        WakeAllConditionVariable(&changed_);
+    }
+    ReleaseSRWLockExclusive(&lock_);
+    if (failed)
+        return false;
+    filling_ ^= 1;
+    used_ = 0;
+    return true;
+}
+
+bool WriteBehind::Append(const BYTE* bytes, DWORD count)
+{
+    if (count > capacity_ || (count > capacity_ - used_ && !HandOver()))
+        return false;
+    memcpy(bytes_[filling_] + used_, bytes, count);
+    used_ += count;
+    return true;
+}
+
+bool WriteBehind::Flush()
+{
+    if (!thread_) {
+        // Everything fits in one run: written here, without a thread.
+        const LONG count = LONG(used_);
+        used_ = 0;
+        return count == 0 || mmioWrite(file_, reinterpret_cast<const char*>(bytes_[filling_]), count) == count;
+    }
+    if (used_ > 0 && !HandOver())
+        return false;
+    AcquireSRWLockExclusive(&lock_);
+    while (pending_ >= 0)
+        SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+    const bool failed = failed_;
+    ReleaseSRWLockExclusive(&lock_);
+    return !failed;
+}
+
+void WriteBehind::Stop()
+{
+    if (!thread_)
+        return;
+    AcquireSRWLockExclusive(&lock_);
+    stopping_ = true;
+    WakeAllConditionVariable(&changed_);
+    ReleaseSRWLockExclusive(&lock_);
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Close();
+}
