@@ -85,6 +85,8 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     // Drops refused and the machine kept awake; without ES_CONTINUOUS the call only tells the state.
     auto acceptsDrops = [&] { return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0; };
     EXPECT_FALSE(acceptsDrops());
+    DropPaths(window_, {Tone("dropped.wav")});  // one that comes anyway changes nothing
+    EXPECT_EQ(RowTexts(window_).size(), 3u);
     EXPECT_EQ(SetThreadExecutionState(ES_SYSTEM_REQUIRED), EXECUTION_STATE(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
     // The progress rows below the template come into view, the corner stays.
     ASSERT_TRUE(PumpUntil([&] { return GetClientRect(window_, &client) && client.bottom == units.bottom; }, 10000));

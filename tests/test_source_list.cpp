@@ -1,6 +1,7 @@
 // The main window's list as the user meets it: the rows Add Files makes from
-// the open dialog's answer, the selection line, the buttons that follow the
-// rows, Remove File with the blocks it frees, and the two format panels.
+// the open dialog's answer and those a drop makes, the selection line, the
+// buttons that follow the rows, Remove File with the blocks it frees, and the
+// two format panels.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -136,6 +137,52 @@ TEST_F(SourceList, TheSelectionLineAndTheButtonsFollowTheRows)
     EXPECT_EQ(GlobalFlags(entry), UINT(GMEM_INVALID_HANDLE));
     EXPECT_EQ(GlobalFlags(destination), UINT(GMEM_INVALID_HANDLE));
     EXPECT_TRUE(recorder.Texts().empty());
+}
+
+// Files and folders dropped as the shell drops them join as Add Files adds
+// them; what is refused gets one message.
+TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOneMessage)
+{
+    auto wave = [&](const std::string& name, const Bytes& bytes = PcmWave(1, 8000, SineSamples(8000, 1, 800, 440))) {
+        return WriteWholeFile(folder.File(name), bytes), folder.File(name);
+    };
+    const Bytes notWave(9, 'n');
+    EXPECT_NE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES, 0);
+    CreateDirectoryA(folder.File("tree").c_str(), nullptr);
+    CreateDirectoryA(folder.File("tree\\deep").c_str(), nullptr);
+    std::string b = wave("b.wav"), a = wave("A.wav"), c = wave("tree\\c.wav"), d = wave("tree\\deep\\d.WAV");
+    wave("tree\\notes.txt", notWave);
+    DropPaths(window, {b, folder.File("tree"), a});
+    EXPECT_EQ(RowTexts(window), (std::vector<std::string>{a, b, c, d}));
+    // Listed ones are skipped whatever their case; the buttons and the
+    // selection line follow at once.
+    std::string e = wave("e.wav"), upper = a;
+    CharUpperA(upper.data());
+    SelectRows(window, {0});
+    DropPaths(window, {e, upper, c});
+    EXPECT_EQ(RowTexts(window), (std::vector<std::string>{a, b, e, c, d}));
+    EXPECT_TRUE(recorder.Texts().empty());
+    EXPECT_TRUE(Enabled(IDC_REMOVE_FILE));
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO), "1.644 bytes in 1 files selected.");
+
+    ClearBatchRows(window);
+    std::string good = wave("good.wav"), bad = wave("bad.wav", notWave);
+    DropPaths(window, {bad, good});
+    EXPECT_EQ(RowTexts(window), std::vector<std::string>{good});
+    ASSERT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to read audio information from source file."});
+    EXPECT_EQ(recorder.Messages()[0].Title + std::to_string(recorder.Messages()[0].Style), "Error" + std::to_string(MB_ICONHAND));
+    // 255 characters fit the list's path buffer with its terminator; 256 do not.
+    recorder.Clear(), ClearBatchRows(window);
+    std::string longest = wave(std::string(250 - folder.Path().size(), 'x') + ".wav");
+    std::string tooLong = folder.File(std::string(251 - folder.Path().size(), 'x') + ".wav");
+    ASSERT_EQ(longest.size(), 255u);
+    std::vector<std::string> dropped = {bad, tooLong, good, longest};
+    for (const char* name : {"n1.wav", "n2.wav", "n3.wav", "n4.wav", "n5.wav"})
+        dropped.push_back(wave(name, notWave));
+    DropPaths(window, dropped);
+    EXPECT_EQ(RowTexts(window), (std::vector<std::string>{good, longest}));
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 7 of the dropped files:\n\n" + bad + "\n" + tooLong + "\n" +
+                                                         dropped[4] + "\n" + dropped[5] + "\n" + dropped[6] + "\nand 2 more."});
 }
 
 TEST_F(SourceList, FormatPanelsShowTheFieldsTheSelectedRowsShareAndDashesElsewhere)

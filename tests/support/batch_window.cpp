@@ -1,5 +1,6 @@
 #include "support/batch_window.h"
 #include <commctrl.h>
+#include <shlobj.h>
 #include <mutex>
 #include "engine/wave_file.h"
 #include "res/resource.h"
@@ -36,6 +37,19 @@ void ClearBatchRows(HWND window)
 }
 
 void Press(HWND window, int id) { SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0); }
+
+void DropPaths(HWND window, const std::vector<std::string>& paths)
+{
+    std::string list;
+    for (const std::string& path : paths)
+        list += path + '\0';
+    HGLOBAL memory = GlobalAlloc(GHND, sizeof(DROPFILES) + list.size() + 1);
+    auto* header = static_cast<DROPFILES*>(GlobalLock(memory));
+    header->pFiles = sizeof(DROPFILES);
+    memcpy(header + 1, list.data(), list.size());
+    GlobalUnlock(memory);
+    SendMessageA(window, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+}
 
 void SelectRows(HWND window, const std::vector<int>& rows)
 {

@@ -11,6 +11,9 @@ HWND CreateBatchWindow();
 HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinationFormat = {});
 void ClearBatchRows(HWND window);
 void Press(HWND window, int id);
+// A drop as the shell makes one: ANSI paths behind a DROPFILES header, in
+// global memory that the window releases.
+void DropPaths(HWND window, const std::vector<std::string>& paths);
 void SelectRows(HWND window, const std::vector<int>& rows);
 // Handles this thread's messages (a WM_QUIT is swallowed) until done() or
 // the time-out; false on the time-out.
