@@ -118,9 +118,10 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
 
 // 44.1 kHz stereo IMA ADPCM takes 8164 source bytes a block: 16 KB leave 56
 // bytes behind each time, to be read again; the partial tail is dropped.
+// 13 seconds of it make output of several runs, written in their order.
 TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
 {
-    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 3 + 777, 440);
+    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 13 + 777, 440), decoded;
     std::string source = Source(in_.File("long.wav"), PcmWave(2, 44100, samples));
     Bytes ima = SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM);
     std::vector<Bytes> results;
@@ -131,6 +132,8 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     }
     EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), samples.size() * 2 / 8164 * 2048);
     EXPECT_TRUE(results[0] == results[1] && results[0] == results[2]);
+    ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
+    EXPECT_GT(SignalToNoise(samples, decoded), 30);
     ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
     EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size());
     // 100000 bytes declared, 8000 present: the file ends at its last byte,
