@@ -61,25 +61,6 @@ std::string Name(int index)
     return name;
 }
 
-// Adds the first rows names through Add Files, in commands of names that fit
-// the dialog's result buffer, in ascending order.
-void AddAll(HWND window, const std::string& folder, int rows)
-{
-    constexpr size_t perCommand = 300;
-    for (int first = 0; first < rows; first += int(perCommand)) {
-        std::vector<std::string> names;
-        for (int i = first; i < rows && names.size() < perCommand; ++i)
-            names.push_back(Name(i));
-        std::string result = MultiFileResult(folder, names);
-        if (result.size() > OpenResultChars) {
-            fprintf(stderr, "dialog result too long\n");
-            ExitProcess(1);
-        }
-        AnswerOpenDialog(result);
-        AddSourceFiles(window);
-    }
-}
-
 // The earlier way of Add Files, for comparison: the list sorts each new row
 // into place itself (LVS_SORTASCENDING, set here on the window for the
 // time), duplicates are looked up in a set of the paths gathered once per
@@ -205,18 +186,30 @@ void SetListSorted(HWND window, bool sorted)
     SetWindowLongPtrA(list, GWL_STYLE, sorted ? (style | LVS_SORTASCENDING) : (style & ~LONG_PTR(LVS_SORTASCENDING)));
 }
 
-// The earlier Add Files over the same commands as AddAll.
-void AddAllEarlier(HWND window, const std::string& folder, int rows)
+// Adds the first rows names through Add Files, the program's or the earlier
+// one, in commands of names that fit the dialog's result buffer, in
+// ascending order.
+void AddAll(HWND window, const std::string& folder, int rows, bool earlierWay = false)
 {
     constexpr size_t perCommand = 300;
     for (int first = 0; first < rows; first += int(perCommand)) {
         std::vector<std::string> names;
         for (int i = first; i < rows && names.size() < perCommand; ++i)
             names.push_back(Name(i));
-        if (!earlier::AddSourceFiles(window, MultiFileResult(folder, names))) {
-            fprintf(stderr, "the earlier Add Files failed\n");
+        std::string result = MultiFileResult(folder, names);
+        if (earlierWay) {
+            if (!earlier::AddSourceFiles(window, result)) {
+                fprintf(stderr, "the earlier Add Files failed\n");
+                ExitProcess(1);
+            }
+            continue;
+        }
+        if (result.size() > OpenResultChars) {
+            fprintf(stderr, "dialog result too long\n");
             ExitProcess(1);
         }
+        AnswerOpenDialog(result);
+        AddSourceFiles(window);
     }
 }
 
@@ -394,7 +387,7 @@ int main()
         ResetMainWindow(window);
         SetListSorted(window, true);
         double start = Now();
-        AddAllEarlier(window, folder.Path(), rows);
+        AddAll(window, folder.Path(), rows, true);
         measured.earlierAdd = Now() - start;
         Report("Add Files, earlier way", rows, measured.earlierAdd);
         if (RowCount(window) != rows) {

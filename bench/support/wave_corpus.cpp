@@ -210,25 +210,19 @@ std::vector<CorpusFile> StructuredCorpus()
         Bytes ima = ImaFormat();
         PutU16(ima, 18, 0);
         add("IMA ADPCM with 0 samples per block", WaveOf(ima, Pattern(2048)));
-        Bytes ms = MsAdpcmFormat();
-        add("MS ADPCM", WaveOf(ms, Pattern(2048)));
-        PutU16(ms, 18, 0);
-        add("MS ADPCM with 0 samples per block", WaveOf(ms, Pattern(2048)));
-        ms = MsAdpcmFormat();
-        PutU16(ms, 20, 0);
-        add("MS ADPCM with 0 coefficients", WaveOf(ms, Pattern(2048)));
-        ms = MsAdpcmFormat();
-        PutU16(ms, 20, 0xFFFF);
-        add("MS ADPCM with 65535 coefficients", WaveOf(ms, Pattern(2048)));
-        ms = MsAdpcmFormat();
-        PutU16(ms, 12, 0);
-        add("MS ADPCM with block align 0", WaveOf(ms, Pattern(2048)));
-        ms = MsAdpcmFormat();
-        PutU16(ms, 12, 1);
-        add("MS ADPCM with block align 1", WaveOf(ms, Pattern(2048)));
-        ms = MsAdpcmFormat();
-        PutU16(ms, 2, 0);
-        add("MS ADPCM with 0 channels", WaveOf(ms, Pattern(2048)));
+        add("MS ADPCM", WaveOf(MsAdpcmFormat(), Pattern(2048)));
+        // One field of the MS ADPCM format at a time, at its offset.
+        const struct {
+            size_t offset;
+            uint16_t value;
+            const char* what;
+        } msFields[] = {{18, 0, "0 samples per block"}, {20, 0, "0 coefficients"}, {20, 0xFFFF, "65535 coefficients"},
+                        {12, 0, "block align 0"},       {12, 1, "block align 1"},  {2, 0, "0 channels"}};
+        for (const auto& field : msFields) {
+            Bytes ms = MsAdpcmFormat();
+            PutU16(ms, field.offset, field.value);
+            add(std::string("MS ADPCM with ") + field.what, WaveOf(ms, Pattern(2048)));
+        }
         Bytes gsm = WithExtra(FormatFields(WAVE_FORMAT_GSM610, 1, 8000, 1625, 65, 0), 2, Bytes{0x40, 0x01});
         add("GSM 6.10", WaveOf(gsm, Pattern(1300)));
         PutU16(gsm, 18, 0);
