@@ -156,7 +156,7 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     // The audio starts where opening left the source's position.
     LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
     const DWORD dataSize = reader.DataSize;
-    if (dataOffset == -1 || !source.Start(sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
+    if (dataOffset == -1 || !source.Start(reader.File.Get(), sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
         !output.Allocate(writer.File.Get(), destinationSize))
         return Failed;
 

@@ -11,8 +11,25 @@ ReadAhead::ReadAhead()
 
 ReadAhead::~ReadAhead() { Stop(); }
 
-bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockSize)
+bool ReadAhead::Start(HMMIO reader, const char* path, DWORD offset, DWORD length, DWORD blockSize)
 {
+    blockSize_ = blockSize;
+    length_ = length;
+    // Most files of a batch of voice prompts are this short: a thread and a
+    // second handle would cost more than reading them.
+    if (length <= ReadAheadRunBytes) {
+        capacity_ = length > 0 ? length : 1;
+        ring_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+        if (!ring_)
+            return false;
+        bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
+        LONG got = length > 0 ? mmioRead(reader, reinterpret_cast<HPSTR>(bytes_), LONG(length)) : 0;
+        failed_ = got < 0;
+        head_ = got > 0 ? DWORD(got) : 0;
+        ended_ = true;
+        return true;
+    }
+
     HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
@@ -35,7 +52,6 @@ bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockS
     if (!ring_)
         return false;
     bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
-    length_ = length;
 
     thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
     if (!thread_)
@@ -103,7 +119,7 @@ void ReadAhead::ReadRuns()
 
 LONG ReadAhead::Read(BYTE* buffer, DWORD count)
 {
-    if (count > capacity_ - ReadAheadRoomBytes)
+    if (count > blockSize_)
         return -1;
     AcquireSRWLockExclusive(&lock_);
     // What lies before the position is never asked for again.

@@ -25,11 +25,13 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // Opens the file a second time, for reading only and letting the
-    // converter's own handle deny writing, and starts reading length bytes
-    // from offset. blockSize is the most that one Read asks for. False when
-    // the file, the memory or the thread cannot be had.
-    bool Start(const char* path, DWORD offset, DWORD length, DWORD blockSize);
+    // Starts reading length bytes from offset, where the converter's own
+    // handle opened stands. Data that one run holds is read at once through
+    // that handle; more is read by a thread of its own through a second
+    // handle, for reading only and letting the converter's deny writing.
+    // blockSize is the most that one Read asks for. False when the file, the
+    // memory or the thread cannot be had.
+    bool Start(HMMIO opened, const char* path, DWORD offset, DWORD length, DWORD blockSize);
 
     // Copies up to count (at most blockSize) bytes from the reading position
     // into buffer and moves the position behind them; waits while they are
@@ -54,6 +56,7 @@ private:
     GlobalMemory ring_;
     BYTE* bytes_ = nullptr;
     DWORD capacity_ = 0;
+    DWORD blockSize_ = 0;
     uint64_t length_ = 0;
 
     // Shared with the reading thread under lock_. Positions count bytes of

@@ -14,13 +14,16 @@ bool WriteBehind::Allocate(HMMIO file, DWORD largestBlock)
 {
     file_ = file;
     capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
-    for (int i = 0; i < 2; ++i) {
-        runs_[i] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
-        bytes_[i] = static_cast<BYTE*>(static_cast<void*>(runs_[i].Get()));
-        if (bytes_[i] == nullptr)
-            return false;
-    }
-    return true;
+    // The second run is needed only once the first is full, which the
+    // output of most files of a batch never is.
+    return AllocateRun(0);
+}
+
+bool WriteBehind::AllocateRun(int run)
+{
+    runs_[run] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+    bytes_[run] = static_cast<BYTE*>(static_cast<void*>(runs_[run].Get()));
+    return bytes_[run] != nullptr;
 }
 
 DWORD WINAPI WriteBehind::ThreadMain(void* self)
@@ -55,6 +58,8 @@ void WriteBehind::WriteRuns()
 bool WriteBehind::HandOver()
 {
     if (!thread_) {
+        if (!AllocateRun(1))
+            return false;
         thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
         if (!thread_)
             return false;

@@ -32,6 +32,7 @@ private:
     static DWORD WINAPI ThreadMain(void* self);
     void WriteRuns();
     bool HandOver();
+    bool AllocateRun(int run);
     void Stop();
 
     HMMIO file_ = nullptr;
