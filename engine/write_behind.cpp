@@ -14,6 +14,8 @@ bool WriteBehind::Allocate(HMMIO file, DWORD largestBlock)
 {
     file_ = file;
     capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
+    if (capacity_ > MaxOutputRunBytes)
+        capacity_ = MaxOutputRunBytes;
     for (int i = 0; i < 2; ++i) {
         runs_[i] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
         bytes_[i] = static_cast<BYTE*>(static_cast<void*>(runs_[i].Get()));
@@ -80,10 +82,19 @@ bool WriteBehind::HandOver()
 
 bool WriteBehind::Append(const BYTE* bytes, DWORD count)
 {
-    if (count > capacity_ || (count > capacity_ - used_ && !HandOver()))
+    // A block fills the run it fits into; one larger than a run is spread
+    // over as many as it takes.
+    if (count > capacity_ - used_ && count <= capacity_ && !HandOver())
         return false;
-    memcpy(bytes_[filling_] + used_, bytes, count);
-    used_ += count;
+    while (count > 0) {
+        if (used_ == capacity_ && !HandOver())
+            return false;
+        DWORD piece = count < capacity_ - used_ ? count : capacity_ - used_;
+        memcpy(bytes_[filling_] + used_, bytes, piece);
+        used_ += piece;
+        bytes += piece;
+        count -= piece;
+    }
     return true;
 }
 

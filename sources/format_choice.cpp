@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "app/settings.h"
+#include "engine/format_guard.h"
 #include "engine/handles.h"
 #include "res/resource.h"
 #include "sources/format_chooser_dialog.h"
@@ -12,6 +13,7 @@
 #include "ui/user_prompts.h"
 
 void (*AfterDestinationFormatChosen)(HWND window) = ShowFormatPanels;
+StreamOpenFunction CompatibilityQuery = acmStreamOpen;
 
 namespace {
 
@@ -81,6 +83,20 @@ bool StoreDestination(HWND window, HGLOBAL entry, const BYTE* format, DWORD leng
     HGLOBAL stored = block.Detach();
     memcpy(slot, &stored, sizeof(stored));
     return true;
+}
+
+// The row's source format as the codecs may see it; nothing when the entry
+// does not hold the length it claims or the format is refused.
+std::optional<GuardedFormat> GuardedSourceFormat(HGLOBAL entry, const void* locked)
+{
+    SIZE_T size = GlobalSize(entry);
+    DWORD length = 0;
+    if (size < sizeof(DWORD))
+        return std::nullopt;
+    memcpy(&length, locked, sizeof(DWORD));
+    if (length > size - sizeof(DWORD))
+        return std::nullopt;
+    return GuardFormat(static_cast<const BYTE*>(locked) + sizeof(DWORD), length);
 }
 
 void AnswerChooser(HWND dialog, BOOL verdict) { SetWindowLongPtrA(dialog, DWLP_MSGRESULT, verdict); }
@@ -163,8 +179,9 @@ UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM 
             AnswerChooser(dialog, FALSE);
             return TRUE;
         }
-        auto* source = reinterpret_cast<WAVEFORMATEX*>(static_cast<BYTE*>(lock.Data()) + sizeof(DWORD));
-        if (acmStreamOpen(nullptr, nullptr, source, candidate, nullptr, 0, 0, flags) != MMSYSERR_NOERROR)
+        std::optional<GuardedFormat> source = GuardedSourceFormat(entry, lock.Data());
+        if (!source || CompatibilityQuery(nullptr, nullptr, source->Get(), candidate, nullptr, 0, 0, flags) !=
+                           MMSYSERR_NOERROR)
             verdict = FALSE;
     }
     AnswerChooser(dialog, verdict);

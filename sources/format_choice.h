@@ -13,6 +13,13 @@
 // unless a test listens in.
 extern void (*AfterDestinationFormatChosen)(HWND window);
 
+// Where the compatibility check asks the codecs: acmStreamOpen, unless a test
+// listens in on the formats they are handed.
+using StreamOpenFunction = MMRESULT(ACMAPI*)(LPHACMSTREAM stream, HACMDRIVER driver, LPWAVEFORMATEX source,
+                                             LPWAVEFORMATEX destination, LPWAVEFILTER filter, DWORD_PTR callback,
+                                             DWORD_PTR instance, DWORD flags);
+extern StreamOpenFunction CompatibilityQuery;
+
 // Shows the chooser titled "Destination Format" and stores the chosen format
 // in every selected row of the main window's file list, replacing (and
 // freeing) the format a row held before. Cancelling changes nothing. Where
@@ -23,5 +30,6 @@ void ChooseDestinationFormat(HWND window);
 // The chooser's verify hook: answers FORMATCHOOSE_FORMAT_VERIFY through
 // DWLP_MSGRESULT with TRUE when every selected row of the main window's list
 // can be converted to the candidate format by the installed codecs, and
-// leaves every other message to the chooser.
+// leaves every other message to the chooser. A row whose source format the
+// codecs must not see reaches no format.
 UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
