@@ -119,20 +119,22 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
 
 // 44.1 kHz stereo IMA ADPCM takes 8164 source bytes a block: 16 KB leave 56
 // bytes behind each time, to be read again; the partial tail is dropped.
-// 13 seconds of it make output of several runs, written in their order.
+// 75 seconds of it make output of several runs, written in their order, and
+// blocks larger than the read-ahead ring and the write runs, decoded too.
 TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
 {
-    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 13 + 777, 440), decoded;
+    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 75 + 777, 440), decoded;
     std::string source = Source(in_.File("long.wav"), PcmWave(2, 44100, samples));
     Bytes ima = SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM);
     std::vector<Bytes> results;
-    for (WORD kbytes : {16, 1024, 0}) {  // 0 counts as the default
+    for (WORD kbytes : {16, 1024, 65535, 0}) {  // 0 counts as the default
         Settings.BufferSize = kbytes;
         ASSERT_EQ(Convert(source, out_.File("out.wav"), ima), Converted);
-        results.push_back(ReadWholeFile(out_.File("out.wav")));
+        ASSERT_EQ(Convert(out_.File("out.wav"), out_.File("back.wav"), PcmFormat(2, 44100, 16)), Converted);
+        results.push_back(Join({ReadWholeFile(out_.File("out.wav")), ReadWholeFile(out_.File("back.wav"))}));
     }
     EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), samples.size() * 2 / 8164 * 2048);
-    EXPECT_TRUE(results[0] == results[1] && results[0] == results[2]);
+    EXPECT_TRUE(results[0] == results[1] && results[0] == results[2] && results[0] == results[3]);
     ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
     EXPECT_GT(SignalToNoise(samples, decoded), 30);
     ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
