@@ -95,47 +95,47 @@ DWORD ConvertMarkedRows(HWND window)
     ResetProgressForBatch();
     ShowConversionSize(window);
 
+    // The file line reaches the window with the figures, at their pace; a
+    // message that stops the batch comes under the line of the file it
+    // stopped at, so that line is shown first.
+    char info[ConvertInfoChars] = "";
+    auto fail = [&](const char* text) {
+        if (info[0] != '\0')
+            SetDlgItemTextA(window, IDC_CONVERT_INFO, info);
+        ShowError(window, text);
+        return DWORD(1);
+    };
+
     for (const BatchRow& row : rows) {
         char destination[RowTextSize];
         DestinationJoin joined =
             JoinDestinationPath(Settings.DestinationPath, row.Path.c_str(), destination, sizeof(destination));
-        if (joined == DestinationJoin::NoBackslash) {
-            ShowError(window, "Invalid filename encountered.");
-            return 1;
-        }
+        if (joined == DestinationJoin::NoBackslash)
+            return fail("Invalid filename encountered.");
 
         GlobalLockScope entryLock(row.Entry);
         EntryView entry;
-        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry)) {
-            ShowError(window, "Unable to lock memory of source format information.");
-            return 1;
-        }
+        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry))
+            return fail("Unable to lock memory of source format information.");
         if (entry.Destination == nullptr)
             continue;
 
         GlobalLockScope destinationLock(entry.Destination);
-        if (!destinationLock) {
-            ShowError(window, "Unable to lock memory of destination  format information.");
-            return 1;
-        }
+        if (!destinationLock)
+            return fail("Unable to lock memory of destination  format information.");
         const auto* block = static_cast<const BYTE*>(destinationLock.Data());
         DWORD destinationLength = 0;
         memcpy(&destinationLength, block, sizeof(DWORD));
-        if (destinationLength > GlobalSize(entry.Destination) - sizeof(DWORD)) {
-            ShowError(window, "Unable to lock memory of destination  format information.");
-            return 1;
-        }
+        if (destinationLength > GlobalSize(entry.Destination) - sizeof(DWORD))
+            return fail("Unable to lock memory of destination  format information.");
         // Checked before anything is created, so no file is left behind.
-        if (joined == DestinationJoin::TooLong) {
-            ShowError(window, "Unable to convert audio file: the destination path is too long.");
-            return 1;
-        }
+        if (joined == DestinationJoin::TooLong)
+            return fail("Unable to convert audio file: the destination path is too long.");
 
         // A Stop between two files holds the worker here.
         StandStillWhileSuspended();
 
         BatchStatistics.FilesStarted += 1;
-        char info[ConvertInfoChars];
         snprintf(info, sizeof(info), "Converting file %s (%lu of %lu) ...", row.Path.c_str(),
                  static_cast<unsigned long>(BatchStatistics.FilesStarted),
                  static_cast<unsigned long>(BatchStatistics.MarkedFiles));
@@ -147,11 +147,7 @@ DWORD ConvertMarkedRows(HWND window)
             continue;
         if (result == Aborted)
             return 0;
-        // The message names no file; the line above it does, so it is shown
-        // now rather than at the next refresh.
-        SetDlgItemTextA(window, IDC_CONVERT_INFO, info);
-        ShowError(window, "Unable to convert audio file.");
-        return 1;
+        return fail("Unable to convert audio file.");
     }
     return 0;
 }

@@ -14,6 +14,8 @@ bool WriteBehind::Allocate(HMMIO file, DWORD largestBlock)
 {
     file_ = file;
     capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
+    if (capacity_ > MaxOutputRunBytes)
+        capacity_ = MaxOutputRunBytes;
     // The second run is needed only once the first is full, which the
     // output of most files of a batch never is.
     return AllocateRun(0);
@@ -85,10 +87,19 @@ bool WriteBehind::HandOver()
 
 bool WriteBehind::Append(const BYTE* bytes, DWORD count)
 {
-    if (count > capacity_ || (count > capacity_ - used_ && !HandOver()))
+    // A block fills the run it fits into; one larger than a run is spread
+    // over as many as it takes.
+    if (count > capacity_ - used_ && count <= capacity_ && !HandOver())
         return false;
-    memcpy(bytes_[filling_] + used_, bytes, count);
-    used_ += count;
+    while (count > 0) {
+        if (used_ == capacity_ && !HandOver())
+            return false;
+        DWORD piece = count < capacity_ - used_ ? count : capacity_ - used_;
+        memcpy(bytes_[filling_] + used_, bytes, piece);
+        used_ += piece;
+        bytes += piece;
+        count -= piece;
+    }
     return true;
 }
 
