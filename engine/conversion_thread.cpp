@@ -98,6 +98,7 @@ DWORD ConvertMarkedRows(HWND window)
     // The file line reaches the window with the figures, at their pace; a
     // message that stops the batch comes under the line of the file it
     // stopped at, so that line is shown first.
+    CodecDrivers drivers;
     char info[ConvertInfoChars] = "";
     auto fail = [&](const char* text) {
         if (info[0] != '\0')
@@ -142,7 +143,7 @@ DWORD ConvertMarkedRows(HWND window)
         StartFileLine(info);
 
         ConvertResult result = ConvertFile(row.Path.c_str(), entry.Format, entry.Length, destination,
-                                           block + sizeof(DWORD), destinationLength);
+                                           block + sizeof(DWORD), destinationLength, &drivers);
         if (result == Converted)
             continue;
         if (result == Aborted)

@@ -63,7 +63,7 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
 
 ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                             const char* destinationPath, const void* destinationFormat,
-                            DWORD destinationFormatLength)
+                            DWORD destinationFormatLength, CodecDrivers* drivers)
 {
     const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
 
@@ -93,8 +93,12 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
         return Failed;
 
     HACMSTREAM opened = nullptr;
-    if (acmStreamOpen(&opened, nullptr, sourceCopy->Get(), destinationCopy->Get(), nullptr, 0, 0,
-                      ConversionStreamOpenFlags(Settings.LowQuality)) != 0)
+    const DWORD openFlags = ConversionStreamOpenFlags(Settings.LowQuality);
+    MMRESULT openResult =
+        drivers != nullptr
+            ? drivers->OpenStream(&opened, sourceCopy->Get(), destinationCopy->Get(), openFlags)
+            : acmStreamOpen(&opened, nullptr, sourceCopy->Get(), destinationCopy->Get(), nullptr, 0, 0, openFlags);
+    if (openResult != MMSYSERR_NOERROR)
         return Failed;
     stream.Attach(opened);
 
@@ -145,10 +149,10 @@ DWORD ConversionStreamOpenFlags(DWORD lowQuality)
 
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
-                          DWORD destinationFormatLength)
+                          DWORD destinationFormatLength, CodecDrivers* drivers)
 {
     ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
-                                         destinationFormat, destinationFormatLength);
+                                         destinationFormat, destinationFormatLength, drivers);
     if (result == Converted)
         ClearProgressRows();
     return result;
