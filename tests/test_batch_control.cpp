@@ -241,12 +241,17 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
     Tone("short.wav", 1500);
     run(nullptr);
     EXPECT_EQ(FinishedAudio(out_.File("short.wav")).size(), 1500u);
-    // Grown four times while the batch runs: all of it converts, past 100 %.
+    // Grown four times while the batch stands still on the file before it:
+    // all of it converts, past 100 %.
     AddBatchRow(window_, long_, gsm_);
     AddBatchRow(window_, Tone("z.wav"), ulaw_);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
+    recorder_.SetAnswer(IDNO);
+    Press(window_, IDC_CONVERT);
+    ASSERT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
     Tone("z.wav", 32000);
+    Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(FinishedAudio(out_.File("z.wav")).size(), 32000u);
     EXPECT_GT(BatchStatistics.ConsumedBytes, BatchStatistics.TotalBytes);
