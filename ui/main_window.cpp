@@ -16,6 +16,7 @@
 #include "sources/source_list.h"
 #include "ui/app_messages.h"
 #include "ui/conversion_control.h"
+#include "ui/display_scale.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
@@ -84,11 +85,8 @@ BOOL OnInitDialog(HWND window)
         PostQuitMessage(1);
         return TRUE;
     }
-    if (Resources.BoldFont != nullptr)
-        ApplyBoldFont(window, Resources.BoldFont);
-    SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Resources.PlayFace));
-    SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(Resources.StopFace));
+    // The bold labels and the button faces, for the window's DPI.
+    ApplyDisplayScale(window);
     ShowDestinationLine(window);
     AddTrayIcon(window, Resources.Icon);
     SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
@@ -256,6 +254,10 @@ void ApplyBoldFont(HWND window, HFONT font)
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        RestoreTrayIcon(dialog);
+        return FALSE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
@@ -291,7 +293,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         ShowHelp(dialog, HelpFile, HELP_CONTEXT, MainWindowHelpContext);
         return TRUE;
     case WM_NCLBUTTONDOWN:
-        if (wParam != HTMINBUTTON)
+        if (wParam != HTMINBUTTON || !TrayIconShown)
             return FALSE;
         // Hidden instead of minimized: the tray icon brings it back.
         ShowWindow(dialog, SW_HIDE);
@@ -304,6 +306,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_DROPFILES:
         AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_DPICHANGED_MESSAGE:
+        // The dialog manager moves and scales the window and its controls
+        // in its default handling; the rest follows once that is done.
+        PostMessageA(dialog, WM_APP_DPI_CHANGED, 0, 0);
+        return FALSE;
+    case WM_APP_DPI_CHANGED:
+        FollowDpiChange(dialog);
         return TRUE;
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);
