@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
-#include <cstdio>
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "ui/display_scale.h"
@@ -12,61 +11,44 @@
 
 namespace {
 
-const char* const kDesktop = "Control Panel\\Desktop";
-const int kLabels[] = {1003, 1002, 1006, 1008, 1010, 1012, 1014, 1019, 1021, 1023, 1025,
-                       1027, 1029, 1031, 1032, 1048, 1046, 1050, 1058, 1041, 1043};
-
-// The font's metrics, and the width of the control's text in it.
-TEXTMETRICA FontMetrics(HWND control, HFONT font, LONG* textWidth = nullptr)
+// The height of a control's font and the width of the control's text in it.
+SIZE TextSize(HWND control, HFONT font)
 {
     TEXTMETRICA metrics = {};
+    SIZE extent = {};
+    char text[64] = "";
     HDC dc = GetDC(control);
     HGDIOBJ previous = SelectObject(dc, font);
     GetTextMetricsA(dc, &metrics);
-    char text[64] = "";
-    SIZE extent = {};
     GetTextExtentPoint32A(dc, text, GetWindowTextA(control, text, sizeof(text)), &extent);
-    if (textWidth != nullptr)
-        *textWidth = extent.cx;
     SelectObject(dc, previous);
     ReleaseDC(control, dc);
-    return metrics;
+    return {extent.cx, metrics.tmHeight};
+}
+HFONT FontOf(HWND window) { return reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)); }
+bool Inside(const RECT& in, const RECT& out)
+{
+    return in.left >= out.left && in.top >= out.top && in.right <= out.right && in.bottom <= out.bottom;
 }
 
-RECT ClientRectOf(HWND window, HWND control)
+// Every control that begins inside the client area ends there, and no two
+// overlap unless one frames the other (the panels, the statistics frame).
+void ExpectWholeControls(HWND window)
 {
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-bool Inside(const RECT& inner, const RECT& outer)
-{
-    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right && inner.bottom <= outer.bottom;
-}
-
-// Every control that begins inside the client area ends there, and no two of
-// them overlap unless one frames the other (the panels, the statistics frame).
-void ExpectWholeControls(HWND window, const char* size)
-{
-    SCOPED_TRACE(size);
-    RECT client;
+    RECT client, rect, common;
     GetClientRect(window, &client);
     std::vector<std::pair<int, RECT>> shown;
     for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT rect = ClientRectOf(window, child);
-        if (rect.top >= client.bottom)
-            continue;
-        EXPECT_TRUE(Inside(rect, client)) << GetDlgCtrlID(child) << " is cut by the window's edge";
-        shown.push_back({GetDlgCtrlID(child), rect});
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+        if (rect.top < client.bottom)
+            shown.push_back({GetDlgCtrlID(child), rect});
+        EXPECT_TRUE(rect.top >= client.bottom || Inside(rect, client)) << GetDlgCtrlID(child) << " is cut by the edge";
     }
-    for (size_t a = 0; a < shown.size(); ++a)
-        for (size_t b = a + 1; b < shown.size(); ++b) {
-            RECT common;
-            const RECT &one = shown[a].second, &other = shown[b].second;
-            EXPECT_FALSE(IntersectRect(&common, &one, &other) && !Inside(one, other) && !Inside(other, one))
-                << shown[a].first << " overlaps " << shown[b].first;
-        }
+    for (auto one = shown.begin(); one != shown.end(); ++one)
+        for (auto other = one + 1; other != shown.end(); ++other)
+            EXPECT_FALSE(IntersectRect(&common, &one->second, &other->second) && !Inside(one->second, other->second) &&
+                         !Inside(other->second, one->second)) << one->first << " overlaps " << other->first;
 }
 
 }  // namespace
@@ -77,54 +59,51 @@ TEST(DisplayScale, MainWindowAtThisScale)
     char wanted[16] = "";
     if (GetEnvironmentVariableA("TONVELKA_TEST_DPI", wanted, sizeof(wanted)) == 0)
         GTEST_SKIP() << "started by LaidOutAtEveryScale";
-    const UINT dpi = UINT(atoi(wanted));
-    HWND window = CreateBatchWindow();
-    ASSERT_NE(window, nullptr);
-    ASSERT_EQ(WindowDpi(window), dpi) << "LogPixels did not take effect";
-    auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0));
-    const TEXTMETRICA dialog = FontMetrics(window, dialogFont);
-    for (int id : kLabels) {
-        HWND label = GetDlgItem(window, id);
-        LONG width = 0;
+    const int dpi = atoi(wanted);
+    HWND window = CreateBatchWindow(), list = GetDlgItem(window, IDC_FILE_LIST);
+    ASSERT_EQ(int(WindowDpi(window)), dpi) << "LogPixels did not take effect";
+    const LONG dialogHeight = TextSize(window, FontOf(window)).cy;
+    for (int id : {1003, 1002, 1006, 1008, 1010, 1012, 1014, 1019, 1021, 1023, 1025, 1027, 1029, 1031, 1032, 1048, 1046,
+                   1050, 1058, 1041, 1043}) {
         RECT room;
-        TEXTMETRICA metrics = FontMetrics(label, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)), &width);
-        EXPECT_GE(metrics.tmHeight, dialog.tmHeight) << id;
-        EXPECT_LE(width, (GetClientRect(label, &room), room.right)) << id << " cuts its text";
-        EXPECT_EQ(metrics.tmWeight, FW_BOLD) << id;
+        LOGFONTA font = {};
+        SIZE text = TextSize(GetDlgItem(window, id), FontOf(GetDlgItem(window, id)));
+        GetClientRect(GetDlgItem(window, id), &room);
+        GetObjectA(FontOf(GetDlgItem(window, id)), sizeof(font), &font);
+        EXPECT_EQ(font.lfWeight, FW_BOLD) << id;
+        EXPECT_GE(text.cy, dialogHeight) << id << ": the bold face is smaller than the dialog font";
+        EXPECT_LE(text.cx, room.right) << id << " cuts its text";
     }
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
     const int widths[] = {300, 90, 179};
     for (int column = 0; column < 3; ++column)
-        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0), MulDiv(widths[column], int(dpi), 96)) << column;
+        EXPECT_EQ(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0), MulDiv(widths[column], dpi, 96)) << column;
     for (int id : {IDC_PLAY, IDC_STOP_PLAY}) {
         BITMAP face = {};
         GetObjectA(reinterpret_cast<HBITMAP>(SendDlgItemMessageA(window, id, BM_GETIMAGE, IMAGE_BITMAP, 0)), sizeof(face), &face);
-        EXPECT_EQ(face.bmWidth * 100 + face.bmHeight, MulDiv(22, int(dpi), 96) * 100 + MulDiv(18, int(dpi), 96)) << id;
+        EXPECT_EQ(face.bmWidth * 1000 + face.bmHeight, MulDiv(22, dpi, 96) * 1000 + MulDiv(18, dpi, 96)) << id;
     }
-    RECT window96;
-    GetWindowRect(window, &window96);
-    printf("At %u DPI: label height %ld (dialog font %ld), columns %d %d %d, idle window %ld x %ld", dpi,
-           FontMetrics(window, reinterpret_cast<HFONT>(SendDlgItemMessageA(window, 1003, WM_GETFONT, 0, 0))).tmHeight,
-           dialog.tmHeight, int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0)), int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0)),
-           int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0)), window96.right - window96.left, window96.bottom - window96.top);
-    ExpectWholeControls(window, "idle");
+    RECT idle, converting;
+    GetWindowRect(window, &idle);
+    ExpectWholeControls(window);
     ShowConversionSize(window);
-    GetWindowRect(window, &window96);
-    printf(", converting %ld x %ld\n", window96.right - window96.left, window96.bottom - window96.top);
-    ExpectWholeControls(window, "converting");
-    DestroyWindow(window);
+    GetWindowRect(window, &converting);
+    ExpectWholeControls(window);
+    printf("At %d DPI: labels %ld high, columns %d %d %d, window %ld x %ld idle, %ld x %ld converting\n", dpi,
+           TextSize(window, FontOf(GetDlgItem(window, 1003))).cy, int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0)),
+           int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0)), int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0)),
+           idle.right - idle.left, idle.bottom - idle.top, converting.right - converting.left, converting.bottom - converting.top);
 }
 
 TEST(DisplayScale, LaidOutAtEveryScale)
 {
     EXPECT_EQ(GetACP(), 65001u) << "the manifest's UTF-8 code page";
-    DWORD before = 0, size = sizeof(before);
-    bool had = RegGetValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before, &size) == ERROR_SUCCESS;
+    const char* desktop = "Control Panel\\Desktop";
+    DWORD before = 96, size = sizeof(before);
+    RegGetValueA(HKEY_CURRENT_USER, desktop, "LogPixels", RRF_RT_REG_DWORD, nullptr, &before, &size);
     char self[MAX_PATH];
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     for (DWORD dpi : {96, 120, 144, 192}) {
-        SCOPED_TRACE(dpi);
-        RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &dpi, sizeof(dpi));
+        RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &dpi, sizeof(dpi));
         SetEnvironmentVariableA("TONVELKA_TEST_DPI", std::to_string(dpi).c_str());
         std::string line = std::string("\"") + self + "\" --gtest_filter=DisplayScale.MainWindowAtThisScale";
         STARTUPINFOA startup = {};
@@ -132,17 +111,11 @@ TEST(DisplayScale, LaidOutAtEveryScale)
         PROCESS_INFORMATION child = {};
         DWORD code = 99;
         fflush(stdout);
-        if (CreateProcessA(self, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child)) {
-            WaitForSingleObject(child.hProcess, 60000);
-            GetExitCodeProcess(child.hProcess, &code);
-            CloseHandle(child.hThread);
-            CloseHandle(child.hProcess);
-        }
-        EXPECT_EQ(code, 0u) << "the window at this scale failed the checks above";
+        if (CreateProcessA(self, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &child))
+            WaitForSingleObject(child.hProcess, 60000), GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hThread), CloseHandle(child.hProcess);
+        EXPECT_EQ(code, 0u) << "the window at " << dpi << " DPI failed the checks above";
     }
     SetEnvironmentVariableA("TONVELKA_TEST_DPI", nullptr);
-    if (had)
-        RegSetKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels", REG_DWORD, &before, sizeof(before));
-    else
-        RegDeleteKeyValueA(HKEY_CURRENT_USER, kDesktop, "LogPixels");
+    RegSetKeyValueA(HKEY_CURRENT_USER, desktop, "LogPixels", REG_DWORD, &before, sizeof(before));
 }
