@@ -103,6 +103,12 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(Preview.PreviewDevice, 0u);
     SelectRows(window_, {});
     PumpFor(200);  // the selection's refresh
+    // Explorer restarted: the icon is gone until the new taskbar is announced.
+    NOTIFYICONDATAA icon = TrayIcon;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon) && !Shell_NotifyIconA(NIM_MODIFY, &icon));
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    PumpFor(200);
+    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &icon)) << "the tray icon did not come back";
     SendMessageA(window_, WM_NCLBUTTONDOWN, HTMINBUTTON, 0);  // the minimize box hides to the tray
     recorder_.SetAnswer(IDYES);
     Press(window_, IDC_CONVERT);
