@@ -231,12 +231,14 @@ bool BrowseDestinationFolder(HWND window)
     PIDLIST_ABSOLUTE chosen = ShowFolderBrowser(&browse);
     if (chosen == nullptr)
         return false;
-    char path[MAX_PATH] = "";
+    // A path longer than the buffer in bytes can come back cut and without
+    // its terminator; the byte behind the buffer stays zero and tells.
+    char path[MAX_PATH + 1] = "";
     BOOL isFolder = SHGetPathFromIDListA(chosen, path);
     CoTaskMemFree(chosen);
     if (!isFolder)
         return false;
-    if (strlen(path) >= sizeof(Settings.DestinationPath)) {
+    if (strnlen(path, MAX_PATH + 1) >= sizeof(Settings.DestinationPath)) {
         ShowMessage(window, "Unable to use the selected folder: its path is too long.", "Error", MB_OK | MB_ICONHAND);
         return false;
     }
