@@ -261,40 +261,53 @@ void AddSourceFiles(HWND window)
     {
         AddSession session(window);
         char path[SourcePathChars];
-        for (int n = 1; failure == nullptr && GetOpenResultPath(result, path, n); ++n)
-            failure = AddSourceFile(window, path, session.memo);
+        for (int n = 1; failure == nullptr; ++n) {
+            OpenResultName name = ReadOpenResultPath(result, path, n);
+            if (name == OpenResultName::None)
+                break;
+            // A path that does not fit is never cut: a cut name is another
+            // file, and a cut UTF-8 sequence no name at all.
+            failure = name == OpenResultName::TooLong ? PathTooLongMessage : AddSourceFile(window, path, session.memo);
+        }
     }
     // Told only after the list shows what was added before the failure.
     if (failure != nullptr)
         ShowError(window, failure);
 }
 
-bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
+OpenResultName ReadOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
 {
     if (n < 1 || result == nullptr || result[0] == '\0')
-        return false;
+        return OpenResultName::None;
     size_t firstLength = strlen(result);
     const char* next = result + firstLength + 1;
     if (*next == '\0') {
-        if (n != 1 || firstLength >= SourcePathChars)
-            return false;
+        if (n != 1)
+            return OpenResultName::None;
+        if (firstLength >= SourcePathChars)
+            return OpenResultName::TooLong;
         memcpy(path, result, firstLength + 1);
-        return true;
+        return OpenResultName::Found;
     }
 
     const char* name = next;
     for (int step = 1; step < n; ++step) {
         name += strlen(name) + 1;
         if (*name == '\0')
-            return false;
+            return OpenResultName::None;
     }
     size_t nameLength = strlen(name);
     if (firstLength + nameLength + 1 >= SourcePathChars)
-        return false;
+        return OpenResultName::TooLong;
     memcpy(path, result, firstLength);
     path[firstLength] = '\\';
     memcpy(path + firstLength + 1, name, nameLength + 1);
-    return true;
+    return OpenResultName::Found;
+}
+
+bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
+{
+    return ReadOpenResultPath(result, path, n) == OpenResultName::Found;
 }
 
 void FileSizeText(uint32_t size, char (&text)[SizeTextChars])

@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-// Sizes of the texts and buffers the list works with.
+// Sizes of the texts and buffers the list works with, in bytes: the process
+// runs with the UTF-8 code page, where a character takes one to four.
 constexpr DWORD OpenResultChars = 4096;     // the open dialog's result
 constexpr DWORD SourcePathChars = 256;      // one full path with its terminator
 constexpr DWORD SizeTextChars = 32;         // the Size column
@@ -29,6 +30,12 @@ std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::stri
 
 // The reason given for a path that does not fit into SourcePathChars.
 constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";
+
+// The n-th (from 1) full path of an open dialog result, in bytes: Found and
+// the path; None when the result names fewer files; TooLong when the path
+// would not fit into SourcePathChars.
+enum class OpenResultName { Found, None, TooLong };
+OpenResultName ReadOpenResultPath(const char* result, char (&path)[SourcePathChars], int n);
 
 // The n-th (from 1) full path of an open dialog result: either one full path,
 // or a folder followed by names. False when there is no n-th file or its path
