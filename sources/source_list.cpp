@@ -239,8 +239,7 @@ bool CreateFileListColumns(HWND window)
 void AddSourceFiles(HWND window)
 {
     static const char filter[] = "WAVE audio files (*.WAV)\0*.WAV\0All Files (*.*)\0*.*\0";
-    char result[OpenResultChars];
-    result[0] = '\0';
+    std::vector<char> result(OpenResultBytes, '\0');
 
     OPENFILENAMEA dialog = {};
     // The record without the fields added after version 4, as the dialog has
@@ -249,25 +248,28 @@ void AddSourceFiles(HWND window)
     dialog.hwndOwner = window;
     dialog.lpstrFilter = filter;
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = result;
-    dialog.nMaxFile = OpenResultChars;
+    dialog.lpstrFile = result.data();
+    dialog.nMaxFile = OpenResultBytes;
     dialog.lpstrTitle = "Source Files";
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
     dialog.lpstrDefExt = "WAV";
-    if (!ShowOpenDialog(&dialog))
+    if (!ShowOpenDialog(&dialog)) {
+        // A cancel says nothing; a selection that did not fit would otherwise
+        // look like one, with none of the chosen files added.
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            ShowError(window, SelectionTooLargeMessage);
         return;
+    }
+    result.back() = '\0';
+    result[result.size() - 2] = '\0';
 
     const char* failure = nullptr;
     {
         AddSession session(window);
-        char path[SourcePathChars];
-        for (int n = 1; failure == nullptr; ++n) {
-            OpenResultName name = ReadOpenResultPath(result, path, n);
-            if (name == OpenResultName::None)
+        for (const std::string& path : OpenResultPaths(result.data())) {
+            failure = AddSourceFile(window, path.c_str(), session.memo);
+            if (failure != nullptr)
                 break;
-            // A path that does not fit is never cut: a cut name is another
-            // file, and a cut UTF-8 sequence no name at all.
-            failure = name == OpenResultName::TooLong ? PathTooLongMessage : AddSourceFile(window, path, session.memo);
         }
     }
     // Told only after the list shows what was added before the failure.
@@ -275,39 +277,50 @@ void AddSourceFiles(HWND window)
         ShowError(window, failure);
 }
 
-OpenResultName ReadOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
+std::vector<std::string> OpenResultPaths(const char* result)
+{
+    std::vector<std::string> paths;
+    if (result == nullptr || result[0] == '\0')
+        return paths;
+    std::string folder = result;
+    const char* name = result + folder.size() + 1;
+    if (*name == '\0') {
+        paths.push_back(folder);
+        return paths;
+    }
+    if (folder.back() != '\\')
+        folder += '\\';
+    for (; *name != '\0'; name += strlen(name) + 1)
+        paths.push_back(folder + name);
+    return paths;
+}
+
+bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
 {
     if (n < 1 || result == nullptr || result[0] == '\0')
-        return OpenResultName::None;
+        return false;
     size_t firstLength = strlen(result);
     const char* next = result + firstLength + 1;
     if (*next == '\0') {
-        if (n != 1)
-            return OpenResultName::None;
-        if (firstLength >= SourcePathChars)
-            return OpenResultName::TooLong;
+        if (n != 1 || firstLength >= SourcePathChars)
+            return false;
         memcpy(path, result, firstLength + 1);
-        return OpenResultName::Found;
+        return true;
     }
 
     const char* name = next;
     for (int step = 1; step < n; ++step) {
         name += strlen(name) + 1;
         if (*name == '\0')
-            return OpenResultName::None;
+            return false;
     }
     size_t nameLength = strlen(name);
     if (firstLength + nameLength + 1 >= SourcePathChars)
-        return OpenResultName::TooLong;
+        return false;
     memcpy(path, result, firstLength);
     path[firstLength] = '\\';
     memcpy(path + firstLength + 1, name, nameLength + 1);
-    return OpenResultName::Found;
-}
-
-bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
-{
-    return ReadOpenResultPath(result, path, n) == OpenResultName::Found;
+    return true;
 }
 
 void FileSizeText(uint32_t size, char (&text)[SizeTextChars])

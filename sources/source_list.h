@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-// Sizes of the texts and buffers the list works with, in bytes: the process
-// runs with the UTF-8 code page, where a character takes one to four.
-constexpr DWORD OpenResultChars = 4096;     // the open dialog's result
+// Sizes of the texts and buffers the list works with.
+// The open dialog's result: ten thousand names of forty characters fit even
+// when each character takes three UTF-8 bytes.
+constexpr DWORD OpenResultBytes = 2 * 1024 * 1024;
 constexpr DWORD SourcePathChars = 256;      // one full path with its terminator
 constexpr DWORD SizeTextChars = 32;         // the Size column
 constexpr DWORD DescriptionChars = 256;     // the Audio Format column
@@ -31,11 +32,16 @@ std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::stri
 // The reason given for a path that does not fit into SourcePathChars.
 constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";
 
-// The n-th (from 1) full path of an open dialog result, in bytes: Found and
-// the path; None when the result names fewer files; TooLong when the path
-// would not fit into SourcePathChars.
-enum class OpenResultName { Found, None, TooLong };
-OpenResultName ReadOpenResultPath(const char* result, char (&path)[SourcePathChars], int n);
+// What the open dialog answers when the chosen names did not fit into its
+// result.
+constexpr char SelectionTooLargeMessage[] =
+    "Unable to add the chosen files: there are more of them than the program can take at once. "
+    "Choose fewer files, or drag their folder onto the window.";
+
+// Every full path of an open dialog result, in the dialog's order, each whole
+// (a path too long for the list is refused when it is added, never cut). A
+// folder that ends in a backslash (a drive's root) gets no second one.
+std::vector<std::string> OpenResultPaths(const char* result);
 
 // The n-th (from 1) full path of an open dialog result: either one full path,
 // or a folder followed by names. False when there is no n-th file or its path
