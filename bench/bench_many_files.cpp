@@ -189,12 +189,16 @@ void RunSize(HWND window, int files)
     for (int i = 0; i < files; ++i)
         bare += ConvertBare(input.File(Name(i)), floorOutput.File(Name(i)), ulawFormat);
     double floor = Seconds(start);
+    int identical = 0;
+    for (int i = 0; i < files; ++i)
+        identical += ReadWholeFile(output.File(Name(i))) == ReadWholeFile(floorOutput.File(Name(i)));
     printf("       batch %.2f s (%.2f ms a file, %d converted, %zu messages), floor %.2f s (%.2f ms a file, %d), "
            "batch/floor %.2f\n",
            batch, batch * 1000 / files, converted, recorder.Messages().size(), floor, floor * 1000 / files, bare,
            batch / floor);
-    printf("       working set %.1f MB before the batch, peak %.1f MB during it\n", before.WorkingSetSize / 1048576.0,
-           peak / 1048576.0);
+    printf("       %d of %d destinations byte for byte as the bare loop wrote them\n", identical, files);
+    printf("       working set %.1f MB before the batch, peak %.1f MB during it (%.1f MB more)\n",
+           before.WorkingSetSize / 1048576.0, peak / 1048576.0, (peak - before.WorkingSetSize) / 1048576.0);
     ClearBatchRows(window);
 }
 

@@ -2,6 +2,7 @@
 // ACM conversion stream, block by block.
 #pragma once
 #include <windows.h>
+#include "engine/codec_drivers.h"
 
 using ConvertResult = WORD;
 enum : ConvertResult { Failed = 0, Converted = 1, Aborted = 2 };
@@ -10,9 +11,10 @@ enum : ConvertResult { Failed = 0, Converted = 1, Aborted = 2 };
 // bytes and length become the destination's "fmt " chunk. Reads BufferSize
 // and LowQuality from the settings, reports progress after every block and
 // looks for an abort request between blocks.
+// A batch passes the drivers it keeps open for its pairs of formats.
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
-                          DWORD destinationFormatLength);
+                          DWORD destinationFormatLength, CodecDrivers* drivers = nullptr);
 
 // The flags the conversion stream is opened with: without low quality the
 // codec must not trade quality for speed.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <msacm.h>
 #include <cstring>
+#include "engine/format_guard.h"
 #include "engine/handles.h"
 #include "sources/source_entry.h"
 
@@ -67,17 +68,14 @@ bool CompatibilityCheck::CanReachAll(const WAVEFORMATEX& candidate, DWORD openFl
     return verdict;
 }
 
+StreamOpenFunction CompatibilityQuery = acmStreamOpen;
+
 bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags)
 {
-    // The codecs read a whole WAVEFORMATEX also from a 16-byte PCM format,
-    // so they get a copy with zeros behind the stored bytes.
-    union {
-        WAVEFORMATEX header;
-        BYTE bytes[MaxKeptFormatBytes + sizeof(WAVEFORMATEX)];
-    } copy;
-    memset(&copy, 0, sizeof(copy));
-    memcpy(copy.bytes, source, length < MaxKeptFormatBytes ? length : MaxKeptFormatBytes);
+    std::optional<GuardedFormat> guarded = GuardFormat(source, length);
+    if (!guarded)
+        return false;
     WAVEFORMATEX* target = const_cast<WAVEFORMATEX*>(&candidate);
-    return acmStreamOpen(nullptr, nullptr, &copy.header, target, nullptr, 0, 0, openFlags | ACM_STREAMOPENF_QUERY) ==
-           MMSYSERR_NOERROR;
+    return CompatibilityQuery(nullptr, nullptr, guarded->Get(), target, nullptr, 0, 0,
+                              openFlags | ACM_STREAMOPENF_QUERY) == MMSYSERR_NOERROR;
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 #include <mmreg.h>
+#include <msacm.h>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,5 +30,13 @@ private:
 };
 
 // Whether the codecs can convert source (a stored format of length bytes)
-// into candidate: a query that opens no stream.
+// into candidate: a query that opens no stream, given the source only as the
+// format guard lets it through. A refused source reaches no format.
 bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags);
+
+// Where the compatibility check asks the codecs: acmStreamOpen, unless a test
+// listens in on the formats they are handed.
+using StreamOpenFunction = MMRESULT(ACMAPI*)(LPHACMSTREAM stream, HACMDRIVER driver, LPWAVEFORMATEX source,
+                                             LPWAVEFORMATEX destination, LPWAVEFILTER filter, DWORD_PTR callback,
+                                             DWORD_PTR instance, DWORD flags);
+extern StreamOpenFunction CompatibilityQuery;

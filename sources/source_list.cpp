@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include "engine/format_guard.h"
 #include "engine/handles.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
@@ -385,20 +386,18 @@ bool DescribeFormat(const void* format, DWORD length, char (&description)[Descri
     if (length > MaxKeptFormatBytes)
         return false;
     // The codecs may read the whole WAVEFORMATEX, cbSize included, even when
-    // told a shorter length: a 16-byte PCM format has none. They get a copy
-    // with zeros behind the format, but still its true length.
-    union {
-        WAVEFORMATEX header;
-        BYTE bytes[MaxKeptFormatBytes + sizeof(WAVEFORMATEX)];
-    } copy;
-    memset(&copy, 0, sizeof(copy));
-    memcpy(copy.bytes, format, length);
+    // told a shorter length: a 16-byte PCM format has none. They get the
+    // guarded copy with zeros behind the format, but still its true length;
+    // a format they must not see is one no codec can name.
+    std::optional<GuardedFormat> copy = GuardFormat(format, length);
+    if (!copy)
+        return false;
 
     char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS];
-    if (!GetFormatTagName(copy.header.wFormatTag, tagName))
+    if (!GetFormatTagName(copy->Fields().wFormatTag, tagName))
         return false;
     char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
-    if (!GetFormatName(&copy.header, length, formatName))
+    if (!GetFormatName(copy->Get(), length, formatName))
         return false;
     snprintf(description, sizeof(description), "%s - %s", tagName, formatName);
     return true;
