@@ -74,6 +74,11 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     AddBatchRow(window_, in_.File("clip.wav"));
     AddBatchRow(window_, Tone("z-later.wav"), gsm_);
     EnableWindow(GetDlgItem(window_, IDC_SELECT_FORMAT), TRUE);
+    // Explorer restarted: the icon is gone until the new taskbar is announced.
+    NOTIFYICONDATAA icon = TrayIcon;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon) && !Shell_NotifyIconA(NIM_MODIFY, &icon));
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; }, 5000)) << "the tray icon did not come back";
     RECT idle, client, units = {0, 0, 396, 366};
     GetWindowRect(window_, &idle);
     MapDialogRect(window_, &units);

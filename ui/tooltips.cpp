@@ -1,6 +1,7 @@
 // Tooltip window of the main window and its two tools.
 #include "ui/tooltips.h"
 #include <commctrl.h>
+#include <utility>
 #include "res/resource.h"
 #include "ui/main_window.h"
 
@@ -54,4 +55,22 @@ bool CreateFormatToolTips(HWND window)
     AddTool(ToolTipWindow, window, DestinationFormatTool, FormatToolRectangles.destination);
     SendMessageA(ToolTipWindow, TTM_ACTIVATE, TRUE, 0);
     return true;
+}
+
+void MoveFormatToolTips(HWND window)
+{
+    if (ToolTipWindow == nullptr)
+        return;
+    FormatToolRectangles.source = ControlRectangle(window, IDC_SRC_FORMATTAG);
+    FormatToolRectangles.destination = ControlRectangle(window, IDC_DST_FORMATTAG);
+    const std::pair<UINT_PTR, RECT> tools[] = {{SourceFormatTool, FormatToolRectangles.source},
+                                               {DestinationFormatTool, FormatToolRectangles.destination}};
+    for (const auto& [id, rect] : tools) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.hwnd = window;
+        tool.uId = id;
+        tool.rect = rect;
+        SendMessageA(ToolTipWindow, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }

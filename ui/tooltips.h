@@ -19,3 +19,7 @@ extern FormatToolRects FormatToolRectangles;
 // and keeps it in ToolTipWindow; false, with ToolTipWindow null, when the
 // window cannot be created. The window works on without tooltips then.
 bool CreateFormatToolTips(HWND window);
+
+// Gives the two tools the rectangles of their controls anew, after the
+// window was laid out for another DPI.
+void MoveFormatToolTips(HWND window);
