@@ -1,6 +1,5 @@
 // Conversion control.
 #include "ui/conversion_control.h"
-#include <commctrl.h>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/conversion_thread.h"
@@ -25,22 +24,17 @@ void CloseIfSet(HANDLE& handle)
     handle = nullptr;
 }
 
-// Every row's path and whether it is marked, in list order.
+// Every row's path and whether it is marked, in list order, as the worker
+// will walk them.
 std::vector<ListedSource> ListedSources(HWND window)
 {
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    std::vector<ListedSource> rows;
-    for (int row = -1; (row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1;) {
-        char path[256] = "";
-        LVITEMA item = {};
-        item.iSubItem = 0;
-        item.pszText = path;
-        item.cchTextMax = sizeof(path);
-        SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
-        HGLOBAL entry = GetRowEntry(list, row);
-        rows.push_back({ path, entry != nullptr && GetDestinationHandle(entry) != nullptr });
-    }
-    return rows;
+    std::vector<BatchRow> rows;
+    CollectBatchRows(window, rows);
+    std::vector<ListedSource> listed;
+    listed.reserve(rows.size());
+    for (const BatchRow& row : rows)
+        listed.push_back({ row.Path, GetDestinationHandle(row.Entry) != nullptr });
+    return listed;
 }
 
 // A batch that would replace a source, or write two results into one file,
