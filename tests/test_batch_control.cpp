@@ -248,14 +248,17 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
     EXPECT_EQ(FinishedAudio(out_.File("short.wav")).size(), 1500u);
     // Grown four times while the batch stands still on the file before it:
     // all of it converts, past 100 %.
+    // Beside the long file, so it is the next row whatever the folders' names.
+    const std::string grown = source.File("z.wav");
+    WriteWholeFile(grown, PcmWave(1, 8000, SineSamples(8000, 1, 8000, 440)));
     AddBatchRow(window_, long_, gsm_);
-    AddBatchRow(window_, Tone("z.wav"), ulaw_);
+    AddBatchRow(window_, grown, ulaw_);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
     recorder_.SetAnswer(IDNO);
     Press(window_, IDC_CONVERT);
     ASSERT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
-    Tone("z.wav", 32000);
+    WriteWholeFile(grown, PcmWave(1, 8000, SineSamples(8000, 1, 32000, 440)));
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(FinishedAudio(out_.File("z.wav")).size(), 32000u);
