@@ -68,7 +68,7 @@ GlobalMemory AllocateZeroed(DWORD size)
 // The block loop. Converted when the data has been converted as far as it
 // goes; the output may still wait in its runs.
 ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, WriteBehind& output,
-                            DWORD dataSize, DWORD blockSize)
+                            DWORD dataSize, DWORD blockSize, bool partOfBatch)
 {
     DWORD done = 0;
     for (;;) {
@@ -91,7 +91,8 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
             return Failed;
 
         done += block.cbSrcLengthUsed;
-        UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
+        if (partOfBatch)
+            UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
 
         // The unconsumed rest is read again with the next block rather than
         // carried over in a buffer of its own.
@@ -99,14 +100,14 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
             return Failed;
         if (done == dataSize)
             return Converted;
-        if (IsAbortRequested())
+        if (partOfBatch && IsAbortRequested())
             return Aborted;
     }
 }
 
 ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                             const char* destinationPath, const void* destinationFormat,
-                            DWORD destinationFormatLength)
+                            DWORD destinationFormatLength, const ConvertOptions& options)
 {
     const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
 
@@ -155,16 +156,19 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
 
     // The audio starts where opening left the source's position.
     LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
-    const DWORD dataSize = reader.DataSize;
+    const DWORD dataSize = reader.DataSize < options.MaxSourceBytes ? reader.DataSize : options.MaxSourceBytes;
     if (dataOffset == -1 || !source.Start(sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
         !output.Allocate(writer.File.Get(), destinationSize))
         return Failed;
 
-    StartFileProgress(dataSize);
-    if (IsAbortRequested())
-        return Aborted;
+    if (options.PartOfBatch) {
+        StartFileProgress(dataSize);
+        if (IsAbortRequested())
+            return Aborted;
+    }
 
-    ConvertResult result = ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize);
+    ConvertResult result =
+        ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize, options.PartOfBatch);
     // What was converted reaches the file also on an abort or a failure, as
     // it did when every block was written at once.
     if (!output.Flush())
@@ -185,11 +189,11 @@ DWORD ConversionStreamOpenFlags(DWORD lowQuality)
 
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
-                          DWORD destinationFormatLength)
+                          DWORD destinationFormatLength, const ConvertOptions& options)
 {
     ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
-                                         destinationFormat, destinationFormatLength);
-    if (result == Converted)
+                                         destinationFormat, destinationFormatLength, options);
+    if (result == Converted && options.PartOfBatch)
         ClearProgressRows();
     return result;
 }
