@@ -9,24 +9,6 @@
 
 namespace {
 
-// A right click on a row outside the selection makes that row the selection,
-// as in the Explorer, so the menu acts on what was clicked.
-void SelectClickedRow(HWND list, POINT screen)
-{
-    LVHITTESTINFO hit = {};
-    hit.pt = screen;
-    ScreenToClient(list, &hit.pt);
-    int row = int(SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    if (row < 0 || (hit.flags & LVHT_ONITEM) == 0 ||
-        SendMessageA(list, LVM_GETITEMSTATE, WPARAM(row), LVIS_SELECTED) != 0)
-        return;
-    LVITEMA item = {};
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&item));
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(list, LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
-}
-
 // From the keyboard the menu opens below the focused row when it can be
 // seen, at the list's corner otherwise.
 POINT KeyboardMenuPoint(HWND list)
@@ -65,14 +47,14 @@ bool ShowListMenu(HWND window, HWND from, LPARAM point)
     if (from != list && (from != window || fromKeyboard || !PtInRect(&listRect, at)))
         return false;
 
-    bool listEnabled = IsWindowEnabled(list) != FALSE;
     if (fromKeyboard)
         at = KeyboardMenuPoint(list);
-    else if (listEnabled)
-        SelectClickedRow(list, at);
-    // The selection refresh may still wait for its timer; the buttons the
-    // items follow are brought up to date now. A batch keeps them as it set them.
-    if (listEnabled)
+    // A right click on a row outside the selection has made that row the
+    // selection (the list does so itself, as in the Explorer), and the
+    // selection refresh may still wait for its timer: the buttons that the
+    // items follow are brought up to date now. A batch keeps them as it set
+    // them.
+    if (IsWindowEnabled(list))
         UpdateSelectionButtons(window);
 
     HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LIST_MENU));
