@@ -1,6 +1,7 @@
 // Start-up and shutdown.
 #include "app/startup.h"
 #include <commctrl.h>
+#include "app/command_line.h"
 #include "app/settings_store.h"
 #include "res/resource.h"
 #include "ui/main_window.h"
@@ -40,12 +41,15 @@ void ExitApplication()
     SaveSettings();
 }
 
-int RunApplication(HINSTANCE instance)
+int RunApplication(HINSTANCE instance, const char* arguments)
 {
     if (!InitApplication(instance)) {
         ExitApplication();
         return 1;
     }
+    // Added once the window stands, so a message about refused files has its
+    // owner and the rows show as soon as the window paints.
+    AddCommandLinePaths(MainDialog, arguments);
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
         if (!IsDialogMessageA(MainDialog, &message)) {

@@ -10,6 +10,7 @@ bool InitApplication(HINSTANCE instance);
 // Removes the tray icon, releases the resources and saves the settings.
 void ExitApplication();
 
-// The whole run: start-up, the message loop, shutdown. Returns the process's
-// exit code: 0 after a normal close, 1 when the program could not start.
-int RunApplication(HINSTANCE instance);
+// The whole run: start-up, the files and folders the command line's
+// arguments name, the message loop, shutdown. Returns the process's exit
+// code: 0 after a normal close, 1 when the program could not start.
+int RunApplication(HINSTANCE instance, const char* arguments);

@@ -62,7 +62,7 @@ void Measure(const char* name, uint16_t channels, uint32_t rate, WORD tag, const
         DeleteFileA(sample.c_str());
         LARGE_INTEGER start = Now();
         ConvertResult result = ConvertFile(source.c_str(), format.data(), DWORD(format.size()), sample.c_str(),
-                                           destination.data(), DWORD(destination.size()), options);
+                                           destination.data(), DWORD(destination.size()), nullptr, options);
         alone.push_back(Milliseconds(start));
         if (result != Converted) {
             printf("%s: the conversion failed\n", name);

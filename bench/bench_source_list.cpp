@@ -204,7 +204,7 @@ void AddAll(HWND window, const std::string& folder, int rows, bool earlierWay = 
             }
             continue;
         }
-        if (result.size() > OpenResultChars) {
+        if (result.size() > OpenResultBytes) {
             fprintf(stderr, "dialog result too long\n");
             ExitProcess(1);
         }

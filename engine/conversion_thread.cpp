@@ -3,12 +3,15 @@
 #include <commctrl.h>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/destination_path.h"
 #include "engine/handles.h"
 #include "engine/progress.h"
+#include "engine/progress_text.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "ui/app_messages.h"
@@ -20,30 +23,12 @@ namespace {
 
 constexpr int RowTextSize = 256;
 
-struct Row {
-    char Text[RowTextSize];
-    HGLOBAL Entry;
-};
-
-// The rows are read through the list control, on the window's thread.
-int NextRow(HWND window, int previous)
+// What one cross-thread message costs (a quarter of a millisecond under
+// Wine) is as much as converting a short file's audio, so the worker does not
+// ask the list for each row: it asks the window's thread once for all of them.
+bool FetchAllRows(HWND window, std::vector<BatchRow>& rows)
 {
-    return int(SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETNEXTITEM, WPARAM(previous), LVNI_ALL));
-}
-
-bool FetchRow(HWND window, int index, Row& row)
-{
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = index;
-    item.pszText = row.Text;
-    item.cchTextMax = RowTextSize;
-    row.Text[0] = '\0';
-    if (!SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return false;
-    row.Text[RowTextSize - 1] = '\0';
-    row.Entry = reinterpret_cast<HGLOBAL>(item.lParam);
-    return true;
+    return SendMessageA(window, WM_APP_COLLECT_ROWS, 0, reinterpret_cast<LPARAM>(&rows)) != 0;
 }
 
 // A locked SourceEntry: the source format and the destination handle behind
@@ -72,10 +57,37 @@ bool ReadEntry(HGLOBAL entry, const void* data, EntryView& view)
 
 void ShowError(HWND window, const char* text) { ShowMessage(window, text, "Error", MB_OK | MB_ICONHAND); }
 
+// Sums the declared data sizes of the marked rows into TotalBytes and counts
+// them in MarkedFiles; TotalBytes 0 means the size is not available.
+void MeasureMarkedFiles(const std::vector<BatchRow>& rows)
+{
+    BatchStatistics.TotalBytes = 0;
+    BatchStatistics.MarkedFiles = 0;
+    for (const BatchRow& row : rows) {
+        GlobalLockScope entryLock(row.Entry);
+        EntryView entry;
+        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry))
+            return;
+        if (entry.Destination == nullptr || GlobalFlags(entry.Destination) == GMEM_INVALID_HANDLE)
+            continue;
+        DWORD dataSize = 0;
+        if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize)) {
+            BatchStatistics.TotalBytes = 0;
+            return;
+        }
+        BatchStatistics.TotalBytes += dataSize;
+        BatchStatistics.MarkedFiles += 1;
+    }
+}
+
 // Walks the rows; returns the worker's exit code.
 DWORD ConvertMarkedRows(HWND window)
 {
-    MeasureMarkedFiles(window);
+    std::vector<BatchRow> rows;
+    if (FetchAllRows(window, rows))
+        MeasureMarkedFiles(rows);
+    else
+        BatchStatistics.TotalBytes = 0;
     if (BatchStatistics.TotalBytes == 0) {
         ShowError(window, "Unable to calculate size of all files marked for conversion.");
         return 1;
@@ -83,92 +95,86 @@ DWORD ConvertMarkedRows(HWND window)
     ResetProgressForBatch();
     ShowConversionSize(window);
 
-    Row row;
-    for (int index = NextRow(window, -1); index != -1; index = NextRow(window, index)) {
-        if (!FetchRow(window, index, row))
-            continue;
+    // The file line reaches the window with the figures, at their pace; a
+    // message that stops the batch comes under the line of the file it
+    // stopped at, so that line is shown first.
+    CodecDrivers drivers;
+    char info[ConvertInfoChars] = "";
+    auto fail = [&](const char* text) {
+        if (info[0] != '\0')
+            SetDlgItemTextA(window, IDC_CONVERT_INFO, info);
+        ShowError(window, text);
+        return DWORD(1);
+    };
 
+    for (const BatchRow& row : rows) {
         char destination[RowTextSize];
         DestinationJoin joined =
-            JoinDestinationPath(Settings.DestinationPath, row.Text, destination, sizeof(destination));
-        if (joined == DestinationJoin::NoBackslash) {
-            ShowError(window, "Invalid filename encountered.");
-            return 1;
-        }
+            JoinDestinationPath(Settings.DestinationPath, row.Path.c_str(), destination, sizeof(destination));
+        if (joined == DestinationJoin::NoBackslash)
+            return fail("Invalid filename encountered.");
 
         GlobalLockScope entryLock(row.Entry);
         EntryView entry;
-        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry)) {
-            ShowError(window, "Unable to lock memory of source format information.");
-            return 1;
-        }
+        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry))
+            return fail("Unable to lock memory of source format information.");
         if (entry.Destination == nullptr)
             continue;
 
         GlobalLockScope destinationLock(entry.Destination);
-        if (!destinationLock) {
-            ShowError(window, "Unable to lock memory of destination  format information.");
-            return 1;
-        }
+        if (!destinationLock)
+            return fail("Unable to lock memory of destination  format information.");
         const auto* block = static_cast<const BYTE*>(destinationLock.Data());
         DWORD destinationLength = 0;
         memcpy(&destinationLength, block, sizeof(DWORD));
-        if (destinationLength > GlobalSize(entry.Destination) - sizeof(DWORD)) {
-            ShowError(window, "Unable to lock memory of destination  format information.");
-            return 1;
-        }
+        if (destinationLength > GlobalSize(entry.Destination) - sizeof(DWORD))
+            return fail("Unable to lock memory of destination  format information.");
         // Checked before anything is created, so no file is left behind.
-        if (joined == DestinationJoin::TooLong) {
-            ShowError(window, "Unable to convert audio file: the destination path is too long.");
-            return 1;
-        }
+        if (joined == DestinationJoin::TooLong)
+            return fail("Unable to convert audio file: the destination path is too long.");
 
         // A Stop between two files holds the worker here.
         StandStillWhileSuspended();
 
         BatchStatistics.FilesStarted += 1;
-        char info[RowTextSize + 64];
-        snprintf(info, sizeof(info), "Converting file %s (%lu of %lu) ...", row.Text,
+        snprintf(info, sizeof(info), "Converting file %s (%lu of %lu) ...", row.Path.c_str(),
                  static_cast<unsigned long>(BatchStatistics.FilesStarted),
                  static_cast<unsigned long>(BatchStatistics.MarkedFiles));
-        SetDlgItemTextA(window, IDC_CONVERT_INFO, info);
+        StartFileLine(info);
 
-        ConvertResult result = ConvertFile(row.Text, entry.Format, entry.Length, destination,
-                                           block + sizeof(DWORD), destinationLength);
+        ConvertResult result = ConvertFile(row.Path.c_str(), entry.Format, entry.Length, destination,
+                                           block + sizeof(DWORD), destinationLength, &drivers);
         if (result == Converted)
             continue;
         if (result == Aborted)
             return 0;
-        ShowError(window, "Unable to convert audio file.");
-        return 1;
+        return fail("Unable to convert audio file.");
     }
     return 0;
 }
 
 }  // namespace
 
-void MeasureMarkedFiles(HWND window)
+BOOL CollectBatchRows(HWND window, std::vector<BatchRow>& rows)
 {
-    BatchStatistics.TotalBytes = 0;
-    BatchStatistics.MarkedFiles = 0;
-    Row row;
-    for (int index = NextRow(window, -1); index != -1; index = NextRow(window, index)) {
-        if (!FetchRow(window, index, row))
-            return;
-        GlobalLockScope entryLock(row.Entry);
-        EntryView entry;
-        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry))
-            return;
-        if (entry.Destination == nullptr || GlobalFlags(entry.Destination) == GMEM_INVALID_HANDLE)
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    rows.clear();
+    rows.reserve(size_t(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
+    char text[RowTextSize];
+    for (int index = -1; (index = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(index), LVNI_ALL))) != -1;) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = index;
+        item.pszText = text;
+        item.cchTextMax = RowTextSize;
+        text[0] = '\0';
+        // A row that does not answer is passed over, as it always was.
+        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
             continue;
-        WaveReader reader;
-        if (!OpenWaveData(row.Text, reader)) {
-            BatchStatistics.TotalBytes = 0;
-            return;
-        }
-        BatchStatistics.TotalBytes += reader.DataSize;
-        BatchStatistics.MarkedFiles += 1;
+        text[RowTextSize - 1] = '\0';
+        rows.push_back({ text, reinterpret_cast<HGLOBAL>(item.lParam) });
     }
+    return TRUE;
 }
 
 DWORD WINAPI ConversionThread(LPVOID)

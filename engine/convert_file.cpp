@@ -4,61 +4,14 @@
 #include "app/settings.h"
 #include "engine/acm_header.h"
 #include "engine/conversion_state.h"
+#include "engine/format_guard.h"
 #include "engine/progress.h"
 #include "engine/read_ahead.h"
+#include "engine/riff_layout.h"
 #include "engine/wave_file.h"
 #include "engine/write_behind.h"
 
 namespace {
-
-// A format as the codecs read it: zero-filled behind its bytes, so a 16-byte
-// PCM format has an extra byte count of 0, and the count never claims more
-// bytes than were given.
-struct FormatCopy {
-    alignas(WAVEFORMATEX) BYTE Bytes[MaxFormatBytes + sizeof(WAVEFORMATEX)] = {};
-
-    FormatCopy(const void* format, DWORD length)
-    {
-        DWORD copied = length < MaxFormatBytes ? length : MaxFormatBytes;
-        memcpy(Bytes, format, copied);
-        auto* header = reinterpret_cast<WAVEFORMATEX*>(Bytes);
-        DWORD room = copied > sizeof(WAVEFORMATEX) ? copied - sizeof(WAVEFORMATEX) : 0;
-        // Also a format of 17 bytes, which ends inside the count: its low
-        // byte alone would claim up to 255 extra bytes that are not there,
-        // and a codec that believes it reads zeros as its own fields (and
-        // divides by them).
-        if (header->cbSize > room)
-            header->cbSize = WORD(room);
-    }
-    WAVEFORMATEX* Get() { return reinterpret_cast<WAVEFORMATEX*>(Bytes); }
-};
-
-// Whether a format may be handed to the codecs. Some codecs divide by the
-// block alignment or, for the block-coded ADPCM and GSM formats, by the
-// samples per block (the first word behind the extra byte count), and the
-// platform's PCM converter ends the whole process on a data rate of 0. No
-// real format has any of these 0, so such a format is refused before a codec
-// sees it, as one that no codec can convert.
-bool CodecsCanTake(const WAVEFORMATEX& format)
-{
-    if (format.nChannels == 0 || format.nSamplesPerSec == 0 || format.nAvgBytesPerSec == 0 ||
-        format.nBlockAlign == 0)
-        return false;
-    switch (format.wFormatTag) {
-    case WAVE_FORMAT_ADPCM:
-    case WAVE_FORMAT_IMA_ADPCM:
-    case WAVE_FORMAT_GSM610: {
-        WORD samplesPerBlock = 0;
-        if (format.cbSize < sizeof(samplesPerBlock))
-            return false;
-        const BYTE* extra = reinterpret_cast<const BYTE*>(&format) + sizeof(WAVEFORMATEX);
-        memcpy(&samplesPerBlock, extra, sizeof(samplesPerBlock));
-        return samplesPerBlock != 0;
-    }
-    default:
-        return true;
-    }
-}
 
 GlobalMemory AllocateZeroed(DWORD size)
 {
@@ -66,11 +19,14 @@ GlobalMemory AllocateZeroed(DWORD size)
 }
 
 // The block loop. Converted when the data has been converted as far as it
-// goes; the output may still wait in its runs.
+// goes; the output may still wait in its runs. Failed before the audio would
+// pass audioLimit bytes, so the file never needs a size that its 32-bit
+// fields cannot hold.
 ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, WriteBehind& output,
-                            DWORD dataSize, DWORD blockSize, bool partOfBatch)
+                            DWORD dataSize, DWORD blockSize, uint64_t audioLimit, bool partOfBatch)
 {
     DWORD done = 0;
+    uint64_t written = 0;
     for (;;) {
         DWORD toRead = dataSize - done < blockSize ? dataSize - done : blockSize;
         LONG read = source.Read(block.pbSrc, toRead);
@@ -87,7 +43,8 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
         if (block.cbSrcLengthUsed == 0)
             return done > 0 ? Converted : Failed;
 
-        if (!output.Append(block.pbDst, block.cbDstLengthUsed))
+        written += block.cbDstLengthUsed;
+        if (written > audioLimit || !output.Append(block.pbDst, block.cbDstLengthUsed))
             return Failed;
 
         done += block.cbSrcLengthUsed;
@@ -107,7 +64,7 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
 
 ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                             const char* destinationPath, const void* destinationFormat,
-                            DWORD destinationFormatLength, const ConvertOptions& options)
+                            DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
     const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
 
@@ -123,6 +80,12 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     AcmStream stream;
     PreparedStreamHeader header;
 
+    // A format the codecs must not see fails before any file is touched.
+    std::optional<GuardedFormat> sourceCopy = GuardFormat(sourceFormat, sourceFormatLength);
+    std::optional<GuardedFormat> destinationCopy = GuardFormat(destinationFormat, destinationFormatLength);
+    if (!sourceCopy || !destinationCopy)
+        return Failed;
+
     // The source is opened first with writing denied, so a destination that
     // names the source itself cannot be created and the source stays intact.
     if (!OpenWaveData(sourcePath, reader))
@@ -130,13 +93,13 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     if (!CreateWaveFile(destinationPath, destinationFormat, destinationFormatLength, writer))
         return Failed;
 
-    FormatCopy sourceCopy(sourceFormat, sourceFormatLength);
-    FormatCopy destinationCopy(destinationFormat, destinationFormatLength);
-    if (!CodecsCanTake(*sourceCopy.Get()) || !CodecsCanTake(*destinationCopy.Get()))
-        return Failed;
     HACMSTREAM opened = nullptr;
-    if (acmStreamOpen(&opened, nullptr, sourceCopy.Get(), destinationCopy.Get(), nullptr, 0, 0,
-                      ConversionStreamOpenFlags(Settings.LowQuality)) != 0)
+    const DWORD openFlags = ConversionStreamOpenFlags(Settings.LowQuality);
+    MMRESULT openResult =
+        drivers != nullptr
+            ? drivers->OpenStream(&opened, sourceCopy->Get(), destinationCopy->Get(), openFlags)
+            : acmStreamOpen(&opened, nullptr, sourceCopy->Get(), destinationCopy->Get(), nullptr, 0, 0, openFlags);
+    if (openResult != MMSYSERR_NOERROR)
         return Failed;
     stream.Attach(opened);
 
@@ -157,7 +120,7 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     // The audio starts where opening left the source's position.
     LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
     const DWORD dataSize = reader.DataSize < options.MaxSourceBytes ? reader.DataSize : options.MaxSourceBytes;
-    if (dataOffset == -1 || !source.Start(sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
+    if (dataOffset == -1 || !source.Start(reader.File.Get(), sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
         !output.Allocate(writer.File.Get(), destinationSize))
         return Failed;
 
@@ -167,8 +130,8 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
             return Aborted;
     }
 
-    ConvertResult result =
-        ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize, options.PartOfBatch);
+    ConvertResult result = ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize,
+                                         MaxAudioBytes(destinationFormatLength), options.PartOfBatch);
     // What was converted reaches the file also on an abort or a failure, as
     // it did when every block was written at once.
     if (!output.Flush())
@@ -189,10 +152,10 @@ DWORD ConversionStreamOpenFlags(DWORD lowQuality)
 
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
-                          DWORD destinationFormatLength, const ConvertOptions& options)
+                          DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
     ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
-                                         destinationFormat, destinationFormatLength, options);
+                                         destinationFormat, destinationFormatLength, drivers, options);
     if (result == Converted && options.PartOfBatch)
         ClearProgressRows();
     return result;

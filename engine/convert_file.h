@@ -2,6 +2,7 @@
 // ACM conversion stream, block by block.
 #pragma once
 #include <windows.h>
+#include "engine/codec_drivers.h"
 
 using ConvertResult = WORD;
 enum : ConvertResult { Failed = 0, Converted = 1, Aborted = 2 };
@@ -18,9 +19,11 @@ struct ConvertOptions {
 // bytes and length become the destination's "fmt " chunk. Reads BufferSize
 // and LowQuality from the settings; as part of a batch, reports progress
 // after every block and looks for an abort request between blocks.
+// A batch passes the drivers it keeps open for its pairs of formats.
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
-                          DWORD destinationFormatLength, const ConvertOptions& options = {});
+                          DWORD destinationFormatLength, CodecDrivers* drivers = nullptr,
+                          const ConvertOptions& options = {});
 
 // The flags the conversion stream is opened with: without low quality the
 // codec must not trade quality for speed.

@@ -87,9 +87,9 @@ void PublishWorkerView()
 
 void ShowText(HWND window, int id, const char* text)
 {
-    // Longer than any figure, so a longer text in the control never compares
-    // equal after being cut.
-    char current[128] = "";
+    // Longer than any figure or file line, so a longer text in the control
+    // never compares equal after being cut.
+    char current[ConvertInfoChars + 64] = "";
     GetDlgItemTextA(window, id, current, sizeof(current));
     if (std::strcmp(current, text) != 0)
         SetDlgItemTextA(window, id, text);
@@ -121,6 +121,12 @@ void ResetProgressForBatch()
     // batch from announcing its figures; at worst one message too many.
     MessagePending.store(false);
     PublishWorkerView();
+}
+
+void StartFileLine(const char* line)
+{
+    // Shown with the figures of the file's start, which follow at once.
+    lstrcpynA(WorkerView.FileLine, line, sizeof(WorkerView.FileLine));
 }
 
 void StartFileProgress(DWORD dataSize)
@@ -173,7 +179,10 @@ void ShowLatestProgress(HWND mainWindow)
         return;
 
     // In the order in which the worker computes them. Range before position:
-    // a position outside the old range would be cut to it.
+    // a position outside the old range would be cut to it. An empty line is
+    // the start of a batch, whose look the window has already.
+    if (view->FileLine[0] != '\0')
+        ShowText(mainWindow, IDC_CONVERT_INFO, view->FileLine);
     ShowBar(mainWindow, IDC_TOTAL_PROGRESS, view->TotalRange, view->TotalPosition);
     ShowText(mainWindow, IDC_TOTAL_TEXT_LEFT, view->TotalTextLeft);
     ShowText(mainWindow, IDC_TOTAL_MARK, view->TotalMark);

@@ -25,6 +25,8 @@ extern BatchCounters BatchStatistics;
 // other counters, takes the start tick and returns the figures to the idle
 // look (all texts empty, both bars at 0).
 void ResetProgressForBatch();
+// Before each file: the line that names it, published with the file's start.
+void StartFileLine(const char* line);
 void StartFileProgress(DWORD dataSize);
 void UpdateProgress(DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone, DWORD fileSize);
 void ClearProgressRows();

@@ -9,7 +9,12 @@
 // Both progress bars run from 0 to this.
 constexpr uint32_t ProgressBarRange = 10000;
 
-// Everything the fourteen progress controls and the tooltip should show.
+// The line that names the file being converted: a path of up to 255 bytes
+// and the words around it.
+constexpr size_t ConvertInfoChars = 256 + 64;
+
+// Everything the fourteen progress controls, the file line and the tooltip
+// should show.
 // Fixed buffers: the worker fills them after every block without allocating,
 // and the whole record is copied as bytes from one thread to the other.
 struct ProgressView {
@@ -30,6 +35,7 @@ struct ProgressView {
     char ElapsedTime[24];
     char EstimatedTime[48];   // "<estimated> (<left> left)"
     char Tooltip[64];         // empty: the tooltip is left as it is
+    char FileLine[ConvertInfoChars];  // "Converting file <path> (<n> of <m>) ..."
 };
 
 // The batch-wide counters that one block advances.

@@ -11,8 +11,24 @@ ReadAhead::ReadAhead()
 
 ReadAhead::~ReadAhead() { Stop(); }
 
-bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockSize)
+bool ReadAhead::Start(HMMIO reader, const char* path, DWORD offset, DWORD length, DWORD blockSize)
 {
+    length_ = length;
+    // Most files of a batch of voice prompts are this short: a thread and a
+    // second handle would cost more than reading them.
+    if (length <= ReadAheadRunBytes) {
+        capacity_ = length > 0 ? length : 1;
+        ring_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+        if (!ring_)
+            return false;
+        bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
+        LONG got = length > 0 ? mmioRead(reader, reinterpret_cast<HPSTR>(bytes_), LONG(length)) : 0;
+        failed_ = got < 0;
+        head_ = got > 0 ? DWORD(got) : 0;
+        ended_ = true;
+        return true;
+    }
+
     HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
@@ -28,14 +44,11 @@ bool ReadAhead::Start(const char* path, DWORD offset, DWORD length, DWORD blockS
     // Whole runs, so the runs never wrap around the end of the ring.
     uint64_t blockRuns = (uint64_t(blockSize) + ReadAheadRunBytes - 1) / ReadAheadRunBytes;
     uint64_t capacity = blockRuns * ReadAheadRunBytes + ReadAheadRoomBytes;
-    if (capacity > MAXDWORD)
-        return false;
-    capacity_ = DWORD(capacity);
+    capacity_ = DWORD(capacity < MaxReadAheadRingBytes ? capacity : MaxReadAheadRingBytes);
     ring_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
     if (!ring_)
         return false;
     bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
-    length_ = length;
 
     thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
     if (!thread_)
@@ -103,49 +116,67 @@ void ReadAhead::ReadRuns()
 
 LONG ReadAhead::Read(BYTE* buffer, DWORD count)
 {
-    if (count > capacity_ - ReadAheadRoomBytes)
-        return -1;
+    DWORD copied = 0;
+    bool failed = false;
     AcquireSRWLockExclusive(&lock_);
-    // What lies before the position is never asked for again.
-    tail_ = position_;
-    // The reading thread is woken only once half the room is free, and then
-    // reads runs until the ring is full: a wake-up costs tens of
-    // microseconds, too much to pay for every run. When the converter is
-    // about to wait for data below, all the room beyond a block is free.
-    uint64_t rest = length_ - head_;
-    uint64_t worthWaking = rest < ReadAheadRoomBytes / 2 ? rest : ReadAheadRoomBytes / 2;
-    // Woken once: until it runs, the flag would call for a wake-up at every
-    // read.
-    if (readerWaiting_ && Room() >= worthWaking) {
-        readerWaiting_ = false;
-        WakeConditionVariable(&roomFreed_);
+    for (;;) {
+        // What lies before the position is never asked for again, but for
+        // the end of a read larger than the ring, which a step back may ask
+        // for.
+        uint64_t kept = copied < ReadAheadKeptBytes ? copied : ReadAheadKeptBytes;
+        tail_ = position_ - kept;
+        // The reading thread is woken only once half the room is free, and
+        // then reads runs until the ring is full: a wake-up costs tens of
+        // microseconds, too much to pay for every run. When the converter is
+        // about to wait for data below, all the room beyond a block is free.
+        uint64_t rest = length_ - head_;
+        uint64_t worthWaking = rest < ReadAheadRoomBytes / 2 ? rest : ReadAheadRoomBytes / 2;
+        // Woken once: until it runs, the flag would call for a wake-up at
+        // every read.
+        if (readerWaiting_ && Room() >= worthWaking) {
+            readerWaiting_ = false;
+            WakeConditionVariable(&roomFreed_);
+        }
+        // A block is copied at once when the ring can hold it, and a larger
+        // one in pieces of at most half the ring.
+        uint64_t wanted = count - copied;
+        if (wanted > (capacity_ - kept) / 2)
+            wanted = (capacity_ - kept) / 2;
+        while (head_ - position_ < wanted && !ended_) {
+            converterWaiting_ = true;
+            SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
+        }
+        converterWaiting_ = false;
+        uint64_t available = head_ - position_;
+        failed = failed_;
+        if (available == 0)
+            break;
+        DWORD piece = available < count - copied ? DWORD(available) : count - copied;
+        // The bytes [position, position + piece) stay in the ring until the
+        // tail passes them, which only this thread moves, so they are copied
+        // without the lock.
+        ReleaseSRWLockExclusive(&lock_);
+        DWORD index = DWORD(position_ % capacity_);
+        DWORD first = capacity_ - index < piece ? capacity_ - index : piece;
+        memcpy(buffer + copied, bytes_ + index, first);
+        memcpy(buffer + copied + first, bytes_, piece - first);
+        AcquireSRWLockExclusive(&lock_);
+        position_ += piece;
+        copied += piece;
+        if (copied == count)
+            break;
     }
-    while (head_ - position_ < count && !ended_) {
-        converterWaiting_ = true;
-        SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
-    }
-    converterWaiting_ = false;
-    uint64_t available = head_ - position_;
-    bool failed = failed_;
     ReleaseSRWLockExclusive(&lock_);
 
-    DWORD copied = available < count ? DWORD(available) : count;
     if (copied < count && failed)
         return -1;
-    // The bytes [position, position + copied) stay in the ring until the
-    // next read moves the tail, so they are copied without the lock.
-    DWORD index = DWORD(position_ % capacity_);
-    DWORD first = capacity_ - index < copied ? capacity_ - index : copied;
-    memcpy(buffer, bytes_ + index, first);
-    memcpy(buffer + first, bytes_, copied - first);
-    position_ += copied;
     lastRead_ = copied;
     return LONG(copied);
 }
 
 bool ReadAhead::StepBack(DWORD count)
 {
-    if (count > lastRead_)
+    if (count > lastRead_ || position_ - count < tail_)
         return false;
     position_ -= count;
     lastRead_ -= count;

@@ -14,6 +14,12 @@ constexpr DWORD ReadAheadRunBytes = 256 * 1024;
 // thread is woken when half of it is free, and what is left covers the
 // milliseconds until it is scheduled on a busy machine.
 constexpr DWORD ReadAheadRoomBytes = 16 * ReadAheadRunBytes;
+// The most the ring holds, whatever the block size: a larger block is handed
+// over piece by piece as it is read, so the memory stays bounded.
+constexpr DWORD MaxReadAheadRingBytes = 64 * ReadAheadRunBytes;
+// How much of the end of a read stays in the ring for a step back: far more
+// than one block of any format, which is the most a codec leaves unconsumed.
+constexpr DWORD ReadAheadKeptBytes = 4 * ReadAheadRunBytes;
 
 // The audio data of a source, read ahead. Read and StepBack behave as reads
 // and backward seeks on the file itself would: a read gives fewer bytes than
@@ -25,20 +31,23 @@ public:
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
-    // Opens the file a second time, for reading only and letting the
-    // converter's own handle deny writing, and starts reading length bytes
-    // from offset. blockSize is the most that one Read asks for. False when
-    // the file, the memory or the thread cannot be had.
-    bool Start(const char* path, DWORD offset, DWORD length, DWORD blockSize);
+    // Starts reading length bytes from offset, where the converter's own
+    // handle opened stands. Data that one run holds is read at once through
+    // that handle; more is read by a thread of its own through a second
+    // handle, for reading only and letting the converter's deny writing.
+    // blockSize is the most that one Read asks for. False when the file, the
+    // memory or the thread cannot be had.
+    bool Start(HMMIO opened, const char* path, DWORD offset, DWORD length, DWORD blockSize);
 
-    // Copies up to count (at most blockSize) bytes from the reading position
+    // Copies up to count (any number) bytes from the reading position
     // into buffer and moves the position behind them; waits while they are
     // still being read. The number of bytes copied, 0 at the end, or -1 when
     // the file could not be read.
     LONG Read(BYTE* buffer, DWORD count);
 
     // Moves the position back by count bytes of the last read, so the next
-    // read gives them again. False when they are not within the last read.
+    // read gives them again. False when they are not within the last read, or
+    // beyond the ReadAheadKeptBytes that the ring keeps of a larger read.
     bool StepBack(DWORD count);
 
 private:

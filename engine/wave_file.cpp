@@ -121,6 +121,15 @@ bool OpenWaveData(const char* path, WaveReader& reader)
     return true;
 }
 
+bool ReadDeclaredDataSize(const char* path, DWORD* size)
+{
+    WaveReader reader;
+    if (!OpenWaveData(path, reader))
+        return false;
+    *size = reader.DataSize;
+    return true;
+}
+
 bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer)
 {
     char name[MAX_PATH];

@@ -31,6 +31,10 @@ bool ReadSourceFormat(const char* path, void* buffer, DWORD* length);
 // audio byte. On failure nothing stays open.
 bool OpenWaveData(const char* path, WaveReader& reader);
 
+// The declared size of a source's "data" chunk, found as OpenWaveData finds
+// it; the file is closed again in every case.
+bool ReadDeclaredDataSize(const char* path, DWORD* size);
+
 // Creates (or truncates) a destination and writes everything up to the first
 // audio byte, with placeholder sizes. On failure the file is closed.
 bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer);

@@ -14,13 +14,18 @@ bool WriteBehind::Allocate(HMMIO file, DWORD largestBlock)
 {
     file_ = file;
     capacity_ = largestBlock > OutputRunBytes ? largestBlock : OutputRunBytes;
-    for (int i = 0; i < 2; ++i) {
-        runs_[i] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
-        bytes_[i] = static_cast<BYTE*>(static_cast<void*>(runs_[i].Get()));
-        if (bytes_[i] == nullptr)
-            return false;
-    }
-    return true;
+    if (capacity_ > MaxOutputRunBytes)
+        capacity_ = MaxOutputRunBytes;
+    // The second run is needed only once the first is full, which the
+    // output of most files of a batch never is.
+    return AllocateRun(0);
+}
+
+bool WriteBehind::AllocateRun(int run)
+{
+    runs_[run] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
+    bytes_[run] = static_cast<BYTE*>(static_cast<void*>(runs_[run].Get()));
+    return bytes_[run] != nullptr;
 }
 
 DWORD WINAPI WriteBehind::ThreadMain(void* self)
@@ -55,6 +60,8 @@ void WriteBehind::WriteRuns()
 bool WriteBehind::HandOver()
 {
     if (!thread_) {
+        if (!AllocateRun(1))
+            return false;
         thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
         if (!thread_)
             return false;
@@ -80,10 +87,19 @@ bool WriteBehind::HandOver()
 
 bool WriteBehind::Append(const BYTE* bytes, DWORD count)
 {
-    if (count > capacity_ || (count > capacity_ - used_ && !HandOver()))
+    // A block fills the run it fits into; one larger than a run is spread
+    // over as many as it takes.
+    if (count > capacity_ - used_ && count <= capacity_ && !HandOver())
         return false;
-    memcpy(bytes_[filling_] + used_, bytes, count);
-    used_ += count;
+    while (count > 0) {
+        if (used_ == capacity_ && !HandOver())
+            return false;
+        DWORD piece = count < capacity_ - used_ ? count : capacity_ - used_;
+        memcpy(bytes_[filling_] + used_, bytes, piece);
+        used_ += piece;
+        bytes += piece;
+        count -= piece;
+    }
     return true;
 }
 

@@ -10,6 +10,9 @@
 // How much output gathers before it is written: a call into the system per
 // run instead of per block, while a batch's file still grows visibly on disk.
 constexpr DWORD OutputRunBytes = 256 * 1024;
+// The most a run holds, whatever the block size: the output of a larger
+// block goes out in several runs, so the memory stays bounded.
+constexpr DWORD MaxOutputRunBytes = 16 * OutputRunBytes;
 
 class WriteBehind {
 public:
@@ -18,7 +21,8 @@ public:
     WriteBehind(const WriteBehind&) = delete;
     WriteBehind& operator=(const WriteBehind&) = delete;
 
-    // Room for at least largestBlock bytes in each of the two runs; false
+    // Room for largestBlock bytes, up to MaxOutputRunBytes, in each of the
+    // two runs; false
     // when the memory cannot be had. The file must stay open until Flush
     // has returned or this object is gone.
     bool Allocate(HMMIO file, DWORD largestBlock);
@@ -32,6 +36,7 @@ private:
     static DWORD WINAPI ThreadMain(void* self);
     void WriteRuns();
     bool HandOver();
+    bool AllocateRun(int run);
     void Stop();
 
     HMMIO file_ = nullptr;

@@ -18,5 +18,13 @@ if mount -t tmpfs -o size=64k,ro tmpfs "$fault_dir/readonly" 2> /dev/null; then
   export TONVELKA_READONLY_FOLDER="$fault_dir/readonly"
 fi
 
+# Room for a destination of more than 4 GB, which the converter must refuse
+# to finish: the pages are only taken as the test writes them.
+mkdir -p "$fault_dir/large"
+if mount -t tmpfs -o size=4160m tmpfs "$fault_dir/large" 2> /dev/null; then
+  session_mounts+=("$fault_dir/large")
+  export TONVELKA_LARGE_FOLDER="$fault_dir/large"
+fi
+
 cd "$TONVELKA_BUILD"
 ctest --output-on-failure --no-tests=error "$@"

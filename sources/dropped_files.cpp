@@ -74,24 +74,25 @@ std::vector<std::string> DroppedItems(HDROP drop)
     return items;
 }
 
-// The files the drop stands for, each once: a file as it was dropped, a
-// folder as the .wav files inside it.
-std::vector<std::string> DroppedFiles(HDROP drop)
+// The files that the given items stand for, each once: a file as it was
+// given, a folder as the .wav files inside it.
+std::vector<std::string> GatherGivenFiles(const std::vector<std::string>& items)
 {
     std::vector<std::string> gathered;
-    for (const std::string& item : DroppedItems(drop)) {
+    for (const std::string& item : items) {
         DWORD attributes = GetFileAttributesA(item.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             GatherFolder(item, gathered);
         else
             gathered.push_back(item);
     }
-    // A file dropped both by itself and within its folder counts once.
+    // A file given both by itself and within its folder counts once.
     std::set<std::string, bool (*)(const std::string&, const std::string&)> seen(IgnoringCaseLess);
     std::vector<std::string> files;
-    for (const std::string& path : gathered)
+    files.reserve(gathered.size());
+    for (std::string& path : gathered)
         if (seen.insert(path).second)
-            files.push_back(path);
+            files.push_back(std::move(path));
     return files;
 }
 
@@ -104,9 +105,14 @@ void AddDroppedFiles(HWND window, HDROP drop)
         DragFinish(drop);
         return;
     }
-    std::vector<std::string> files = DroppedFiles(drop);
+    std::vector<std::string> items = DroppedItems(drop);
     DragFinish(drop);
+    AddGivenPaths(window, items);
+}
 
+void AddGivenPaths(HWND window, const std::vector<std::string>& items)
+{
+    std::vector<std::string> files = GatherGivenFiles(items);
     std::vector<const char*> outcomes = AddSourcePaths(window, files);
     std::vector<std::string> refused;
     const char* firstReason = nullptr;

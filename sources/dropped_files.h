@@ -16,6 +16,10 @@ constexpr size_t ShownRefusedPaths = 5;
 // Releases the drop in every case.
 void AddDroppedFiles(HWND window, HDROP drop);
 
+// What a drop does with its items, for paths handed over in another way (the
+// command line): files and folders, in the order given.
+void AddGivenPaths(HWND window, const std::vector<std::string>& items);
+
 // The message about the dropped files that were not added, given their paths
 // in the order of the drop and the reason why the first was not: for one
 // file that reason alone, worded as Add Files words it; for more, how many

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "app/settings.h"
+#include "sources/compatibility_check.h"
 #include "engine/handles.h"
 #include "res/resource.h"
 #include "sources/format_chooser_dialog.h"
@@ -85,6 +86,27 @@ bool StoreDestination(HWND window, HGLOBAL entry, const BYTE* format, DWORD leng
 
 void AnswerChooser(HWND dialog, BOOL verdict) { SetWindowLongPtrA(dialog, DWLP_MSGRESULT, verdict); }
 
+// The check of the chooser that is open: the selection cannot change under a
+// modal chooser, so its source formats are gathered at the first candidate
+// and the codecs' answers kept until the chooser closes.
+struct OpenCheck {
+    CompatibilityCheck check;
+    bool gathered = false;
+    bool lockFailed = false;
+};
+OpenCheck* openCheck = nullptr;
+
+class OpenCheckScope {
+public:
+    OpenCheckScope() { openCheck = &check_; }
+    ~OpenCheckScope() { openCheck = nullptr; }
+    OpenCheckScope(const OpenCheckScope&) = delete;
+    OpenCheckScope& operator=(const OpenCheckScope&) = delete;
+
+private:
+    OpenCheck check_;
+};
+
 }  // namespace
 
 void ChooseDestinationFormat(HWND window)
@@ -108,11 +130,15 @@ void ChooseDestinationFormat(HWND window)
     chooser.pwfxEnum = nullptr;
     chooser.pfnHook = checked ? FormatChooseHook : nullptr;
 
-    MMRESULT result = ShowFormatChooser(&chooser);
-    // Wine's chooser refuses any hook without showing anything; the
-    // program's own chooser takes the same record and honours the hook.
-    if (result == MMSYSERR_NOTSUPPORTED)
-        result = RunFormatChooser(&chooser);
+    MMRESULT result;
+    {
+        OpenCheckScope scope;
+        result = ShowFormatChooser(&chooser);
+        // Wine's chooser refuses any hook without showing anything; the
+        // program's own chooser takes the same record and honours the hook.
+        if (result == MMSYSERR_NOTSUPPORTED)
+            result = RunFormatChooser(&chooser);
+    }
     if (result == ACMERR_CANCELED)
         return;
     if (result != MMSYSERR_NOERROR) {
@@ -143,30 +169,24 @@ UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 {
     if (message != MM_ACM_FORMATCHOOSE || wParam != FORMATCHOOSE_FORMAT_VERIFY)
         return FALSE;
-    auto* candidate = reinterpret_cast<WAVEFORMATEX*>(lParam);
+    const auto* candidate = reinterpret_cast<const WAVEFORMATEX*>(lParam);
     // The real conversion opens its stream with the same allowance
     // (non-real-time unless LowQuality), so a format offered here is one the
     // converter will reach.
-    DWORD flags = ACM_STREAMOPENF_QUERY | (Settings.LowQuality != 0 ? 0 : ACM_STREAMOPENF_NONREALTIME);
+    DWORD flags = Settings.LowQuality != 0 ? 0 : ACM_STREAMOPENF_NONREALTIME;
 
-    // The chooser's dialog is this hook's window; the rows are reached
-    // through the main window.
-    HWND list = GetDlgItem(MainDialog, IDC_FILE_LIST);
-    BOOL verdict = TRUE;
-    for (int row = NextSelectedRow(list, -1); row != -1 && verdict; row = NextSelectedRow(list, row)) {
-        HGLOBAL entry = GetRowEntry(list, row);
-        if (entry == nullptr)
-            continue;
-        GlobalLockScope lock(entry);
-        if (!lock) {
+    // Outside ChooseDestinationFormat nothing is kept between candidates.
+    OpenCheck once;
+    OpenCheck& open = openCheck != nullptr ? *openCheck : once;
+    if (!open.gathered) {
+        // The chooser's dialog is this hook's window; the rows are reached
+        // through the main window.
+        open.lockFailed = !open.check.GatherSelectedFormats(GetDlgItem(MainDialog, IDC_FILE_LIST));
+        open.gathered = true;
+        // Told once: every candidate is left out for the same reason.
+        if (open.lockFailed)
             ShowError(dialog, "Unable to lock memory of source format information.");
-            AnswerChooser(dialog, FALSE);
-            return TRUE;
-        }
-        auto* source = reinterpret_cast<WAVEFORMATEX*>(static_cast<BYTE*>(lock.Data()) + sizeof(DWORD));
-        if (acmStreamOpen(nullptr, nullptr, source, candidate, nullptr, 0, 0, flags) != MMSYSERR_NOERROR)
-            verdict = FALSE;
     }
-    AnswerChooser(dialog, verdict);
+    AnswerChooser(dialog, !open.lockFailed && open.check.CanReachAll(*candidate, flags));
     return TRUE;
 }

@@ -7,6 +7,7 @@
 #include <mmsystem.h>
 #include <mmreg.h>
 #include <msacm.h>
+#include "sources/compatibility_check.h"
 
 // Called with the main window once a new destination format stands in the
 // selected rows, to bring the format panels up to date: ShowFormatPanels,
@@ -23,5 +24,6 @@ void ChooseDestinationFormat(HWND window);
 // The chooser's verify hook: answers FORMATCHOOSE_FORMAT_VERIFY through
 // DWLP_MSGRESULT with TRUE when every selected row of the main window's list
 // can be converted to the candidate format by the installed codecs, and
-// leaves every other message to the chooser.
+// leaves every other message to the chooser. A row whose source format the
+// codecs must not see reaches no format.
 UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

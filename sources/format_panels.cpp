@@ -5,6 +5,7 @@
 #include <mmreg.h>
 #include <cstring>
 #include <string>
+#include "engine/format_guard.h"
 #include "engine/handles.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
@@ -20,14 +21,13 @@ constexpr int SourceValues[] = { IDC_SRC_FORMATTAG,  IDC_SRC_CHANNELS,   IDC_SRC
 constexpr int DestinationValues[] = { IDC_DST_FORMATTAG,  IDC_DST_CHANNELS,  IDC_DST_SAMPLERATE,
                                       IDC_DST_DATARATE,   IDC_DST_BLOCKALIGN, IDC_DST_RESOLUTION };
 
-// A format as the panels read it: the largest the program keeps, zero-filled
-// first, so that fields beyond a short format read as 0.
+// A format as the panels read it: its guarded copy, so that fields beyond a
+// short format read as 0 and the extra byte count is what the format holds.
 struct FormatCopy {
-    BYTE bytes[MaxKeptFormatBytes];
-    DWORD length;
+    GuardedFormat view;
 
-    const WAVEFORMATEX& Fields() const { return *reinterpret_cast<const WAVEFORMATEX*>(bytes); }
-    bool HasExtraCount() const { return length > 16; }
+    const WAVEFORMATEX& Fields() const { return view.Fields(); }
+    bool HasExtraCount() const { return view.Length > 16; }
 };
 
 // Which fields all contributing rows have in common.
@@ -66,16 +66,22 @@ int NextSelectedRow(HWND list, int after)
 
 bool ReadSourceFormat(HGLOBAL entry, FormatCopy& format)
 {
-    memset(format.bytes, 0, sizeof(format.bytes));
-    format.length = 0;
-    return CopySourceFormat(entry, format.bytes, sizeof(format.bytes), &format.length);
+    BYTE bytes[MaxKeptFormatBytes];
+    DWORD length = 0;
+    if (!CopySourceFormat(entry, bytes, sizeof(bytes), &length))
+        return false;
+    format.view = ClampFormat(bytes, length);
+    return true;
 }
 
 bool ReadFormatBlock(HGLOBAL block, FormatCopy& format)
 {
-    memset(format.bytes, 0, sizeof(format.bytes));
-    format.length = 0;
-    return CopyFormatBlock(block, format.bytes, sizeof(format.bytes), &format.length);
+    BYTE bytes[MaxKeptFormatBytes];
+    DWORD length = 0;
+    if (!CopyFormatBlock(block, bytes, sizeof(bytes), &length))
+        return false;
+    format.view = ClampFormat(bytes, length);
+    return true;
 }
 
 void SetText(HWND window, int id, const std::string& text) { SetDlgItemTextA(window, id, text.c_str()); }
@@ -129,11 +135,12 @@ std::string FormatTagText(const FormatCopy& reference, const Agreement& agreemen
     if (!GetFormatTagName(reference.Fields().wFormatTag, tagName))
         return AudioFormatText(nullptr, nullptr, agreement.severalRows);
     // Several rows share only the tag; the codecs are asked for a format's
-    // name only when one row contributes. The whole zero-filled copy is
-    // offered, as the buffer the format lies in.
+    // name only when one row contributes, and never for a format they must
+    // not see. The whole zero-filled copy is offered, as the buffer the
+    // format lies in.
     char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
-    bool named = !agreement.severalRows &&
-                 GetFormatName(&reference.Fields(), sizeof(reference.bytes), formatName);
+    bool named = !agreement.severalRows && CodecsCanTake(reference.Fields()) &&
+                 GetFormatName(&reference.Fields(), sizeof(reference.view.Bytes), formatName);
     return AudioFormatText(tagName, named ? formatName : nullptr, agreement.severalRows);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include "engine/format_guard.h"
 #include "engine/handles.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
@@ -237,8 +238,7 @@ bool CreateFileListColumns(HWND window)
 void AddSourceFiles(HWND window)
 {
     static const char filter[] = "WAVE audio files (*.WAV)\0*.WAV\0All Files (*.*)\0*.*\0";
-    char result[OpenResultChars];
-    result[0] = '\0';
+    std::vector<char> result(OpenResultBytes, '\0');
 
     OPENFILENAMEA dialog = {};
     // The record without the fields added after version 4, as the dialog has
@@ -247,24 +247,51 @@ void AddSourceFiles(HWND window)
     dialog.hwndOwner = window;
     dialog.lpstrFilter = filter;
     dialog.nFilterIndex = 1;
-    dialog.lpstrFile = result;
-    dialog.nMaxFile = OpenResultChars;
+    dialog.lpstrFile = result.data();
+    dialog.nMaxFile = OpenResultBytes;
     dialog.lpstrTitle = "Source Files";
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_ALLOWMULTISELECT | OFN_HIDEREADONLY;
     dialog.lpstrDefExt = "WAV";
-    if (!ShowOpenDialog(&dialog))
+    if (!ShowOpenDialog(&dialog)) {
+        // A cancel says nothing; a selection that did not fit would otherwise
+        // look like one, with none of the chosen files added.
+        if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL)
+            ShowError(window, SelectionTooLargeMessage);
         return;
+    }
+    result.back() = '\0';
+    result[result.size() - 2] = '\0';
 
     const char* failure = nullptr;
     {
         AddSession session(window);
-        char path[SourcePathChars];
-        for (int n = 1; failure == nullptr && GetOpenResultPath(result, path, n); ++n)
-            failure = AddSourceFile(window, path, session.memo);
+        for (const std::string& path : OpenResultPaths(result.data())) {
+            failure = AddSourceFile(window, path.c_str(), session.memo);
+            if (failure != nullptr)
+                break;
+        }
     }
     // Told only after the list shows what was added before the failure.
     if (failure != nullptr)
         ShowError(window, failure);
+}
+
+std::vector<std::string> OpenResultPaths(const char* result)
+{
+    std::vector<std::string> paths;
+    if (result == nullptr || result[0] == '\0')
+        return paths;
+    std::string folder = result;
+    const char* name = result + folder.size() + 1;
+    if (*name == '\0') {
+        paths.push_back(folder);
+        return paths;
+    }
+    if (folder.back() != '\\')
+        folder += '\\';
+    for (; *name != '\0'; name += strlen(name) + 1)
+        paths.push_back(folder + name);
+    return paths;
 }
 
 bool GetOpenResultPath(const char* result, char (&path)[SourcePathChars], int n)
@@ -357,20 +384,18 @@ bool DescribeFormat(const void* format, DWORD length, char (&description)[Descri
     if (length > MaxKeptFormatBytes)
         return false;
     // The codecs may read the whole WAVEFORMATEX, cbSize included, even when
-    // told a shorter length: a 16-byte PCM format has none. They get a copy
-    // with zeros behind the format, but still its true length.
-    union {
-        WAVEFORMATEX header;
-        BYTE bytes[MaxKeptFormatBytes + sizeof(WAVEFORMATEX)];
-    } copy;
-    memset(&copy, 0, sizeof(copy));
-    memcpy(copy.bytes, format, length);
+    // told a shorter length: a 16-byte PCM format has none. They get the
+    // guarded copy with zeros behind the format, but still its true length;
+    // a format they must not see is one no codec can name.
+    std::optional<GuardedFormat> copy = GuardFormat(format, length);
+    if (!copy)
+        return false;
 
     char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS];
-    if (!GetFormatTagName(copy.header.wFormatTag, tagName))
+    if (!GetFormatTagName(copy->Fields().wFormatTag, tagName))
         return false;
     char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
-    if (!GetFormatName(&copy.header, length, formatName))
+    if (!GetFormatName(copy->Get(), length, formatName))
         return false;
     snprintf(description, sizeof(description), "%s - %s", tagName, formatName);
     return true;

@@ -8,7 +8,9 @@
 #include <vector>
 
 // Sizes of the texts and buffers the list works with.
-constexpr DWORD OpenResultChars = 4096;     // the open dialog's result
+// The open dialog's result: ten thousand names of forty characters fit even
+// when each character takes three UTF-8 bytes.
+constexpr DWORD OpenResultBytes = 2 * 1024 * 1024;
 constexpr DWORD SourcePathChars = 256;      // one full path with its terminator
 constexpr DWORD SizeTextChars = 32;         // the Size column
 constexpr DWORD DescriptionChars = 256;     // the Audio Format column
@@ -29,6 +31,17 @@ std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::stri
 
 // The reason given for a path that does not fit into SourcePathChars.
 constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";
+
+// What the open dialog answers when the chosen names did not fit into its
+// result.
+constexpr char SelectionTooLargeMessage[] =
+    "Unable to add the chosen files: there are more of them than the program can take at once. "
+    "Choose fewer files, or drag their folder onto the window.";
+
+// Every full path of an open dialog result, in the dialog's order, each whole
+// (a path too long for the list is refused when it is added, never cut). A
+// folder that ends in a backslash (a drive's root) gets no second one.
+std::vector<std::string> OpenResultPaths(const char* result);
 
 // The n-th (from 1) full path of an open dialog result: either one full path,
 // or a folder followed by names. False when there is no n-th file or its path

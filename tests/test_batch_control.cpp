@@ -338,6 +338,40 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
     EXPECT_GT(BatchStatistics.ConsumedBytes, BatchStatistics.TotalBytes);
 }
 
+// 180 MB of declared 8-bit mono 8 kHz silence, a sparse file, decode to 24
+// times as much 16-bit stereo 48 kHz: more than 32-bit sizes hold. The test
+// script mounts a folder large enough for all of it.
+TEST_F(Batch, OutputThatWouldPassFourGigabytesFailsAndKeepsItsPlaceholders)
+{
+    char folder[MAX_PATH] = "Z:";
+    if (GetEnvironmentVariableA("TONVELKA_LARGE_FOLDER", folder + 2, MAX_PATH - 2) == 0)
+        GTEST_SKIP() << "not mounted for this run";
+    Bytes header = RiffForm("WAVE", Join({Chunk("fmt ", PcmFormat(1, 8000, 8)), ChunkWithSize("data", 180000000, {})}));
+    WriteWholeFile(in_.File("sparse.wav"), header);
+    HANDLE file = CreateFileA(in_.File("sparse.wav").c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    LARGE_INTEGER end = {};
+    end.QuadPart = LONGLONG(header.size()) + 180000000;
+    ASSERT_TRUE(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+    CloseHandle(file);
+    AddBatchRow(window_, in_.File("sparse.wav"), PcmFormat(2, 48000, 16));
+    lstrcpynA(Settings.DestinationPath, folder, sizeof(Settings.DestinationPath));
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }, 280000));
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file."});
+    std::string written = std::string(folder) + "\\sparse.wav";
+    char sizes[44] = {};
+    DWORD read = 0;
+    file = CreateFileA(written.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ReadFile(file, sizes, sizeof(sizes), &read, nullptr);
+    CloseHandle(file);
+    EXPECT_EQ(ReadU32(Bytes(sizes, sizes + read), 4), 1u);
+    EXPECT_EQ(ReadU32(Bytes(sizes, sizes + read), 40), 1u);
+    // It stopped at the last block that fit: within a few blocks of the limit.
+    EXPECT_LE(FileSize(written), 0xFFFFFFFFull + 8);
+    EXPECT_GT(FileSize(written), 0xFFFFFFFFull - (8u << 20));
+    DeleteFileA(written.c_str());
+}
+
 TEST_F(Batch, TheListMenuOffersWhatTheButtonsDoAndNoSampleWhileABatchRuns)
 {
     const std::string none = "Play+ Play in Destination Format- Select Destination Format...- Remove File- ";

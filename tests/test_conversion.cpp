@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
+#include "engine/destination_conflicts.h"
 #include "engine/destination_path.h"
 #include "engine/progress.h"
 #include "engine/wave_file.h"
@@ -118,20 +119,22 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
 
 // 44.1 kHz stereo IMA ADPCM takes 8164 source bytes a block: 16 KB leave 56
 // bytes behind each time, to be read again; the partial tail is dropped.
-// 13 seconds of it make output of several runs, written in their order.
+// 75 seconds of it make output of several runs, written in their order, and
+// blocks larger than the read-ahead ring and the write runs, decoded too.
 TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
 {
-    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 13 + 777, 440), decoded;
+    std::vector<int16_t> samples = SineSamples(44100, 2, 44100 * 75 + 777, 440), decoded;
     std::string source = Source(in_.File("long.wav"), PcmWave(2, 44100, samples));
     Bytes ima = SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM);
     std::vector<Bytes> results;
-    for (WORD kbytes : {16, 1024, 0}) {  // 0 counts as the default
+    for (WORD kbytes : {16, 1024, 65535, 0}) {  // 0 counts as the default
         Settings.BufferSize = kbytes;
         ASSERT_EQ(Convert(source, out_.File("out.wav"), ima), Converted);
-        results.push_back(ReadWholeFile(out_.File("out.wav")));
+        ASSERT_EQ(Convert(out_.File("out.wav"), out_.File("back.wav"), PcmFormat(2, 44100, 16)), Converted);
+        results.push_back(Join({ReadWholeFile(out_.File("out.wav")), ReadWholeFile(out_.File("back.wav"))}));
     }
     EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), samples.size() * 2 / 8164 * 2048);
-    EXPECT_TRUE(results[0] == results[1] && results[0] == results[2]);
+    EXPECT_TRUE(results[0] == results[1] && results[0] == results[2] && results[0] == results[3]);
     ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
     EXPECT_GT(SignalToNoise(samples, decoded), 30);
     ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
@@ -161,6 +164,14 @@ TEST(DestinationPath, FolderBackslashAndFileName)
         EXPECT_EQ(JoinDestinationPath(c.folder, c.source, out, sizeof(out)), c.result) << c.source;
         EXPECT_EQ(std::string(out), c.joined != nullptr ? c.joined : folder + "\\abcd");
     }
+    // Names compared whole and regardless of case; rows without a folder are left to the batch.
+    std::vector<ListedSource> rows = {{"D:\\in\\own.wav", true}, {"C:\\out\\OWN.WAV", false}, {"D:\\in\\own.wav2", true}, {"n.wav", true}};
+    for (char folder : std::string("123456"))
+        rows.push_back({std::string("E:\\") + folder + "\\n.wav", true});
+    std::string shown = "Unable to convert: 7 marked files would overwrite a source file or each other:\n\nc:\\OUT\\own.wav";
+    for (int i = 0; i < 4; ++i)
+        shown += "\nc:\\OUT\\n.wav";
+    EXPECT_EQ(ConflictText(ConflictingDestinations(rows, "c:\\OUT")), shown + "\nand 2 more.");
 }
 
 TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoOn)
@@ -169,8 +180,11 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     std::vector<std::string> infoAtMessage;  // the info line as it stood when each message came
     recorder_.SetResponder([&](const ShownMessage& shown) {
         EXPECT_EQ(shown.Title + std::to_string(shown.Style), "Error" + std::to_string(MB_OK | MB_ICONHAND));
-        return infoAtMessage.push_back(ControlText(window_, IDC_CONVERT_INFO)), IDOK;
+        return infoAtMessage.push_back(ControlText(window_, IDC_CONVERT) + ": " + ControlText(window_, IDC_CONVERT_INFO)), IDOK;
     });
+    auto refused = [](const char* count) {
+        return "Unable to convert: " + std::string(count) + " marked files would overwrite a source file or each other:\n\n";
+    };
     const std::string deep = out_.File(std::string(250 - out_.Path().size(), 'd'));
     const std::string unmeasured = "Unable to calculate size of all files marked for conversion.";
     const std::string failed = "Unable to convert audio file.";
@@ -194,11 +208,14 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
         {"only empty files", [&] { add(Tone("e1.wav", 0), ulaw_), add(Tone("e2.wav", 0), ulaw_); }, {unmeasured}},
         {"a source in the destination folder", [&] {
              add(Tone("h.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, in_.Path().c_str());
-         }, {failed}},
+         }, {refused("1") + in_.File("h.wav")}},
+        {"another row's source in the destination folder", [&] {
+             add(Tone("song.wav"), ulaw_), add(other("SONG.WAV", 100)), lstrcpyA(Settings.DestinationPath, other_.Path().c_str());
+         }, {refused("1") + other_.File("song.wav")}},
         {"a folder ending in a backslash", [&] { add(Tone("i.wav"), ulaw_), lstrcatA(Settings.DestinationPath, "\\"); }, {}},
-        {"two sources of one name: the second in list order wins", [&] {
+        {"two sources of one name", [&] {
              add(Tone("same.wav", 4000), ulaw_), add(other("same.wav", 6000), ulaw_);
-         }, {}},
+         }, {refused("2") + out_.File("same.wav") + "\n" + out_.File("same.wav")}},
         {"a row without a backslash after one with", [&] {
              add(Tone("j.wav"), ulaw_);
              InsertSourceRow(window_, 0, "zzz-no-folder.wav", "0", CreateSourceEntry(Pcm8k.data(), 16));
@@ -217,7 +234,9 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
         EXPECT_EQ(ControlText(window_, IDC_CONVERT_INFO), "");
         ClearBatchRows(window_);
     }
-    EXPECT_EQ(infoAtMessage.at(0), "Converting file " + in_.File("e.wav") + " (4 of 5) ...");
+    // A refused batch never started: the button still read Convert.
+    EXPECT_EQ(infoAtMessage, (std::vector<std::string>{"Stop: Converting file " + in_.File("e.wav") + " (4 of 5) ...",
+        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Stop: "}));
     for (const char* name : {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav"}) {
         std::vector<int16_t> decoded;
         ASSERT_TRUE(SoxDecode(out_.File(name), decoded)) << name;
@@ -226,6 +245,6 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     }
     EXPECT_TRUE(!FileExists(out_.File("b.wav")) && !FileExists(out_.File("f.wav")) && !FileExists(out_.File("e1.wav")));
     EXPECT_TRUE(HasPlaceholders(out_.File("e.wav")));
-    EXPECT_EQ(FinishedAudio(out_.File("same.wav")).size(), in_.Path() < other_.Path() ? 6000u : 4000u);
+    EXPECT_FALSE(FileExists(out_.File("same.wav")));
     EXPECT_FALSE(FileExists(deep + "\\long-enough-name.wav"));
 }

@@ -55,13 +55,13 @@ public:
         CloseHandle(process_.hProcess);
         RegDeleteTreeA(HKEY_CURRENT_USER, kStore);
     }
-    bool Start(const std::string& folder, const std::string& destination)
+    bool Start(const std::string& folder, const std::string& destination, const std::string& arguments = "")
     {
         RegDeleteTreeA(HKEY_CURRENT_USER, kStore);
         RegSetKeyValueA(HKEY_CURRENT_USER, kStore, "DestinationPath", REG_SZ, destination.c_str(), DWORD(destination.size() + 1));
         char path[MAX_PATH];
         GetModuleFileNameA(nullptr, path, MAX_PATH);
-        std::string program = std::string(path, strrchr(path, '\\')) + "\\tonvelka.exe", line = "\"" + program + "\"";
+        std::string program = std::string(path, strrchr(path, '\\')) + "\\tonvelka.exe", line = "\"" + program + "\" " + arguments;
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         return CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
@@ -76,6 +76,20 @@ public:
         return found_;
     }
     int Rows() const { return int(Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMCOUNT)); }
+    std::string RowText(int row)
+    {
+        struct Remote {
+            LVITEMA item;
+            char text[260];
+        } local = {}, *remote = static_cast<Remote*>(
+                          VirtualAllocEx(process_.hProcess, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
+        local.item.pszText = remote->text, local.item.cchTextMax = sizeof(local.text);
+        WriteProcessMemory(process_.hProcess, remote, &local, sizeof(local), nullptr);
+        Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(process_.hProcess, remote, &local, sizeof(local), nullptr);
+        VirtualFreeEx(process_.hProcess, remote, 0, MEM_RELEASE);
+        return local.text;
+    }
     // Rows by their place in the list, which is sorted by path. List view
     // messages carry pointers: their records go into the program's memory.
     void Select(const std::vector<int>& rows)
@@ -128,7 +142,7 @@ BOOL CALLBACK FindNameBox(HWND window, LPARAM found)
 
 // Add Files; in the open dialog the folder typed into the name box and Enter,
 // then the names in quotes and Open.
-void AddFiles(Program& program, const std::string& folder, const std::vector<std::string>& names)
+void AddFiles(Program& program, const std::string& folder, const std::vector<std::string>& names, int listed = 0)
 {
     ASSERT_TRUE(Click(program.window, IDC_ADD_FILES));
     HWND dialog = program.WaitForWindow("Source Files");
@@ -142,7 +156,7 @@ void AddFiles(Program& program, const std::string& folder, const std::vector<std
         typed += "\"" + file + "\" ";
     Send(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()));
     ASSERT_TRUE(Click(dialog, IDOK));
-    ASSERT_TRUE(WaitUntil([&] { return program.Rows() == int(names.size()); })) << program.Rows();
+    ASSERT_TRUE(WaitUntil([&] { return program.Rows() == listed + int(names.size()); })) << program.Rows();
 }
 
 // The rows selected, Select Destination Format; in the program's chooser the tag
@@ -228,6 +242,51 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
     }
     EXPECT_EQ(program.Close(), 0);
     EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
+}
+
+// A folder handed over on the command line (as the shell's Send To does) with
+// a few hundred files, then more chosen in the open dialog than 4,096
+// characters of names hold: all listed in order, one of them refused with its
+// message, all given a format in the chooser and converted.
+TEST(EndToEnd, HundredsOfFilesFromTheCommandLineAndTheOpenDialogConvertInOneBatch)
+{
+    ScratchFolder input, output, working, chosen;
+    const std::string folder = input.File("voice prompts");
+    CreateDirectoryA(folder.c_str(), nullptr);
+    Bytes source = PcmWave(1, 8000, SineSamples(8000, 1, 400, 440));
+    std::vector<std::string> names;
+    for (int i = 0; i < 300; ++i)
+        WriteWholeFile(folder + "\\prompt" + std::to_string(1000 + i) + ".wav", source);
+    WriteWholeFile(folder + "\\prompt1000a.wav", Bytes(64, 'x'));
+    for (int i = 0; i < 120; ++i) {
+        names.push_back("a chosen prompt with a long name " + std::to_string(1000 + i) + ".wav");
+        WriteWholeFile(chosen.File(names.back()), source);
+    }
+    Program program;
+    ASSERT_TRUE(program.Start(working.Path(), output.Path(), "\"" + folder + "\""));
+    HWND refused = program.WaitForWindow("Error");
+    ASSERT_NE(refused, nullptr);
+    EXPECT_EQ(Text(refused, 0xFFFF), "Unable to read audio information from source file.");
+    ASSERT_TRUE(Click(refused, IDOK));
+    ASSERT_EQ(program.Rows(), 300);
+    EXPECT_EQ(program.RowText(1), folder + "\\prompt1001.wav");
+    EXPECT_EQ(program.RowText(299), folder + "\\prompt1299.wav");
+
+    AddFiles(program, chosen.Path(), names, 300);
+    ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(program.RowText(300), chosen.File(names[0]));
+    std::vector<int> all(420);
+    for (int i = 0; i < 420; ++i)
+        all[i] = i;
+    ChooseFormat(program, all, WAVE_FORMAT_MULAW, "8000 Hz");
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_CONVERT); }));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(output.File("prompt1299.wav")) && program.Idle(); }));
+    for (int i = 0; i < 420; ++i) {
+        std::string name = i < 300 ? "prompt" + std::to_string(1000 + i) + ".wav" : names[i - 300];
+        ASSERT_EQ(FinishedAudio(output.File(name)).size(), 400u) << name;
+    }
+    EXPECT_EQ(program.Close(), 0);
 }
 
 // Closing during a batch, in each state a batch can be in, ends the program at

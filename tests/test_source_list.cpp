@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <cstring>
+#include "app/command_line.h"
 #include "app/settings.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
@@ -154,12 +155,13 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     wave("tree\\notes.txt", notWave);
     DropPaths(window, {b, folder.File("tree"), a});
     EXPECT_EQ(RowTexts(window), (std::vector<std::string>{a, b, c, d}));
-    // Listed ones are skipped whatever their case; the buttons and the
-    // selection line follow at once.
+    // The command line hands paths over as a drop does. Listed ones are
+    // skipped whatever their case; the buttons and the selection line follow
+    // at once.
     std::string e = wave("e.wav"), upper = a;
     CharUpperA(upper.data());
     SelectRows(window, {0});
-    DropPaths(window, {e, upper, c});
+    AddCommandLinePaths(window, ("\"" + e + "\"\t" + upper + " " + c).c_str());
     EXPECT_EQ(RowTexts(window), (std::vector<std::string>{a, b, e, c, d}));
     EXPECT_TRUE(recorder.Texts().empty());
     EXPECT_TRUE(Enabled(IDC_REMOVE_FILE));
@@ -183,6 +185,8 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     EXPECT_EQ(RowTexts(window), (std::vector<std::string>{good, longest}));
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 7 of the dropped files:\n\n" + bad + "\n" + tooLong + "\n" +
                                                          dropped[4] + "\n" + dropped[5] + "\n" + dropped[6] + "\nand 2 more."});
+    EXPECT_EQ(SplitCommandLine(" \"C:\\a b\\c.wav\"  d.wav \"e\\\\\" f\\\"g \"h\"\"i\" "),
+              (std::vector<std::string>{"C:\\a b\\c.wav", "d.wav", "e\\", "f\"g", "h\"i"}));
 }
 
 TEST_F(SourceList, FormatPanelsShowTheFieldsTheSelectedRowsShareAndDashesElsewhere)

@@ -12,8 +12,13 @@
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
+#include "sources/format_choice.h"
+#include "sources/format_names.h"
 #include "sources/format_panels.h"
+#include "sources/selection_summary.h"
+#include "sources/source_entry.h"
 #include "sources/source_list.h"
+#include "ui/conversion_control.h"
 #include "support/batch_window.h"
 
 namespace {
@@ -195,4 +200,84 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
         EXPECT_LE(files, 3) << "a file beside the destinations";
     }
     DestroyWindow(window);
+}
+
+namespace {
+// What the compatibility check hands the codecs: never more extra bytes than
+// the stored format holds, never a zero the codecs divide by.
+DWORD heldBytes = 0;
+MMRESULT ACMAPI WatchedQuery(LPHACMSTREAM stream, HACMDRIVER driver, LPWAVEFORMATEX source, LPWAVEFORMATEX target,
+                             LPWAVEFILTER filter, DWORD_PTR callback, DWORD_PTR instance, DWORD flags)
+{
+    WORD samplesPerBlock = 0;
+    memcpy(&samplesPerBlock, source + 1, source->cbSize >= 2 ? 2 : 0);
+    EXPECT_LE(18u + source->cbSize, heldBytes);
+    EXPECT_TRUE(source->nChannels && source->nSamplesPerSec && source->nAvgBytesPerSec && source->nBlockAlign && samplesPerBlock);
+    return acmStreamOpen(stream, driver, source, target, filter, callback, instance, flags);
+}
+// The user picks the PCM tag in the chooser, counts its formats and cancels.
+LRESULT offeredPcm = -1;
+void CALLBACK CountPcmAndCancel(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    HWND chooser = FindWindowA(nullptr, "Destination Format"), tags = GetDlgItem(chooser, IDC_CHOOSER_TAG);
+    char pcm[ACMFORMATTAGDETAILS_FORMATTAG_CHARS] = "";
+    GetFormatTagName(WAVE_FORMAT_PCM, pcm);
+    SendMessageA(tags, CB_SETCURSEL, SendMessageA(tags, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(pcm)), 0);
+    SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_TAG, CBN_SELCHANGE), LPARAM(tags));
+    offeredPcm = SendDlgItemMessageA(chooser, IDC_CHOOSER_FORMATS, LB_GETCOUNT, 0, 0);
+    SendDlgItemMessageA(chooser, IDCANCEL, BM_CLICK, 0, 0);
+}
+}  // namespace
+
+// An IMA ADPCM format whose extra byte count claims 65535 bytes, and one with
+// each field zeroed that a codec divides by: dropped onto the list, checked
+// by the chooser, shown in the panels and converted in a batch.
+TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
+{
+    ScratchFolder folder, out;
+    ResetSettingsToDefaults(Settings);
+    lstrcpynA(Settings.DestinationPath, out.Path().c_str(), sizeof(Settings.DestinationPath));
+    HWND window = CreateBatchWindow();
+    PumpWaitingMessages();  // an earlier window's quit message would end the chooser at once
+    MessageRecorder recorder;
+    CompatibilityQuery = WatchedQuery;
+    const Bytes pcm = PcmFormat(1, 8000, 16), ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
+    ASSERT_EQ(ima.size(), 20u);
+    heldBytes = 20;
+    const struct {
+        size_t at, size;
+        uint8_t fill;
+    } cases[] = {{0, 0, 0}, {16, 2, 0xFF}, {2, 2, 0}, {4, 4, 0}, {8, 4, 0}, {12, 2, 0}, {18, 2, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        Bytes format = ima;
+        memset(format.data() + c.at, c.fill, c.size);
+        const bool refused = c.fill == 0 && c.size != 0, ends = c.size == 0 || !refused;
+        std::string source = folder.File("source.wav");
+        WriteWholeFile(source, RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", Bytes(2560, 0x11))})));
+        recorder.Clear();
+        DropPaths(window, {source});
+        SelectRows(window, {0});
+        UpdateSelectionButtons(window);
+        ShowFormatPanels(window);
+        EXPECT_EQ(ControlText(window, IDC_SRC_EXTRA), "2 Bytes");
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(window, IDC_SELECT_FORMAT)));
+        offeredPcm = -1;
+        SetTimer(nullptr, 0, 50, CountPcmAndCancel);
+        Press(window, IDC_SELECT_FORMAT);
+        EXPECT_EQ(offeredPcm > 0, ends) << offeredPcm;
+        SetDestinationHandle(GetRowEntry(GetDlgItem(window, IDC_FILE_LIST), 0), CreateFormatBlock(pcm.data(), 16));
+        UpdateConvertButton(window);
+        Press(window, IDC_CONVERT);
+        ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
+        std::vector<std::string> messages = {"Unable to insert new source file into file list.", "Unable to convert audio file."};
+        EXPECT_EQ(recorder.Texts(), ends ? std::vector<std::string>{} : messages);
+        EXPECT_EQ(FileExists(out.File("source.wav")), ends);
+        DeleteFileA(out.File("source.wav").c_str());
+        ClearBatchRows(window);
+    }
+    CompatibilityQuery = acmStreamOpen;
+    DestroyWindow(window);
+    PumpWaitingMessages();
 }

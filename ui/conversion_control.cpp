@@ -1,9 +1,12 @@
 // Conversion control.
 #include "ui/conversion_control.h"
+#include <commctrl.h>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/conversion_thread.h"
+#include "engine/destination_conflicts.h"
 #include "res/resource.h"
+#include "sources/source_entry.h"
 #include "ui/batch_controls.h"
 #include "ui/idle_state.h"
 #include "ui/user_prompts.h"
@@ -22,8 +25,39 @@ void CloseIfSet(HANDLE& handle)
     handle = nullptr;
 }
 
+// Every row's path and whether it is marked, in list order.
+std::vector<ListedSource> ListedSources(HWND window)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    std::vector<ListedSource> rows;
+    for (int row = -1; (row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1;) {
+        char path[256] = "";
+        LVITEMA item = {};
+        item.iSubItem = 0;
+        item.pszText = path;
+        item.cchTextMax = sizeof(path);
+        SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
+        HGLOBAL entry = GetRowEntry(list, row);
+        rows.push_back({ path, entry != nullptr && GetDestinationHandle(entry) != nullptr });
+    }
+    return rows;
+}
+
+// A batch that would replace a source, or write two results into one file,
+// does not start: nothing is written and the controls stay as they are.
+bool RefuseConflictingBatch(HWND window)
+{
+    std::vector<std::string> conflicts = ConflictingDestinations(ListedSources(window), Settings.DestinationPath);
+    if (conflicts.empty())
+        return false;
+    ShowMessage(window, ConflictText(conflicts).c_str(), "Error", MB_OK | MB_ICONHAND);
+    return true;
+}
+
 void StartConversion(HWND window)
 {
+    if (RefuseConflictingBatch(window))
+        return;
     SetDlgItemTextA(window, IDC_CONVERT, "Stop");
     DisableBatchControls(window);
 

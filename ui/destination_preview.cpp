@@ -65,7 +65,7 @@ bool ConvertSample(const SelectedRow& row)
     sample.PartOfBatch = false;
     sample.MaxSourceBytes = SampleSourceBytes(row.Source, row.SourceLength, SampleSeconds);
     return ConvertFile(row.Path, row.Source, row.SourceLength, SampleFile, row.Destination, row.DestinationLength,
-                       sample) == Converted;
+                       nullptr, sample) == Converted;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/settings.h"
 #include "app/settings_dialog.h"
 #include "app/settings_store.h"
+#include "engine/conversion_thread.h"
 #include "engine/progress.h"
 #include "res/resource.h"
 #include "sources/dropped_files.h"
@@ -315,6 +316,11 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);
+        return TRUE;
+    case WM_APP_COLLECT_ROWS:
+        // A dialog answers a sent message through DWLP_MSGRESULT.
+        SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
+                          CollectBatchRows(dialog, *reinterpret_cast<std::vector<BatchRow>*>(lParam)));
         return TRUE;
     case WM_APP_CONVERSION_ENDED:
         OnConversionEnded(dialog);

@@ -1,0 +1,239 @@
+// Thousands of short files through the real main window: added from the
+// command line, given a destination format in the chooser with the
+// compatibility check on, and converted in one batch, beside the bare loop
+// of platform calls that converts the same files without a window (the
+// floor). Prints the figures; usage: bench_many_files [files ...]
+// (default 1000 10000).
+#include <windows.h>
+#include <commctrl.h>
+#include <cstdio>
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+#include "app/command_line.h"
+#include "app/settings.h"
+#include "engine/wave_file.h"
+#include "res/resource.h"
+#include "support/batch_window.h"
+#include "support/process_memory.h"
+#include "ui/conversion_control.h"
+#include "ui/user_prompts.h"
+
+namespace {
+
+std::string Name(int i)
+{
+    char name[32];
+    snprintf(name, sizeof(name), "voice%05d.wav", i);
+    return name;
+}
+
+double Seconds(LARGE_INTEGER from)
+{
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+}
+
+LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+// 0.25 s of 16-bit mono audio; every third file at another rate when three
+// formats are asked for.
+void WriteSources(const ScratchFolder& folder, int files, int formats)
+{
+    static const uint32_t rates[] = {8000, 11025, 22050};
+    for (int i = 0; i < files; ++i) {
+        uint32_t rate = rates[i % formats];
+        WriteWholeFile(folder.File(Name(i)), PcmWave(1, rate, SineSamples(rate, 1, rate / 4, 440)));
+    }
+}
+
+void SelectAll(HWND window)
+{
+    LVITEMA all = {};
+    all.stateMask = all.state = LVIS_SELECTED;
+    SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&all));
+}
+
+// The chooser as a user meets it, timed from another thread: until it shows
+// its first tag's formats, then switching to u-law and back.
+struct ChooserTimes {
+    double open = -1, toUlaw = -1, back = -1;
+    LRESULT pcmFormats = 0;
+};
+
+ChooserTimes TimeChooser(HWND window)
+{
+    ChooserTimes times;
+    LARGE_INTEGER start = Now();
+    std::thread user([&] {
+        HWND chooser = nullptr;
+        for (int i = 0; i < 60000 && chooser == nullptr; ++i, Sleep(1)) {
+            HWND found = FindWindowA(nullptr, "Destination Format");
+            if (found != nullptr && IsWindowVisible(found))
+                chooser = found;
+        }
+        if (chooser == nullptr)
+            return;
+        times.open = Seconds(start);
+        HWND tags = GetDlgItem(chooser, IDC_CHOOSER_TAG), formats = GetDlgItem(chooser, IDC_CHOOSER_FORMATS);
+        times.pcmFormats = SendMessageA(formats, LB_GETCOUNT, 0, 0);
+        LRESULT first = SendMessageA(tags, CB_GETCURSEL, 0, 0);
+        auto pick = [&](LRESULT index) {
+            LARGE_INTEGER from = Now();
+            SendMessageA(tags, CB_SETCURSEL, index, 0);
+            SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_TAG, CBN_SELCHANGE), LPARAM(tags));
+            return Seconds(from);
+        };
+        LRESULT ulaw = SendMessageA(tags, CB_FINDSTRING, WPARAM(-1), LPARAM("U-Law"));
+        if (ulaw == CB_ERR)
+            ulaw = first == 0 ? 1 : 0;
+        times.toUlaw = pick(ulaw);
+        times.back = pick(first);
+        PostMessageA(chooser, WM_COMMAND, IDCANCEL, 0);
+    });
+    Press(window, IDC_SELECT_FORMAT);
+    user.join();
+    return times;
+}
+
+Bytes ulawFormat;
+MMRESULT AnswerUlaw(ACMFORMATCHOOSEA* chooser)
+{
+    memcpy(chooser->pwfx, ulawFormat.data(), ulawFormat.size());
+    return MMSYSERR_NOERROR;
+}
+
+// The floor: what converting one short file takes in platform calls alone,
+// without a window, threads or progress: open and descend the source, read
+// its format and audio, create the destination's three chunks, one stream,
+// one conversion, close.
+bool ConvertBare(const std::string& source, const std::string& destination, const Bytes& format)
+{
+    WaveReader reader;
+    BYTE sourceFormat[MaxFormatBytes + sizeof(WAVEFORMATEX)] = {};
+    DWORD formatLength = 0;
+    if (!ReadSourceFormat(source.c_str(), sourceFormat, &formatLength) || !OpenWaveData(source.c_str(), reader))
+        return false;
+    std::vector<BYTE> input(reader.DataSize), output(reader.DataSize * 2 + 1024);
+    if (mmioRead(reader.File.Get(), reinterpret_cast<HPSTR>(input.data()), LONG(input.size())) != LONG(input.size()))
+        return false;
+    HACMSTREAM stream = nullptr;
+    auto* target = reinterpret_cast<WAVEFORMATEX*>(const_cast<BYTE*>(format.data()));
+    if (acmStreamOpen(&stream, nullptr, reinterpret_cast<WAVEFORMATEX*>(sourceFormat), target, nullptr, 0, 0,
+                      ACM_STREAMOPENF_NONREALTIME) != 0)
+        return false;
+    ACMSTREAMHEADER header = {};
+    header.cbStruct = sizeof(header);
+    header.pbSrc = input.data();
+    header.cbSrcLength = DWORD(input.size());
+    header.pbDst = output.data();
+    header.cbDstLength = DWORD(output.size());
+    bool ok = acmStreamPrepareHeader(stream, &header, 0) == 0 &&
+              acmStreamConvert(stream, &header, ACM_STREAMCONVERTF_BLOCKALIGN) == 0;
+    WaveWriter writer;
+    ok = ok && CreateWaveFile(destination.c_str(), format.data(), DWORD(format.size()), writer) &&
+         mmioWrite(writer.File.Get(), reinterpret_cast<HPSTR>(output.data()), LONG(header.cbDstLengthUsed)) ==
+             LONG(header.cbDstLengthUsed) &&
+         FinishWaveFile(writer);
+    acmStreamUnprepareHeader(stream, &header, 0);
+    acmStreamClose(stream, 0);
+    return ok;
+}
+
+void RunSize(HWND window, int files)
+{
+    ScratchFolder input, output, floorOutput;
+    WriteSources(input, files, 1);
+    lstrcpynA(Settings.DestinationPath, output.Path().c_str(), sizeof(Settings.DestinationPath));
+    MessageRecorder recorder;
+
+    LARGE_INTEGER start = Now();
+    AddCommandLinePaths(window, ("\"" + input.Path() + "\"").c_str());
+    double added = Seconds(start);
+    int rows = int(SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETITEMCOUNT, 0, 0));
+    printf("%5d files: added from the command line in %.2f s (%d rows)\n", files, added, rows);
+
+    SelectAll(window);
+    PumpFor(200);
+    ChooserTimes chooser = TimeChooser(window);
+    printf("       chooser, one source format: answers in %.2f s (%ld PCM formats), to u-law %.2f s, back %.2f s\n",
+           chooser.open, long(chooser.pcmFormats), chooser.toUlaw, chooser.back);
+
+    SetFormatChooseFunction(AnswerUlaw);
+    Press(window, IDC_SELECT_FORMAT);
+    SetFormatChooseFunction(nullptr);
+    PumpFor(200);
+
+    PROCESS_MEMORY_COUNTERS before = ProcessMemory();
+    SIZE_T peak = before.WorkingSetSize;
+    start = Now();
+    Press(window, IDC_CONVERT);
+    PumpUntil([&] {
+        peak = std::max(peak, ProcessMemory().WorkingSetSize);
+        return !IsConversionActive();
+    }, 3600000);
+    double batch = Seconds(start);
+    int converted = 0;
+    for (int i = 0; i < files; ++i)
+        converted += FinishedAudio(output.File(Name(i))).size() == 2000;
+
+    start = Now();
+    int bare = 0;
+    for (int i = 0; i < files; ++i)
+        bare += ConvertBare(input.File(Name(i)), floorOutput.File(Name(i)), ulawFormat);
+    double floor = Seconds(start);
+    int identical = 0;
+    for (int i = 0; i < files; ++i)
+        identical += ReadWholeFile(output.File(Name(i))) == ReadWholeFile(floorOutput.File(Name(i)));
+    printf("       batch %.2f s (%.2f ms a file, %d converted, %zu messages), floor %.2f s (%.2f ms a file, %d), "
+           "batch/floor %.2f\n",
+           batch, batch * 1000 / files, converted, recorder.Messages().size(), floor, floor * 1000 / files, bare,
+           batch / floor);
+    printf("       %d of %d destinations byte for byte as the bare loop wrote them\n", identical, files);
+    printf("       working set %.1f MB before the batch, peak %.1f MB during it (%.1f MB more)\n",
+           before.WorkingSetSize / 1048576.0, peak / 1048576.0, (peak - before.WorkingSetSize) / 1048576.0);
+    ClearBatchRows(window);
+}
+
+void RunThreeFormats(HWND window, int files)
+{
+    ScratchFolder input;
+    WriteSources(input, files, 3);
+    MessageRecorder recorder;
+    AddCommandLinePaths(window, ("\"" + input.Path() + "\"").c_str());
+    SelectAll(window);
+    PumpFor(200);
+    ChooserTimes chooser = TimeChooser(window);
+    printf("%5d files of three source formats: chooser answers in %.2f s (%ld PCM formats), to u-law %.2f s, "
+           "back %.2f s\n",
+           files, chooser.open, long(chooser.pcmFormats), chooser.toUlaw, chooser.back);
+    ClearBatchRows(window);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    ResetSettingsToDefaults(Settings);
+    ulawFormat = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW);
+    HWND window = CreateBatchWindow();
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes.push_back(atoi(argv[i]));
+    if (sizes.empty())
+        sizes = {1000, 10000};
+    for (int files : sizes)
+        RunSize(window, files);
+    RunThreeFormats(window, sizes.back());
+    DestroyWindow(window);
+    return 0;
+}

@@ -1,0 +1,68 @@
+// Destinations that would replace a source or each other.
+#include "engine/destination_conflicts.h"
+#include <windows.h>
+#include <unordered_map>
+#include <unordered_set>
+#include "engine/destination_path.h"
+
+namespace {
+
+constexpr size_t ShownConflicts = 5;
+// As the batch forms its destination paths.
+constexpr size_t DestinationChars = 256;
+
+// A path as the file system compares it: in UTF-16, upper-cased by the
+// system's table rather than by the user's locale.
+std::wstring ComparedPath(const std::string& path)
+{
+    int wide = MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0);
+    std::wstring text(size_t(wide), L'\0'), upper(size_t(wide), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), int(path.size()), text.data(), wide);
+    if (wide > 0 && LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), wide, upper.data(), wide) == wide)
+        return upper;
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>& rows, const std::string& folder)
+{
+    std::unordered_set<std::wstring> sources;
+    for (const ListedSource& row : rows)
+        sources.insert(ComparedPath(row.Path));
+
+    struct Destination {
+        std::string path;
+        std::wstring compared;
+    };
+    std::vector<Destination> destinations;
+    std::unordered_map<std::wstring, int> uses;
+    for (const ListedSource& row : rows) {
+        char joined[DestinationChars];
+        if (!row.Marked ||
+            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined)) != DestinationJoin::Joined)
+            continue;
+        destinations.push_back({ joined, ComparedPath(joined) });
+        uses[destinations.back().compared] += 1;
+    }
+
+    std::vector<std::string> conflicts;
+    for (const Destination& destination : destinations)
+        if (uses[destination.compared] > 1 || sources.count(destination.compared) != 0)
+            conflicts.push_back(destination.path);
+    return conflicts;
+}
+
+std::string ConflictText(const std::vector<std::string>& destinations)
+{
+    if (destinations.empty())
+        return {};
+    std::string text = "Unable to convert: " + std::to_string(destinations.size()) +
+                       " marked files would overwrite a source file or each other:\n";
+    size_t shown = destinations.size() < ShownConflicts ? destinations.size() : ShownConflicts;
+    for (size_t index = 0; index < shown; ++index)
+        text += "\n" + destinations[index];
+    if (destinations.size() > shown)
+        text += "\nand " + std::to_string(destinations.size() - shown) + " more.";
+    return text;
+}

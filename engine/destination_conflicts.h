@@ -1,0 +1,21 @@
+// Before a batch starts: the marked rows whose destination would replace a
+// listed source or another marked row's result. No window headers here.
+#pragma once
+#include <string>
+#include <vector>
+
+struct ListedSource {
+    std::string Path;  // the row's text: the source's full path
+    bool Marked;       // the row has a destination format
+};
+
+// The destination path of every marked row that names a listed row's source
+// (its own or another's) or the destination of another marked row, in list
+// order, one per such row. Paths are compared whole and without regard to
+// case, as the file system compares names. Rows whose destination cannot be
+// formed are left to the batch, which tells why.
+std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>& rows, const std::string& folder);
+
+// The message that refuses the batch: the count, the first few of the paths
+// each on a line of its own, and how many more there are.
+std::string ConflictText(const std::vector<std::string>& destinations);

@@ -1,0 +1,81 @@
+// The format chooser's compatibility check.
+#include "sources/compatibility_check.h"
+#include <commctrl.h>
+#include <msacm.h>
+#include <cstring>
+#include "engine/format_guard.h"
+#include "engine/handles.h"
+#include "sources/source_entry.h"
+
+namespace {
+
+int NextSelectedRow(HWND list, int after)
+{
+    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
+}
+
+// A candidate as the chooser hands it over: the record and its extra bytes.
+std::string CandidateKey(const WAVEFORMATEX& candidate)
+{
+    const char* bytes = reinterpret_cast<const char*>(&candidate);
+    return std::string(bytes, sizeof(WAVEFORMATEX) + candidate.cbSize);
+}
+
+}  // namespace
+
+bool CompatibilityCheck::GatherSelectedFormats(HWND list)
+{
+    sources_.clear();
+    verdicts_.clear();
+    for (int row = NextSelectedRow(list, -1); row != -1; row = NextSelectedRow(list, row)) {
+        HGLOBAL entry = GetRowEntry(list, row);
+        // A row whose item data cannot be read does not count against a format.
+        if (entry == nullptr)
+            continue;
+        GlobalLockScope lock(entry);
+        if (!lock)
+            return false;
+        const auto* bytes = static_cast<const BYTE*>(lock.Data());
+        DWORD length = 0;
+        memcpy(&length, bytes, sizeof(length));
+        SIZE_T size = GlobalSize(entry);
+        if (size < sizeof(DWORD) || length > size - sizeof(DWORD))
+            return false;
+        std::string format(reinterpret_cast<const char*>(bytes + sizeof(DWORD)), length);
+        bool known = false;
+        for (const std::string& source : sources_)
+            known = known || source == format;
+        if (!known)
+            sources_.push_back(std::move(format));
+    }
+    return true;
+}
+
+bool CompatibilityCheck::CanReachAll(const WAVEFORMATEX& candidate, DWORD openFlags)
+{
+    std::string key = CandidateKey(candidate);
+    auto known = verdicts_.find(key);
+    if (known != verdicts_.end())
+        return known->second;
+    bool verdict = true;
+    for (const std::string& source : sources_) {
+        if (!CanConvertFormat(source.data(), DWORD(source.size()), candidate, openFlags)) {
+            verdict = false;
+            break;
+        }
+    }
+    verdicts_.emplace(std::move(key), verdict);
+    return verdict;
+}
+
+StreamOpenFunction CompatibilityQuery = acmStreamOpen;
+
+bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags)
+{
+    std::optional<GuardedFormat> guarded = GuardFormat(source, length);
+    if (!guarded)
+        return false;
+    WAVEFORMATEX* target = const_cast<WAVEFORMATEX*>(&candidate);
+    return CompatibilityQuery(nullptr, nullptr, guarded->Get(), target, nullptr, 0, 0,
+                              openFlags | ACM_STREAMOPENF_QUERY) == MMSYSERR_NOERROR;
+}
