@@ -22,6 +22,7 @@
 #include "engine/progress.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
+#include "support/bench_clock.h"
 #include "support/codec_formats.h"
 #include "support/test_files.h"
 #include "ui/app_messages.h"
@@ -31,20 +32,6 @@ namespace {
 
 constexpr DWORD SourceBytes = 200u * 1024 * 1024;
 constexpr int Runs = 5;
-
-double Seconds(LARGE_INTEGER start, LARGE_INTEGER end)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 double Median(std::vector<double> values)
 {

@@ -12,7 +12,9 @@
 #include "sources/source_entry.h"
 #include "support/batch_window.h"
 #include "support/process_memory.h"
+#include "sources/source_list.h"
 #include "ui/conversion_control.h"
+#include "ui/user_prompts.h"
 
 namespace {
 
@@ -24,6 +26,27 @@ std::string Name(int i)
 }
 
 double Megabytes(SIZE_T bytes) { return bytes / 1048576.0; }
+
+Bytes ulawFormat;
+MMRESULT AnswerUlaw(ACMFORMATCHOOSEA* chooser)
+{
+    memcpy(chooser->pwfx, ulawFormat.data(), ulawFormat.size());
+    return MMSYSERR_NOERROR;
+}
+
+// Gives the rows (all of them when none is named) u-law in the chooser.
+void MarkInChooser(HWND window, const std::vector<int>& rows)
+{
+    SelectRows(window, rows);
+    if (rows.empty()) {
+        LVITEMA all = {};
+        all.stateMask = all.state = LVIS_SELECTED;
+        SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&all));
+    }
+    SetFormatChooseFunction(AnswerUlaw);
+    Press(window, IDC_SELECT_FORMAT);
+    SetFormatChooseFunction(nullptr);
+}
 
 }  // namespace
 
@@ -37,13 +60,17 @@ int main()
     lstrcpynA(Settings.DestinationPath, output.Path().c_str(), sizeof(Settings.DestinationPath));
     HWND window = CreateBatchWindow();
     Bytes ulaw = SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW);
+    ulawFormat = ulaw;
 
     constexpr int BatchFiles = 1000;
     Bytes source = PcmWave(1, 8000, SineSamples(8000, 1, 2000, 440));
+    std::vector<std::string> batchPaths;
     for (int i = 0; i < BatchFiles; ++i) {
-        WriteWholeFile(input.File(Name(i)), source);
-        AddBatchRow(window, input.File(Name(i)), ulaw);
+        batchPaths.push_back(input.File(Name(i)));
+        WriteWholeFile(batchPaths.back(), source);
     }
+    AddSourcePaths(window, batchPaths);
+    MarkInChooser(window, {});
     PROCESS_MEMORY_COUNTERS before = ProcessMemory();
     DWORD start = GetTickCount();
     Press(window, IDC_CONVERT);
@@ -59,16 +86,28 @@ int main()
            Megabytes(before.PagefileUsage), Megabytes(after.PagefileUsage));
     ClearBatchRows(window);
 
+    // Added as the program adds dropped files and those of its command line,
+    // in one command; every other row then marked in the chooser.
     constexpr int Rows = 5000;
-    std::vector<HGLOBAL> blocks;
-    start = GetTickCount();
+    std::vector<std::string> paths;
     for (int i = 0; i < Rows; ++i) {
-        HGLOBAL entry = AddBatchRow(window, input.File(Name(i % BatchFiles)), i % 2 ? ulaw : Bytes());
-        blocks.push_back(entry);
-        if (HGLOBAL destination = GetDestinationHandle(entry))
+        paths.push_back(input.File("row" + Name(i)));
+        WriteWholeFile(paths.back(), source);
+    }
+    start = GetTickCount();
+    AddSourcePaths(window, paths);
+    DWORD added = GetTickCount() - start;
+    std::vector<int> odd;
+    for (int i = 1; i < Rows; i += 2)
+        odd.push_back(i);
+    MarkInChooser(window, odd);
+    std::vector<HGLOBAL> blocks;
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    for (int i = 0; i < Rows; ++i) {
+        blocks.push_back(GetRowEntry(list, i));
+        if (HGLOBAL destination = GetDestinationHandle(blocks.back()))
             blocks.push_back(destination);
     }
-    DWORD added = GetTickCount() - start;
     before = ProcessMemory();
     SelectRows(window, {});
     LVITEMA all = {};
@@ -81,7 +120,7 @@ int main()
     int live = 0;
     for (HGLOBAL block : blocks)
         live += GlobalFlags(block) != GMEM_INVALID_HANDLE;
-    printf("%d rows: added in %.1f s, removed in %.1f s, %d of %zu memory blocks still alive, %ld rows left; private %.1f -> %.1f MB\n",
+    printf("%d rows: added in %.1f s (one command, as a drop adds them), removed in %.1f s, %d of %zu memory blocks still alive, %ld rows left; private %.1f -> %.1f MB\n",
            Rows, added / 1000.0, removed / 1000.0, live, blocks.size(),
            long(SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETITEMCOUNT, 0, 0)), Megabytes(before.PagefileUsage),
            Megabytes(after.PagefileUsage));

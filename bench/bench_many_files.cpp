@@ -15,6 +15,7 @@
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
+#include "support/bench_clock.h"
 #include "support/process_memory.h"
 #include "ui/conversion_control.h"
 #include "ui/user_prompts.h"
@@ -28,20 +29,7 @@ std::string Name(int i)
     return name;
 }
 
-double Seconds(LARGE_INTEGER from)
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return double(now.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
+double Seconds(LARGE_INTEGER from) { return Seconds(from, Now()); }
 
 // 0.25 s of 16-bit mono audio; every third file at another rate when three
 // formats are asked for.

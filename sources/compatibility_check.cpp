@@ -9,11 +9,6 @@
 
 namespace {
 
-int NextSelectedRow(HWND list, int after)
-{
-    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
 // A candidate as the chooser hands it over: the record and its extra bytes.
 std::string CandidateKey(const WAVEFORMATEX& candidate)
 {

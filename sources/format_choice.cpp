@@ -25,11 +25,6 @@ constexpr int ChooserNameChars = 50;
 
 void ShowError(HWND owner, const char* text) { ShowMessage(owner, text, "Error", MB_OK | MB_ICONHAND); }
 
-int NextSelectedRow(HWND list, int after)
-{
-    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
 // A PCM destination is stored without its cbSize field; any other format
 // with its extra bytes.
 DWORD DestinationLength(const WAVEFORMATEX& format)

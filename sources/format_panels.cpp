@@ -59,11 +59,6 @@ struct Agreement {
     }
 };
 
-int NextSelectedRow(HWND list, int after)
-{
-    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
-}
-
 bool ReadSourceFormat(HGLOBAL entry, FormatCopy& format)
 {
     BYTE bytes[MaxKeptFormatBytes];

@@ -122,3 +122,8 @@ HGLOBAL GetRowEntry(HWND list, int row)
         return nullptr;
     return reinterpret_cast<HGLOBAL>(item.lParam);
 }
+
+int NextSelectedRow(HWND list, int after)
+{
+    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
+}

@@ -37,3 +37,7 @@ void FreeSourceEntry(HGLOBAL entry);
 
 // The item data of a list row: its entry's handle; nullptr on failure.
 HGLOBAL GetRowEntry(HWND list, int row);
+
+// The next selected row after the given one (-1: the first); -1 when there
+// is none.
+int NextSelectedRow(HWND list, int after);

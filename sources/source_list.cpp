@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "sources/format_names.h"
 #include "sources/source_entry.h"
+#include "ui/display_scale.h"
 #include "ui/user_prompts.h"
 
 namespace {
@@ -227,7 +228,8 @@ bool CreateFileListColumns(HWND window)
             column.iSubItem = index;
         }
         column.fmt = columns[index].format;
-        column.cx = columns[index].width;
+        // The widths are pixels at 96 DPI; the list grows with the display.
+        column.cx = ScaleToDpi(columns[index].width, WindowDpi(window));
         column.pszText = const_cast<char*>(columns[index].title);
         if (SendToList(window, LVM_INSERTCOLUMNA, WPARAM(index), &column) == -1)
             return false;

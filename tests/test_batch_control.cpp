@@ -138,6 +138,11 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     AddBatchRow(window_, in_.File("clip.wav"));
     AddBatchRow(window_, Tone("z-later.wav"), gsm_);
     EnableWindow(GetDlgItem(window_, IDC_SELECT_FORMAT), TRUE);
+    // Explorer restarted: the icon is gone until the new taskbar is announced.
+    NOTIFYICONDATAA icon = TrayIcon;
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &icon) && !Shell_NotifyIconA(NIM_MODIFY, &icon));
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return Shell_NotifyIconA(NIM_MODIFY, &icon) != FALSE; }, 5000)) << "the tray icon did not come back";
     RECT idle, client, units = {0, 0, 396, 366};
     GetWindowRect(window_, &idle);
     MapDialogRect(window_, &units);
@@ -305,12 +310,17 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
     Tone("short.wav", 1500);
     run(nullptr);
     EXPECT_EQ(FinishedAudio(out_.File("short.wav")).size(), 1500u);
-    // Grown four times while the batch runs: all of it converts, past 100 %.
+    // Grown four times while the batch stands still on the file before it:
+    // all of it converts, past 100 %.
     AddBatchRow(window_, long_, gsm_);
     AddBatchRow(window_, Tone("z.wav"), ulaw_);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
+    recorder_.SetAnswer(IDNO);
+    Press(window_, IDC_CONVERT);
+    ASSERT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
     Tone("z.wav", 32000);
+    Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForIdle());
     EXPECT_EQ(FinishedAudio(out_.File("z.wav")).size(), 32000u);
     EXPECT_GT(BatchStatistics.ConsumedBytes, BatchStatistics.TotalBytes);

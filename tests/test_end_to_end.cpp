@@ -200,40 +200,55 @@ void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, con
 
 }  // namespace
 
+// Names beyond any ANSI code page throughout: the source folder, a name of
+// Latin-1, CJK, a symbol and a four-byte emoji (on the command line and in
+// the open dialog), the destination folder and its stored name.
 TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
 {
     ScratchFolder input, output, working;
+    const std::string from = input.File("Ступени"), to = output.File("Ausgabe ✓"), mixed = "Ärger Grüße 日本語 ♪🎵.wav";
+    CreateDirectoryA(from.c_str(), nullptr), CreateDirectoryA(to.c_str(), nullptr);
     const struct {
-        const char* name;
+        std::string name;
         uint16_t channels;
         uint32_t rate, frames;
-    } files[] = {{"alpha.wav", 1, 22050, 44100}, {"bravo.wav", 1, 22050, 22050}, {"delta.wav", 1, 8000, 16000},
+    } files[] = {{"alpha.wav", 1, 22050, 44100}, {mixed, 1, 22050, 22050}, {"delta.wav", 1, 8000, 16000},
                  {"echo.wav", 2, 22050, 22050}};
     std::vector<std::string> names;
     for (const auto& file : files) {
-        WriteWholeFile(input.File(file.name), PcmWave(file.channels, file.rate, SineSamples(file.rate, file.channels, file.frames, 440)));
+        WriteWholeFile(from + "\\" + file.name, PcmWave(file.channels, file.rate, SineSamples(file.rate, file.channels, file.frames, 440)));
         names.push_back(file.name);
     }
     Program program;
-    ASSERT_TRUE(program.Start(working.Path(), output.Path()));
-    AddFiles(program, input.Path(), names);
+    ASSERT_TRUE(program.Start(working.Path(), to, "\"" + from + "\\" + mixed + "\""));
+    ASSERT_TRUE(WaitUntil([&] { return program.Rows() == 1; }));
+    EXPECT_EQ(program.RowText(0), from + "\\" + mixed);
+    AddFiles(program, from, names);  // the mixed name once more, a row already
     ASSERT_FALSE(HasFatalFailure());
+    EXPECT_EQ(program.RowText(1), from + "\\" + mixed);
     ChooseFormat(program, {0, 1}, WAVE_FORMAT_IMA_ADPCM, "22050 Hz");
     ChooseFormat(program, {2}, WAVE_FORMAT_MULAW, "8000 Hz");
     ASSERT_FALSE(HasFatalFailure());
+    // Played: the pause face while it plays, the play face again at its end.
+    program.Select({1});
+    LRESULT playFace = Send(GetDlgItem(program.window, IDC_PLAY), BM_GETIMAGE, IMAGE_BITMAP);
+    ASSERT_TRUE(Click(program.window, IDC_PLAY));
+    EXPECT_TRUE(WaitUntil([&] { return Send(GetDlgItem(program.window, IDC_PLAY), BM_GETIMAGE, IMAGE_BITMAP) != playFace; }));
+    EXPECT_TRUE(WaitUntil([&] { return Send(GetDlgItem(program.window, IDC_PLAY), BM_GETIMAGE, IMAGE_BITMAP) == playFace; }));
+    EXPECT_EQ(FindWindowA(nullptr, "Error"), nullptr) << Text(FindWindowA(nullptr, "Error"), 0xFFFF);
     // Idle again with the last marked row's file there: the batch has ended.
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_CONVERT); }));
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(output.File("delta.wav")) && program.Idle(); }));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(to + "\\delta.wav") && program.Idle(); }));
     for (const auto& file : files) {
         SCOPED_TRACE(file.name);
         std::vector<int16_t> samples = SineSamples(file.rate, file.channels, file.frames, 440), decoded;
-        EXPECT_TRUE(ReadWholeFile(input.File(file.name)) == PcmWave(file.channels, file.rate, samples)) << "a source changed";
+        EXPECT_TRUE(ReadWholeFile(from + "\\" + file.name) == PcmWave(file.channels, file.rate, samples)) << "a source changed";
         if (file.channels == 2) {
-            EXPECT_FALSE(FileExists(output.File(file.name))) << "a row without a destination format was converted";
+            EXPECT_FALSE(FileExists(to + "\\" + file.name)) << "a row without a destination format was converted";
             continue;
         }
         std::string info;
-        ASSERT_TRUE(SoxDecode(output.File(file.name), decoded, &info));
+        ASSERT_TRUE(SoxDecode(to + "\\" + file.name, decoded, &info));
         // IMA ADPCM leaves out a last partial block of 1017 samples at most.
         EXPECT_NE(info.find(file.rate == 8000 ? "u-law" : "IMA ADPCM"), std::string::npos) << info;
         EXPECT_LE(decoded.size(), samples.size());
@@ -241,7 +256,7 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
         EXPECT_GT(SignalToNoise(samples, decoded), 20.0);
     }
     EXPECT_EQ(program.Close(), 0);
-    EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
+    EXPECT_EQ(StoredSettings(), "1:" + to + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
 }
 
 // A folder handed over on the command line (as the shell's Send To does) with

@@ -134,10 +134,12 @@ TEST(DestinationFolder, ChangesOnlyWhenAFolderThatFitsIsChosen)
     ScratchFolder folder;
     HWND window = CreateBatchWindow();
     SetBrowseForFolderFunction(ChooseFolder);
-    std::string before = Settings.DestinationPath, deep = folder.Path();
-    for (size_t length = 40; deep.size() < 256; length = std::min<size_t>(40, 257 - deep.size()))
-        CreateDirectoryA(deep.append(1, '\\').append(length, 'x').c_str(), nullptr);
-    for (auto [chosen, after] : {std::pair{std::string(), before}, {folder.Path(), folder.Path()}, {deep, folder.Path()}}) {
+    // Fewer than 256 characters, more than 255 bytes: the stored folder counts bytes.
+    std::string before = Settings.DestinationPath, fits = folder.Path() + "\\Ausgabe ✓ Ступени", deep = fits;
+    while (deep.size() < 300)
+        CreateDirectoryA(deep.c_str(), nullptr), deep.append("\\Ступени 日本語");
+    CreateDirectoryA(deep.c_str(), nullptr);
+    for (auto [chosen, after] : {std::pair{std::string(), before}, {fits, fits}, {deep, fits}}) {
         chosenFolder = chosen;
         Press(window, IDC_DESTINATION);
         EXPECT_EQ(Settings.DestinationPath, after);

@@ -63,11 +63,11 @@ HWND SourceList::window = nullptr;
 TEST_F(SourceList, AddFilesMakesSortedRowsWithSizeAndFormatOnceForEachPath)
 {
     WriteWholeFile(folder.File("b.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 100, 440)));
-    WriteWholeFile(folder.File("a.wav"), PcmWave(2, 44100, SineSamples(44100, 2, 1000, 440)));
-    AddFiles({"b.wav", "a.wav", "B.WAV"});
+    WriteWholeFile(folder.File("ä.wav"), PcmWave(2, 44100, SineSamples(44100, 2, 1000, 440)));
+    AddFiles({"b.wav", "ä.wav", "B.WAV", "Ä.WAV"});  // case ignored beyond ASCII too, ä before b
     std::vector<std::string> rows = Rows();
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].substr(0, rows[0].find(" | PCM - ")), folder.File("a.wav") + " | 3.95 KB");
+    EXPECT_EQ(rows[0].substr(0, rows[0].find(" | PCM - ")), folder.File("ä.wav") + " | 3.95 KB");
     EXPECT_EQ(rows[1].substr(0, rows[1].find(" | PCM - ")), folder.File("b.wav") + " | 244");
     EXPECT_TRUE(recorder.Texts().empty());
 
@@ -76,12 +76,16 @@ TEST_F(SourceList, AddFilesMakesSortedRowsWithSizeAndFormatOnceForEachPath)
     WriteWholeFile(folder.File("c.txt"), Bytes(100, 'x'));
     Bytes unknownTag = {0x77, 0x77, 1, 0, 0x40, 0x1F, 0, 0, 0x40, 0x1F, 0, 0, 1, 0, 8, 0};
     WriteWholeFile(folder.File("d.wav"), RiffForm("WAVE", Join({Chunk("fmt ", unknownTag), Chunk("data", {})})));
-    AddFiles({"a.wav", "c.txt", "b2.wav"});
+    AddFiles({"ä.wav", "c.txt", "b2.wav"});
     AddFiles({"gone.wav"});
+    std::string longName;  // fewer than 256 characters, more than 255 bytes
+    while (folder.Path().size() + longName.size() < 256)
+        longName += "Ступени";
+    AddFiles({longName + ".wav", "b.wav"});
     AddFiles({"d.wav", "a2.wav"});
     EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"Unable to read audio information from source file.",
                                                           "Unable to retrieve size of source file.",
-                                                          "Unable to insert new source file into file list."}));
+                                                          PathTooLongMessage, "Unable to insert new source file into file list."}));
     EXPECT_EQ(Rows().size(), 3u);
     EXPECT_EQ(Rows()[2], folder.File("d.wav") + " | 44 | ");
     for (auto [size, text] : {std::pair<uint32_t, const char*>{1023, "1023"}, {1048576, "1.00 MB"}, {4294967295u, "4.00 GB"}}) {

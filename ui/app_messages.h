@@ -17,3 +17,11 @@ constexpr UINT WM_APP_TRAY = WM_APP + 3;
 // Sent by the conversion worker at the start of a batch: lParam points to a
 // std::vector<BatchRow> that the window's thread fills with the list's rows.
 constexpr UINT WM_APP_COLLECT_ROWS = WM_APP + 4;
+
+// WM_DPICHANGED: sent from Windows 8.1 on, which the program's headers for
+// older systems do not name.
+constexpr UINT WM_DPICHANGED_MESSAGE = 0x02E0;
+
+// The window has been moved to a monitor of another DPI and the system has
+// scaled its dialog; what the system does not scale follows then.
+constexpr UINT WM_APP_DPI_CHANGED = WM_APP + 5;

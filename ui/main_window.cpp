@@ -18,6 +18,7 @@
 #include "ui/app_messages.h"
 #include "ui/conversion_control.h"
 #include "ui/destination_preview.h"
+#include "ui/display_scale.h"
 #include "ui/list_menu.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
@@ -87,11 +88,8 @@ BOOL OnInitDialog(HWND window)
         PostQuitMessage(1);
         return TRUE;
     }
-    if (Resources.BoldFont != nullptr)
-        ApplyBoldFont(window, Resources.BoldFont);
-    SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(Resources.PlayFace));
-    SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(Resources.StopFace));
+    // The bold labels and the button faces, for the window's DPI.
+    ApplyDisplayScale(window);
     ShowDestinationLine(window);
     AddTrayIcon(window, Resources.Icon);
     SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
@@ -240,12 +238,14 @@ bool BrowseDestinationFolder(HWND window)
     PIDLIST_ABSOLUTE chosen = ShowFolderBrowser(&browse);
     if (chosen == nullptr)
         return false;
-    char path[MAX_PATH] = "";
+    // A path longer than the buffer in bytes can come back cut and without
+    // its terminator; the byte behind the buffer stays zero and tells.
+    char path[MAX_PATH + 1] = "";
     BOOL isFolder = SHGetPathFromIDListA(chosen, path);
     CoTaskMemFree(chosen);
     if (!isFolder)
         return false;
-    if (strlen(path) >= sizeof(Settings.DestinationPath)) {
+    if (strnlen(path, MAX_PATH + 1) >= sizeof(Settings.DestinationPath)) {
         ShowMessage(window, "Unable to use the selected folder: its path is too long.", "Error", MB_OK | MB_ICONHAND);
         return false;
     }
@@ -263,6 +263,10 @@ void ApplyBoldFont(HWND window, HFONT font)
 
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        RestoreTrayIcon(dialog);
+        return FALSE;
+    }
     switch (message) {
     case WM_INITDIALOG:
         return OnInitDialog(dialog);
@@ -298,7 +302,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         ShowHelp(dialog, HelpFile, HELP_CONTEXT, MainWindowHelpContext);
         return TRUE;
     case WM_NCLBUTTONDOWN:
-        if (wParam != HTMINBUTTON)
+        if (wParam != HTMINBUTTON || !TrayIconShown)
             return FALSE;
         // Hidden instead of minimized: the tray icon brings it back.
         ShowWindow(dialog, SW_HIDE);
@@ -313,6 +317,14 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return ShowListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam) ? TRUE : FALSE;
     case WM_DROPFILES:
         AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
+    case WM_DPICHANGED_MESSAGE:
+        // The dialog manager moves and scales the window and its controls
+        // in its default handling; the rest follows once that is done.
+        PostMessageA(dialog, WM_APP_DPI_CHANGED, 0, 0);
+        return FALSE;
+    case WM_APP_DPI_CHANGED:
+        FollowDpiChange(dialog);
         return TRUE;
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);

@@ -1,17 +1,63 @@
 // Loading and releasing the process-wide resources of the main window.
 #include "ui/resources.h"
 #include "res/resource.h"
+#include "ui/display_scale.h"
+#include "ui/main_window.h"
 
 ProgramResources Resources = {};
 
+namespace {
+constexpr int DialogFontPoints = 8;  // the main window template's font
+constexpr int FaceWidth = 22, FaceHeight = 18;  // the faces' pixels at 96 DPI
+}  // namespace
+
 bool CreateBoldFont()
 {
-    // Height 8 in logical units matches the dialog font of the labels, so
-    // only the weight changes when the controls take this font.
-    Resources.BoldFont = CreateFontA(8, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH,
-                                     "MS Sans Serif");
+    // The height the dialog manager gives the template's font, so only the
+    // weight changes when the labels take this font. A fixed pixel height
+    // would stay small at every display scale above 100 %.
+    Resources.BoldFont = CreateFontA(-MulDiv(DialogFontPoints, int(SystemDpi()), 72), 0, 0, 0, FW_BOLD, FALSE,
+                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "MS Sans Serif");
     return Resources.BoldFont != nullptr;
+}
+
+bool MatchBoldFontTo(HWND dialog)
+{
+    LOGFONTA description = {};
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (dialogFont == nullptr || GetObjectA(dialogFont, sizeof(description), &description) == 0)
+        return false;
+    description.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectA(&description);
+    if (bold == nullptr)
+        return false;
+    ApplyBoldFont(dialog, bold);
+    if (Resources.BoldFont != nullptr)
+        DeleteObject(Resources.BoldFont);
+    Resources.BoldFont = bold;
+    return true;
+}
+
+bool LoadButtonFaces(HINSTANCE instance, UINT dpi, HBITMAP (&previous)[3])
+{
+    // Nearest-pixel stretching keeps the faces' flat colours and edges.
+    const int width = ScaleToDpi(FaceWidth, dpi), height = ScaleToDpi(FaceHeight, dpi);
+    HBITMAP faces[3];
+    const int ids[3] = {IDB_PLAY, IDB_STOP, IDB_PAUSE};
+    for (int index = 0; index < 3; ++index) {
+        faces[index] = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(ids[index]), IMAGE_BITMAP, width,
+                                                       height, LR_DEFAULTCOLOR));
+        if (faces[index] == nullptr) {
+            for (int loaded = 0; loaded < index; ++loaded)
+                DeleteObject(faces[loaded]);
+            return false;
+        }
+    }
+    previous[0] = Resources.PlayFace, previous[1] = Resources.StopFace, previous[2] = Resources.PauseFace;
+    Resources.PlayFace = faces[0], Resources.StopFace = faces[1], Resources.PauseFace = faces[2];
+    Resources.FacesDpi = dpi;
+    return true;
 }
 
 bool LoadProgramImages(HINSTANCE instance)
@@ -19,9 +65,8 @@ bool LoadProgramImages(HINSTANCE instance)
     // LoadIcon hands out the module's shared copy, which lives as long as the
     // module; that is why FreeProgramResources leaves it alone.
     Resources.Icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_TONVELKA));
-    Resources.PlayFace = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_PLAY));
-    Resources.StopFace = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_STOP));
-    Resources.PauseFace = LoadBitmapA(instance, MAKEINTRESOURCEA(IDB_PAUSE));
+    HBITMAP none[3];
+    LoadButtonFaces(instance, SystemDpi(), none);
     return Resources.Icon != nullptr && Resources.PlayFace != nullptr && Resources.StopFace != nullptr &&
            Resources.PauseFace != nullptr;
 }

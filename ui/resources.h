@@ -10,17 +10,33 @@ struct ProgramResources {
     HBITMAP PauseFace;  // bitmap 106
     HBITMAP StopFace;   // bitmap 107
     HFONT BoldFont;     // absent when it could not be created
+    UINT FacesDpi;      // the DPI the faces were scaled for
 };
 
 extern ProgramResources Resources;
 
-// Creates the bold font for the label texts; false (and no font) when the
-// platform cannot make it, so that the caller can warn and go on without.
+// Creates the bold font for the label texts: the dialog font of the main
+// window (8-point "MS Sans Serif" at the system's DPI) in bold; false (and no
+// font) when the platform cannot make it, so that the caller can warn and go
+// on without.
 bool CreateBoldFont();
 
+// Replaces the bold font by the dialog's own font in bold, as the dialog
+// manager made it for the window's DPI, and gives it to the labels; the
+// font before is released. False, with everything as it was, when the new
+// font cannot be made.
+bool MatchBoldFontTo(HWND dialog);
+
 // Loads the icon, then the play, stop and pause faces, from the program's
-// own module; false when any of them is missing.
+// own module, the faces scaled for the system's DPI; false when any of them
+// is missing.
 bool LoadProgramImages(HINSTANCE instance);
+
+// Loads the three faces scaled from their 22 x 18 pixels at 96 DPI to the
+// given DPI and puts them into the record; the faces before are returned in
+// previous (to be released once no button shows them). False, with the
+// record unchanged, when any of them cannot be loaded.
+bool LoadButtonFaces(HINSTANCE instance, UINT dpi, HBITMAP (&previous)[3]);
 
 // Both of the above; false when anything is missing.
 bool LoadProgramResources(HINSTANCE instance);

@@ -1,6 +1,7 @@
 // Tooltip window of the main window and its two tools.
 #include "ui/tooltips.h"
 #include <commctrl.h>
+#include <utility>
 #include "res/resource.h"
 #include "ui/main_window.h"
 
@@ -75,4 +76,22 @@ void ShowPlayToolTip(HWND window, const char* text)
     play.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, IDC_PLAY));
     play.lpszText = const_cast<char*>(text);
     SendMessageA(ToolTipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&play));
+}
+
+void MoveFormatToolTips(HWND window)
+{
+    if (ToolTipWindow == nullptr)
+        return;
+    FormatToolRectangles.source = ControlRectangle(window, IDC_SRC_FORMATTAG);
+    FormatToolRectangles.destination = ControlRectangle(window, IDC_DST_FORMATTAG);
+    const std::pair<UINT_PTR, RECT> tools[] = {{SourceFormatTool, FormatToolRectangles.source},
+                                               {DestinationFormatTool, FormatToolRectangles.destination}};
+    for (const auto& [id, rect] : tools) {
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE;
+        tool.hwnd = window;
+        tool.uId = id;
+        tool.rect = rect;
+        SendMessageA(ToolTipWindow, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
 }

@@ -26,3 +26,7 @@ constexpr char IdlePlayTip[] = "Play";
 
 // Gives the play button's tool a new text (nothing without tooltips).
 void ShowPlayToolTip(HWND window, const char* text);
+
+// Gives the two tools the rectangles of their controls anew, after the
+// window was laid out for another DPI.
+void MoveFormatToolTips(HWND window);

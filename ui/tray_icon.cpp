@@ -3,6 +3,7 @@
 #include "ui/app_messages.h"
 
 NOTIFYICONDATAA TrayIcon = {};
+bool TrayIconShown = false;
 
 void AddTrayIcon(HWND window, HICON icon)
 {
@@ -15,7 +16,24 @@ void AddTrayIcon(HWND window, HICON icon)
     TrayIcon.uCallbackMessage = WM_APP_TRAY;
     TrayIcon.hIcon = icon;
     lstrcpynA(TrayIcon.szTip, IdleTooltip, sizeof(TrayIcon.szTip));
-    Shell_NotifyIconA(NIM_ADD, &TrayIcon);
+    TrayIconShown = Shell_NotifyIconA(NIM_ADD, &TrayIcon) != FALSE;
+}
+
+UINT TaskbarCreatedMessage()
+{
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+void RestoreTrayIcon(HWND window)
+{
+    if (TrayIcon.cbSize == 0)
+        return;
+    // The broadcast also comes when the icon survived (a change of the
+    // display's DPI, for one); adding it again then fails, changing it works.
+    TrayIconShown = Shell_NotifyIconA(NIM_ADD, &TrayIcon) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &TrayIcon) != FALSE;
+    if (!TrayIconShown && !IsWindowVisible(window))
+        ShowWindow(window, SW_SHOWMINNOACTIVE);
 }
 
 void RemoveTrayIcon()
@@ -23,6 +41,7 @@ void RemoveTrayIcon()
     if (TrayIcon.cbSize != 0)
         Shell_NotifyIconA(NIM_DELETE, &TrayIcon);
     TrayIcon = {};
+    TrayIconShown = false;
 }
 
 void SetTrayTooltip(const char* text)
