@@ -23,7 +23,7 @@ GlobalMemory AllocateZeroed(DWORD size)
 // pass audioLimit bytes, so the file never needs a size that its 32-bit
 // fields cannot hold.
 ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, WriteBehind& output,
-                            DWORD dataSize, DWORD blockSize, uint64_t audioLimit)
+                            DWORD dataSize, DWORD blockSize, uint64_t audioLimit, bool partOfBatch)
 {
     DWORD done = 0;
     uint64_t written = 0;
@@ -48,7 +48,8 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
             return Failed;
 
         done += block.cbSrcLengthUsed;
-        UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
+        if (partOfBatch)
+            UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
 
         // The unconsumed rest is read again with the next block rather than
         // carried over in a buffer of its own.
@@ -56,14 +57,14 @@ ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead
             return Failed;
         if (done == dataSize)
             return Converted;
-        if (IsAbortRequested())
+        if (partOfBatch && IsAbortRequested())
             return Aborted;
     }
 }
 
 ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                             const char* destinationPath, const void* destinationFormat,
-                            DWORD destinationFormatLength, CodecDrivers* drivers)
+                            DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
     const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
 
@@ -118,17 +119,19 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
 
     // The audio starts where opening left the source's position.
     LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
-    const DWORD dataSize = reader.DataSize;
+    const DWORD dataSize = reader.DataSize < options.MaxSourceBytes ? reader.DataSize : options.MaxSourceBytes;
     if (dataOffset == -1 || !source.Start(reader.File.Get(), sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
         !output.Allocate(writer.File.Get(), destinationSize))
         return Failed;
 
-    StartFileProgress(dataSize);
-    if (IsAbortRequested())
-        return Aborted;
+    if (options.PartOfBatch) {
+        StartFileProgress(dataSize);
+        if (IsAbortRequested())
+            return Aborted;
+    }
 
     ConvertResult result = ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize,
-                                         MaxAudioBytes(destinationFormatLength));
+                                         MaxAudioBytes(destinationFormatLength), options.PartOfBatch);
     // What was converted reaches the file also on an abort or a failure, as
     // it did when every block was written at once.
     if (!output.Flush())
@@ -149,11 +152,11 @@ DWORD ConversionStreamOpenFlags(DWORD lowQuality)
 
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
-                          DWORD destinationFormatLength, CodecDrivers* drivers)
+                          DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
     ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
-                                         destinationFormat, destinationFormatLength, drivers);
-    if (result == Converted)
+                                         destinationFormat, destinationFormatLength, drivers, options);
+    if (result == Converted && options.PartOfBatch)
         ClearProgressRows();
     return result;
 }

@@ -1,5 +1,6 @@
 /* Resource identifiers of the main window (template 101), the settings dialog
-   (template 104), the icon and the preview button bitmaps. Included by the
+   (template 104), the icon, the preview button bitmaps and the file list's
+   context menu. Included by the
    resource script and by the C++ code, so it holds only #defines. */
 #ifndef TONVELKA_RESOURCE_H
 #define TONVELKA_RESOURCE_H
@@ -10,6 +11,7 @@
 #define IDB_PLAY                105
 #define IDB_PAUSE               106
 #define IDB_STOP                107
+#define IDM_LIST_MENU           108
 
 /* Main window controls. */
 #define IDC_SRC_FORMATTAG       1001
@@ -72,6 +74,8 @@
 #define IDC_PLAY                1059
 #define IDC_STOP_PLAY           1060
 #define IDC_SELECTION_INFO      1061
+/* A command of the list's context menu that no button has. */
+#define IDC_PLAY_DESTINATION    1062
 
 /* Settings dialog controls (template 104). */
 #define IDC_BUFFER_SIZE         1005

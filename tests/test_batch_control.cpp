@@ -1,10 +1,12 @@
 // The window's side of a batch: Convert, Stop and Continue, the window's two
 // sizes and the tray tooltip, ending a batch when the window or the logon
 // ends, and batches that meet full disks, unwritable folders and sources
-// that changed. No source may change.
+// that changed; the list's context menu and the preview of a row in its
+// destination format. No source may change.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
 #include <atomic>
 #include "app/settings.h"
 #include "engine/conversion_state.h"
@@ -15,7 +17,9 @@
 #include "ui/conversion_control.h"
 #include "ui/main_window.h"
 #include "ui/preview.h"
+#include "ui/resources.h"
 #include "ui/tray_icon.h"
+#include "ui/user_prompts.h"
 
 namespace {
 
@@ -24,6 +28,17 @@ const char StopQuestion[] =
     "Do you want to abort the conversion process ? If you answer NO, the conversion will only be suspended.";
 const char CloseQuestion[] = "The conversion process is still running. Do you want to abort the conversion ?";
 const int SavedControls[] = {IDC_SETTINGS, IDC_FILE_LIST, IDC_ADD_FILES, IDC_REMOVE_FILE, IDC_DESTINATION, IDC_SELECT_FORMAT};
+
+std::string menuShown;  // the list menu's items, each its text and + or - for its state
+int menuChoice = 0;     // the item the user chooses there
+int RecordMenu(HMENU menu, UINT, int, int, HWND)
+{
+    menuShown.clear();
+    for (UINT i = 0; i < UINT(GetMenuItemCount(menu)); ++i)
+        if (char text[64] = ""; GetMenuStringA(menu, i, text, sizeof(text), MF_BYPOSITION) > 0)
+            menuShown += std::string(text) + ((GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) ? "- " : "+ ");
+    return menuChoice;
+}
 
 class Batch : public testing::Test {
 protected:
@@ -38,6 +53,7 @@ protected:
         lstrcpynA(Settings.DestinationPath, out_.Path().c_str(), sizeof(Settings.DestinationPath));
         window_ = CreateBatchWindow();
         long_ = source.File("long.wav"), destination_ = out_.File("long.wav");
+        SetPopupMenuFunction(RecordMenu);
     }
     void TearDown() override
     {
@@ -46,8 +62,54 @@ protected:
             SendMessageA(window_, WM_CLOSE, 0, 0);
         EXPECT_FALSE(IsConversionActive());
         EXPECT_TRUE(ReadWholeFile(long_) == sourceBytes) << "the source changed";
+        SetPopupMenuFunction(nullptr);
     }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window_, id)) != FALSE; }
+    // A right click as the mouse gives it, on a row or below the rows: to the
+    // list, or through a disabled list to the main window. Answers choice.
+    std::string RightClick(const std::string& row, int choice = 0)
+    {
+        HWND list = GetDlgItem(window_, IDC_FILE_LIST), target = IsWindowEnabled(list) ? list : window_;
+        std::vector<std::string> rows = RowTexts(window_);
+        RECT rect = {LVIR_LABEL, 0, 0, 0};
+        if (!SendMessageA(list, LVM_GETITEMRECT, std::find(rows.begin(), rows.end(), row) - rows.begin(), LPARAM(&rect)))
+            GetClientRect(list, &rect);
+        POINT at = {rect.left + 4, rect.bottom - 4};
+        MapWindowPoints(list, target, &at, 1);
+        menuShown = "(none)", menuChoice = choice;
+        PostMessageA(target, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        SendMessageA(target, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        PumpWaitingMessages();
+        return menuShown;
+    }
+    // The previews' samples in the temporary folder.
+    static std::vector<std::string> Samples()
+    {
+        char folder[MAX_PATH];
+        std::string pattern = std::string(folder, GetTempPathA(MAX_PATH, folder)) + "tvk*.tmp";
+        std::vector<std::string> found;
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &data);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &data))
+            found.push_back(std::string(folder) + data.cFileName);
+        FindClose(search);
+        return found;
+    }
+    // What the preview does: its state, the play button's face and tooltip,
+    // and the length of what the device plays.
+    std::string Playing() const
+    {
+        char tip[80] = "";
+        TTTOOLINFOA tool = {};
+        tool.cbSize = TTTOOLINFOA_V1_SIZE, tool.hwnd = window_, tool.uId = UINT_PTR(GetDlgItem(window_, IDC_PLAY)), tool.lpszText = tip;
+        SendMessageA(ToolTipWindow, TTM_GETTEXTA, sizeof(tip), LPARAM(&tool));
+        MCI_STATUS_PARMS length = {0, 0, MCI_STATUS_LENGTH, 0};
+        if (Preview.PreviewDevice != 0)
+            mciSendCommandA(Preview.PreviewDevice, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, DWORD_PTR(&length));
+        bool face = SendDlgItemMessageA(window_, IDC_PLAY, BM_GETIMAGE, IMAGE_BITMAP, 0) == LPARAM(Resources.PauseFace);
+        return std::to_string(Preview.PreviewState) + (face ? " pause face " : " play face ") +
+               std::to_string(length.dwReturn) + " ms, " + tip;
+    }
     bool WaitForAudio() const { return PumpUntil([&] { return FileSize(destination_) > 100000; }, 30000); }
     bool WaitForIdle() const { return PumpUntil([] { return !IsConversionActive(); }); }
     std::string Tone(const std::string& name, uint32_t frames = 8000)
@@ -61,6 +123,8 @@ protected:
     ScratchFolder in_, out_;
     HWND window_ = nullptr;
     const Bytes gsm_ = SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_ = SuggestFormat(Pcm8k, WAVE_FORMAT_MULAW);
+    const Bytes msAdpcm_ = Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0},
+                                 Bytes(28, 0)});  // cannot be encoded
     std::string long_, destination_;
     MessageRecorder recorder_{IDNO};
 };
@@ -98,10 +162,11 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(client.right, units.right);
     ASSERT_TRUE(PumpUntil([] { return strstr(TrayIcon.szTip, "% converted (") != nullptr; }, 10000)) << TrayIcon.szTip;
     ASSERT_TRUE(WaitForAudio());
-    // A preview plays meanwhile: the list is disabled, but its selection counts.
+    // A preview plays meanwhile, from the button or the list's menu, which
+    // offers no sample: the list is disabled, but its selection counts.
     SelectRows(window_, {0});
-    Press(window_, IDC_PLAY);
-    EXPECT_EQ(Preview.PreviewState, PreviewPlaying);
+    EXPECT_EQ(RightClick("", IDC_PLAY), "Play+ Play in Destination Format- Select Destination Format...- Remove File- ");
+    EXPECT_TRUE(Playing().starts_with("1 pause face") && Playing().ends_with("Playing the source file")) << Playing();
     Press(window_, IDC_PLAY);
     EXPECT_EQ(Preview.PreviewState, PreviewPaused);
     Press(window_, IDC_STOP_PLAY);
@@ -187,8 +252,7 @@ TEST_F(Batch, ClosingOrEndingTheLogonAsksAndYesEndsTheBatchAtOnce)
 
     window_ = CreateBatchWindow();
     AddBatchRow(window_, Tone("a.wav"), ulaw_);
-    AddBatchRow(window_, Tone("b.wav"), Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0},
-                                              Bytes(28, 0)}));  // cannot be encoded
+    AddBatchRow(window_, Tone("b.wav"), msAdpcm_);
     std::atomic<bool> showing = false;
     recorder_.SetResponder([&](const ShownMessage&) { return showing = true, Sleep(300), IDYES; });
     Press(window_, IDC_CONVERT);
@@ -297,4 +361,86 @@ TEST_F(Batch, OutputThatWouldPassFourGigabytesFailsAndKeepsItsPlaceholders)
     EXPECT_LE(FileSize(written), 0xFFFFFFFFull + 8);
     EXPECT_GT(FileSize(written), 0xFFFFFFFFull - (8u << 20));
     DeleteFileA(written.c_str());
+}
+
+TEST_F(Batch, TheListMenuOffersWhatTheButtonsDo)
+{
+    const std::string none = "Play+ Play in Destination Format- Select Destination Format...- Remove File- ";
+    const std::string plainRow = "Play+ Play in Destination Format- Select Destination Format...+ Remove File+ ";
+    EXPECT_EQ(RightClick(""), none);
+    std::string plain = Tone("plain.wav"), marked = Tone("marked.wav");
+    AddBatchRow(window_, plain);
+    AddBatchRow(window_, marked, gsm_);
+    EXPECT_EQ(RightClick(""), none);
+    EXPECT_EQ(RightClick(plain), plainRow);
+    // The clicked row becomes the selection, alone.
+    EXPECT_EQ(RightClick(marked), "Play+ Play in Destination Format+ Select Destination Format...+ Remove File+ ");
+    EXPECT_EQ(SendDlgItemMessageA(window_, IDC_FILE_LIST, LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    EXPECT_EQ(SendDlgItemMessageA(window_, IDC_FILE_LIST, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED), 0);
+    // The context menu key and Shift+F10 on two selected rows; a right click
+    // on a selected row keeps the selection, and its Remove File takes both.
+    SelectRows(window_, {0, 1});
+    menuShown.clear();
+    SendDlgItemMessageA(window_, IDC_FILE_LIST, WM_CONTEXTMENU, WPARAM(GetDlgItem(window_, IDC_FILE_LIST)), -1);
+    EXPECT_EQ(menuShown, plainRow);
+    EXPECT_EQ(RightClick(marked, IDC_REMOVE_FILE), plainRow);
+    EXPECT_TRUE(RowTexts(window_).empty());
+}
+
+TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRemoves)
+{
+    const Bytes stereo = PcmFormat(2, 44100, 16), ima = SuggestFormat(stereo, WAVE_FORMAT_IMA_ADPCM);
+    std::string clip = in_.File("clip.wav"), voice = Tone("voice.wav", 8000 * 2), broken = Tone("broken.wav");
+    WriteWholeFile(clip, PcmWave(2, 44100, SineSamples(44100, 2, 44100 * 2, 440)));
+    AddBatchRow(window_, voice, gsm_);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForIdle());
+    AddBatchRow(window_, long_, gsm_);
+    AddBatchRow(window_, clip, ima);
+    AddBatchRow(window_, broken, msAdpcm_);
+    const std::string idle = "0 play face 0 ms, Play";
+    for (const std::string& left : Samples())  // by an earlier run that failed
+        DeleteFileA(left.c_str());
+    ASSERT_EQ(Playing(), idle);
+    // Thirty seconds in 750 blocks of GSM 6.10, which show no figures of a
+    // batch: the tray still tells the idle state.
+    RightClick(long_, IDC_PLAY_DESTINATION);
+    EXPECT_EQ(Playing(), "1 pause face 30000 ms, Playing in the destination format");
+    ASSERT_EQ(Samples().size(), 1u);
+    EXPECT_EQ(FinishedAudio(Samples()[0]).size(), 750u * 65);
+    PumpFor(150);
+    EXPECT_STREQ(TrayIcon.szTip, "Tonvelka is idle");
+    // Pause as for a source; a new sample replaces it; Stop removes it.
+    Press(window_, IDC_PLAY);
+    EXPECT_EQ(Playing(), "2 pause face 30000 ms, Playing in the destination format");
+    RightClick(long_, IDC_PLAY_DESTINATION);
+    EXPECT_EQ(Samples().size(), 1u);
+    EXPECT_EQ(Playing(), "1 pause face 30000 ms, Playing in the destination format");
+    Press(window_, IDC_STOP_PLAY);
+    EXPECT_EQ(Playing(), idle);
+    EXPECT_TRUE(Samples().empty());
+    // Shorter sources go in whole and play to their end.
+    const auto* block = reinterpret_cast<const IMAADPCMWAVEFORMAT*>(ima.data());
+    for (auto [row, bytes] : {std::pair{clip, 88200u / block->wSamplesPerBlock * block->wfx.nBlockAlign},
+                              std::pair{voice, 16000u / 320 * 65}}) {
+        RightClick(row, IDC_PLAY_DESTINATION);
+        ASSERT_EQ(Samples().size(), 1u);
+        EXPECT_EQ(FinishedAudio(Samples()[0]).size(), bytes);
+        EXPECT_EQ(Playing().substr(0, 13), "1 pause face ");
+        ASSERT_TRUE(PumpUntil([] { return Preview.PreviewDevice == 0; }, 20000));
+        EXPECT_EQ(Playing(), idle);
+        EXPECT_TRUE(Samples().empty());
+    }
+    RightClick(broken, IDC_PLAY_DESTINATION);
+    ASSERT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file."});
+    EXPECT_EQ(recorder_.Messages()[0].Title + std::to_string(recorder_.Messages()[0].Style), "Error" + std::to_string(MB_ICONHAND));
+    EXPECT_EQ(Playing(), idle);
+    EXPECT_TRUE(Samples().empty());
+    // The window's end removes a sample that plays; nothing reached the destination folder.
+    RightClick(long_, IDC_PLAY_DESTINATION);
+    ASSERT_EQ(Samples().size(), 1u);
+    SendMessageA(window_, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Samples().empty());
+    for (const char* name : {"long.wav", "clip.wav", "broken.wav"})
+        EXPECT_FALSE(FileExists(out_.File(name))) << name;
 }

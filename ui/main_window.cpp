@@ -17,7 +17,9 @@
 #include "sources/source_list.h"
 #include "ui/app_messages.h"
 #include "ui/conversion_control.h"
+#include "ui/destination_preview.h"
 #include "ui/display_scale.h"
+#include "ui/list_menu.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
@@ -130,6 +132,9 @@ void OnCommand(HWND window, int id)
     case IDC_STOP_PLAY:
         StopPreview(window);
         break;
+    case IDC_PLAY_DESTINATION:
+        PlayInDestinationFormat(window);
+        break;
     }
 }
 
@@ -144,6 +149,7 @@ bool IsCommand(int id)
     case IDC_SETTINGS:
     case IDC_PLAY:
     case IDC_STOP_PLAY:
+    case IDC_PLAY_DESTINATION:
         return true;
     }
     return false;
@@ -307,6 +313,8 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         ShowWindow(dialog, SW_RESTORE);
         SetForegroundWindow(dialog);
         return TRUE;
+    case WM_CONTEXTMENU:
+        return ShowListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam) ? TRUE : FALSE;
     case WM_DROPFILES:
         AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
         return TRUE;

@@ -3,7 +3,9 @@
 #include "ui/preview.h"
 #include <commctrl.h>
 #include "res/resource.h"
+#include "ui/destination_preview.h"
 #include "ui/resources.h"
+#include "ui/tooltips.h"
 #include "ui/user_prompts.h"
 
 PreviewRecord Preview = {};
@@ -52,9 +54,15 @@ bool StopAndCloseDevice(HWND window)
     return true;
 }
 
+// The tooltip goes with the face: it tells a sample in the destination
+// format from the source itself, which sound alike on a quick listen.
 void SetPlayButtonFace(HWND window, HBITMAP face)
 {
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face));
+    const char* tip = face != Resources.PauseFace ? IdlePlayTip
+                      : IsSamplePlaying()         ? "Playing in the destination format"
+                                                  : "Playing the source file";
+    ShowPlayToolTip(window, tip);
 }
 
 // The full path of the first selected row in list order; false when no row
@@ -85,13 +93,20 @@ void StartPreview(HWND window)
         if (!StopAndCloseDevice(window))
             return;
         Preview.PreviewDevice = 0;
+        RemoveSampleFile();
     }
     Preview.PreviewState = PreviewIdle;
 
     char path[256];
     if (!ReadSelectedPath(window, path))
         return;
+    PlayPreviewFile(window, path);
+}
 
+}  // namespace
+
+void PlayPreviewFile(HWND window, const char* path)
+{
     MCI_WAVE_OPEN_PARMSA open = {};
     open.lpstrDeviceType = "waveaudio";
     open.lpstrElementName = path;
@@ -118,8 +133,6 @@ void StartPreview(HWND window)
     Preview.PreviewState = PreviewPlaying;
 }
 
-}  // namespace
-
 BOOL PlayPreview(HWND window)
 {
     if (Preview.PreviewDevice != 0 && Preview.PreviewState == PreviewPlaying) {
@@ -139,8 +152,9 @@ BOOL StopPreview(HWND window)
     if (Preview.PreviewDevice != 0) {
         if (!StopAndCloseDevice(window))
             return TRUE;
-        SetPlayButtonFace(window, Resources.PlayFace);
         Preview.PreviewDevice = 0;
+        RemoveSampleFile();
+        SetPlayButtonFace(window, Resources.PlayFace);
     }
     Preview.PreviewState = PreviewIdle;
     return TRUE;
@@ -154,8 +168,9 @@ BOOL FinishPreview(HWND window, WPARAM flags)
         return FALSE;
     if (!StopAndCloseDevice(window))
         return TRUE;
-    SetPlayButtonFace(window, Resources.PlayFace);
     Preview.PreviewDevice = 0;
+    RemoveSampleFile();
+    SetPlayButtonFace(window, Resources.PlayFace);
     Preview.PreviewState = PreviewIdle;
     return FALSE;
 }
@@ -171,4 +186,5 @@ void ClosePreview(HWND)
     }
     Preview.PreviewDevice = 0;
     Preview.PreviewState = PreviewIdle;
+    RemoveSampleFile();
 }

@@ -23,6 +23,11 @@ extern PreviewRecord Preview;
 // opens the file of the first selected row and plays it. Returns TRUE.
 BOOL PlayPreview(HWND window);
 
+// Opens a file on the closed device and plays it, as the Play command does
+// with the selected row's file; a failure is reported, and a device that
+// opened but did not start playing stays open with no preview.
+void PlayPreviewFile(HWND window, const char* path);
+
 // The IDC_STOP_PLAY command: stops and closes the device. Returns TRUE.
 BOOL StopPreview(HWND window);
 

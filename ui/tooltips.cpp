@@ -53,8 +53,29 @@ bool CreateFormatToolTips(HWND window)
     AddTool(ToolTipWindow, window, SourceFormatTool, FormatToolRectangles.source);
     FormatToolRectangles.destination = ControlRectangle(window, IDC_DST_FORMATTAG);
     AddTool(ToolTipWindow, window, DestinationFormatTool, FormatToolRectangles.destination);
+    // The button is a window of its own whose mouse messages the main window
+    // never sees, so the tooltip watches them itself.
+    TTTOOLINFOA play = {};
+    play.cbSize = TTTOOLINFOA_V1_SIZE;
+    play.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    play.hwnd = window;
+    play.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, IDC_PLAY));
+    play.lpszText = const_cast<char*>(IdlePlayTip);
+    SendMessageA(ToolTipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&play));
     SendMessageA(ToolTipWindow, TTM_ACTIVATE, TRUE, 0);
     return true;
+}
+
+void ShowPlayToolTip(HWND window, const char* text)
+{
+    if (ToolTipWindow == nullptr)
+        return;
+    TTTOOLINFOA play = {};
+    play.cbSize = TTTOOLINFOA_V1_SIZE;
+    play.hwnd = window;
+    play.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(window, IDC_PLAY));
+    play.lpszText = const_cast<char*>(text);
+    SendMessageA(ToolTipWindow, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&play));
 }
 
 void MoveFormatToolTips(HWND window)

@@ -15,10 +15,17 @@ struct FormatToolRects {
 };
 extern FormatToolRects FormatToolRectangles;
 
-// Creates the tooltip window with its two tools (empty texts), activates it
-// and keeps it in ToolTipWindow; false, with ToolTipWindow null, when the
-// window cannot be created. The window works on without tooltips then.
+// Creates the tooltip window with its two tools (empty texts) and the play
+// button's tool, activates it and keeps it in ToolTipWindow; false, with
+// ToolTipWindow null, when the window cannot be created. The window works on
+// without tooltips then.
 bool CreateFormatToolTips(HWND window);
+
+// The play button's tooltip while no preview plays.
+constexpr char IdlePlayTip[] = "Play";
+
+// Gives the play button's tool a new text (nothing without tooltips).
+void ShowPlayToolTip(HWND window, const char* text);
 
 // Gives the two tools the rectangles of their controls anew, after the
 // window was laid out for another DPI.

@@ -13,12 +13,17 @@ BOOL RealHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)
 {
     return WinHelpA(owner, helpFile, command, data);
 }
+int RealPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner)
+{
+    return TrackPopupMenu(menu, flags, x, y, 0, owner, nullptr);
+}
 
 MessageBoxFunction messageBoxFunction = RealMessageBox;
 OpenFileNameFunction openFileNameFunction = RealOpenFileName;
 BrowseForFolderFunction browseForFolderFunction = RealBrowseForFolder;
 FormatChooseFunction formatChooseFunction = RealFormatChoose;
 HelpFunction helpFunction = RealHelp;
+PopupMenuFunction popupMenuFunction = RealPopupMenu;
 }  // namespace
 
 int ShowMessage(HWND owner, const char* text, const char* title, UINT style)
@@ -53,3 +58,12 @@ BOOL ShowHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data)
     return helpFunction(owner, helpFile, command, data);
 }
 void SetHelpFunction(HelpFunction function) { helpFunction = function != nullptr ? function : RealHelp; }
+
+int ShowPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner)
+{
+    return popupMenuFunction(menu, flags, x, y, owner);
+}
+void SetPopupMenuFunction(PopupMenuFunction function)
+{
+    popupMenuFunction = function != nullptr ? function : RealPopupMenu;
+}

@@ -14,6 +14,7 @@ using OpenFileNameFunction = BOOL (*)(OPENFILENAMEA* dialog);
 using BrowseForFolderFunction = PIDLIST_ABSOLUTE (*)(BROWSEINFOA* browse);
 using FormatChooseFunction = MMRESULT (*)(ACMFORMATCHOOSEA* chooser);
 using HelpFunction = BOOL (*)(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
+using PopupMenuFunction = int (*)(HMENU menu, UINT flags, int x, int y, HWND owner);
 
 // A message box; returns the button the user chose.
 int ShowMessage(HWND owner, const char* text, const char* title, UINT style);
@@ -34,3 +35,8 @@ void SetFormatChooseFunction(FormatChooseFunction function);
 // Help (WinHelpA).
 BOOL ShowHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 void SetHelpFunction(HelpFunction function);
+
+// A context menu (TrackPopupMenu); with TPM_RETURNCMD, the chosen item's
+// identifier, 0 when the user chose none.
+int ShowPopupMenu(HMENU menu, UINT flags, int x, int y, HWND owner);
+void SetPopupMenuFunction(PopupMenuFunction function);
