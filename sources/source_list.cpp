@@ -96,32 +96,42 @@ private:
     HWND list_;
 };
 
-// The last format described within one Add Files command. Asking the codecs
-// for the two names opens every installed driver and costs milliseconds,
-// while the files of one command mostly share their format.
-struct DescriptionMemo {
-    DWORD length = 0;
-    BYTE format[MaxKeptFormatBytes];
-    char description[DescriptionChars];
-    bool valid = false;
+// The formats described within one command. Asking the codecs for the two
+// names opens every installed driver and costs milliseconds, while the files
+// of one command mostly share one format or a few: a folder of ten thousand
+// prompts in three formats would otherwise ask the codecs for every file.
+class DescriptionMemo {
+public:
+    bool Describe(const BYTE* format, DWORD length, char (&description)[DescriptionChars])
+    {
+        std::string key(reinterpret_cast<const char*>(format), length);
+        for (const Described& known : described_) {
+            if (known.format == key) {
+                memcpy(description, known.description.c_str(), known.description.size() + 1);
+                return true;
+            }
+        }
+        if (!DescribeFormat(format, length, description))
+            return false;
+        if (described_.size() < MaxKept)
+            described_.push_back({ std::move(key), description });
+        return true;
+    }
+
+private:
+    static constexpr size_t MaxKept = 32;
+    struct Described {
+        std::string format;
+        std::string description;
+    };
+    std::vector<Described> described_;
 };
 
 bool DescribeFormatOnce(const BYTE* format, DWORD length, char (&description)[DescriptionChars],
                         DescriptionMemo* memo)
 {
-    if (memo != nullptr && memo->valid && memo->length == length && memcmp(memo->format, format, length) == 0) {
-        memcpy(description, memo->description, sizeof(description));
-        return true;
-    }
-    if (!DescribeFormat(format, length, description))
-        return false;
-    if (memo != nullptr) {
-        memo->length = length;
-        memcpy(memo->format, format, length);
-        memcpy(memo->description, description, sizeof(description));
-        memo->valid = true;
-    }
-    return true;
+    return memo != nullptr ? memo->Describe(format, length, description)
+                           : DescribeFormat(format, length, description);
 }
 
 bool InsertRow(HWND window, int position, const char* path, const char* sizeText, HGLOBAL entry,
