@@ -59,21 +59,13 @@ struct Agreement {
     }
 };
 
-bool ReadSourceFormat(HGLOBAL entry, FormatCopy& format)
+// A row's source format (CopySourceFormat) or a destination block's format
+// (CopyFormatBlock), clamped for showing its fields.
+bool ReadShownFormat(bool (*copy)(HGLOBAL, void*, DWORD, DWORD*), HGLOBAL block, FormatCopy& format)
 {
     BYTE bytes[MaxKeptFormatBytes];
     DWORD length = 0;
-    if (!CopySourceFormat(entry, bytes, sizeof(bytes), &length))
-        return false;
-    format.view = ClampFormat(bytes, length);
-    return true;
-}
-
-bool ReadFormatBlock(HGLOBAL block, FormatCopy& format)
-{
-    BYTE bytes[MaxKeptFormatBytes];
-    DWORD length = 0;
-    if (!CopyFormatBlock(block, bytes, sizeof(bytes), &length))
+    if (!copy(block, bytes, sizeof(bytes), &length))
         return false;
     format.view = ClampFormat(bytes, length);
     return true;
@@ -158,12 +150,12 @@ void ShowFields(HWND window, const int* ids, UINT_PTR tool, const RECT& rect, co
 // False when a row's entry cannot be read; the panels then stop where they are.
 bool ShowSourcePanel(HWND window, HWND list, int first, FormatCopy& reference, FormatCopy& other)
 {
-    if (!ReadSourceFormat(GetRowEntry(list, first), reference))
+    if (!ReadShownFormat(CopySourceFormat, GetRowEntry(list, first), reference))
         return false;
     Agreement agreement;
     agreement.extra = reference.HasExtraCount();
     for (int row = NextSelectedRow(list, first); row != -1; row = NextSelectedRow(list, row)) {
-        if (!ReadSourceFormat(GetRowEntry(list, row), other))
+        if (!ReadShownFormat(CopySourceFormat, GetRowEntry(list, row), other))
             return false;
         agreement.Compare(reference, other, true);
     }
@@ -192,7 +184,7 @@ void ShowDestinationPanel(HWND window, HWND list, int first, FormatCopy& referen
             SetToolText(DestinationFormatTool, window, "");
         return;
     }
-    if (!ReadFormatBlock(destination, reference))
+    if (!ReadShownFormat(CopyFormatBlock, destination, reference))
         return;
     Agreement agreement;
     for (row = NextSelectedRow(list, row); row != -1; row = NextSelectedRow(list, row)) {
@@ -200,7 +192,7 @@ void ShowDestinationPanel(HWND window, HWND list, int first, FormatCopy& referen
             return;
         if (destination == nullptr)
             continue;
-        if (!ReadFormatBlock(destination, other))
+        if (!ReadShownFormat(CopyFormatBlock, destination, other))
             return;
         agreement.Compare(reference, other, false);
     }
