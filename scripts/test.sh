@@ -34,7 +34,7 @@ fi
 # Runs one build's suite; its summary lines name the build.
 run_suite() {
   use_build "$1"
-  echo "== $1 suite (${TONVELKA_WINE##*/}, $WINEARCH prefix)"
+  echo "== $1 suite, under $TONVELKA_WINE"
   (cd "$TONVELKA_BUILD" && ctest --output-on-failure --no-tests=error "${@:2}") |
     sed -u "s/^[0-9]*% tests passed.*/$1: &/; s/^Total Test time.*/$1: &/"
 }
