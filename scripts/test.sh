@@ -7,6 +7,11 @@
 # i686 runs one suite only. Stops the Xvfb and the wineservers it started,
 # also when a test fails, and fails when a test of either suite fails.
 set -euo pipefail
+wanted=${TONVELKA_ARCH:-x86_64 i686}
+case "$wanted" in
+  "x86_64 i686" | x86_64 | i686) ;;
+  *) echo "TONVELKA_ARCH is x86_64 or i686, not $wanted" >&2; exit 1 ;;
+esac
 source "$(dirname "$0")/session.sh"
 
 # Two tiny file systems for the fault tests: one that fills up at once and
@@ -40,10 +45,10 @@ run_suite() {
 }
 
 failed=0
-if [ "${TONVELKA_ARCH:-x86_64}" = x86_64 ]; then
+if [[ " $wanted " == *" x86_64 "* ]]; then
   run_suite x86_64 "$@" || failed=1
 fi
-if [ "${TONVELKA_ARCH:-i686}" = i686 ]; then
+if [[ " $wanted " == *" i686 "* ]]; then
   if runs_32bit; then
     run_suite i686 "$@" || failed=1
   else
