@@ -6,8 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           wine wine64 fonts-wine xvfb xauth sox googletest imagemagick x11-utils xdotool zip unzip)
 # The product is the 32-bit program: 32-bit Wine runs it and its tests
-# wherever the kernel runs 32-bit programs. Debian's wine32 is the same Wine
-# as wine64, so a difference between the two suites is the program's.
+# wherever the kernel runs 32-bit programs. Debian's wine32 is the same
+# Wine 8.0 as wine64.
 if bash "$root/scripts/runs-32bit.sh"; then
   dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   packages+=(wine32:i386)
