@@ -2,9 +2,9 @@
 #include "app/settings_dialog.h"
 #include <commctrl.h>
 #include <iterator>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "res/resource.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include <functional>
 #include <thread>
 #include <vector>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/acm_header.h"
 #include "engine/convert_file.h"
 #include "engine/progress.h"
@@ -25,7 +25,7 @@
 #include "support/bench_clock.h"
 #include "support/codec_formats.h"
 #include "support/test_files.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
 #include "ui/main_window.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // grows, so the second figure holds the larger run).
 #include <windows.h>
 #include <cstdio>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/convert_file.h"
 #include "engine/progress.h"
 #include "engine/wave_file.h"

@@ -11,14 +11,14 @@
 #include <cstdlib>
 #include <thread>
 #include "app/command_line.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "support/bench_clock.h"
 #include "support/process_memory.h"
 #include "ui/conversion_control.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/convert_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"

@@ -5,18 +5,18 @@
 #include <cstring>
 #include <string>
 #include <vector>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/destination_path.h"
-#include "engine/handles.h"
+#include "win/handles.h"
 #include "engine/progress.h"
 #include "engine/progress_text.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 #include "ui/window_size.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The single-file converter.
 #include "engine/convert_file.h"
 #include <cstring>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/acm_header.h"
 #include "engine/conversion_state.h"
 #include "engine/format_guard.h"

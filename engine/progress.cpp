@@ -14,7 +14,7 @@
 #include <cstring>
 #include "engine/progress_text.h"
 #include "res/resource.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
 #include "ui/main_window.h"
 #include "ui/tray_icon.h"
 

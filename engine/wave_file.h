@@ -3,7 +3,7 @@
 // straight to the file.
 #pragma once
 #include <windows.h>
-#include "engine/handles.h"
+#include "win/handles.h"
 
 // The largest "fmt " chunk accepted from a source file.
 constexpr DWORD MaxFormatBytes = 1024;

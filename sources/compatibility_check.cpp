@@ -4,7 +4,7 @@
 #include <msacm.h>
 #include <cstring>
 #include "engine/format_guard.h"
-#include "engine/handles.h"
+#include "win/handles.h"
 #include "sources/source_entry.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <set>
 #include "engine/conversion_state.h"
-#include "engine/handles.h"
+#include "win/handles.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -3,14 +3,14 @@
 #include "sources/format_panels.h"
 #include <commctrl.h>
 #include <cstring>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "sources/compatibility_check.h"
-#include "engine/handles.h"
+#include "win/handles.h"
 #include "res/resource.h"
 #include "sources/format_chooser_dialog.h"
 #include "sources/source_entry.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 void (*AfterDestinationFormatChosen)(HWND window) = ShowFormatPanels;
 

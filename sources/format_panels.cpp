@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 #include "engine/format_guard.h"
-#include "engine/handles.h"
+#include "win/handles.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
 #include "sources/format_texts.h"

@@ -2,7 +2,7 @@
 #include "sources/source_entry.h"
 #include <commctrl.h>
 #include <cstring>
-#include "engine/handles.h"
+#include "win/handles.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <string>
 #include "engine/format_guard.h"
-#include "engine/handles.h"
+#include "win/handles.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
 #include "sources/source_entry.h"
 #include "ui/display_scale.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

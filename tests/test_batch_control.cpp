@@ -8,7 +8,7 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <atomic>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/progress.h"
@@ -19,7 +19,7 @@
 #include "ui/preview.h"
 #include "ui/resources.h"
 #include "ui/tray_icon.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // through the real main window. What is written is read back by sox or byte
 // by byte, and no source may change.
 #include <gtest/gtest.h>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/destination_conflicts.h"

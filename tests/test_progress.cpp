@@ -8,7 +8,7 @@
 #include "engine/progress_text.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
 #include "ui/main_window.h"
 #include "ui/tray_icon.h"
 

@@ -5,13 +5,13 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <thread>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "app/settings_dialog.h"
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "app/command_line.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
 #include "sources/format_panels.h"
@@ -16,7 +16,7 @@
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

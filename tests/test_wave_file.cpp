@@ -7,7 +7,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include <random>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"

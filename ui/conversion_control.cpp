@@ -1,6 +1,6 @@
 // Conversion control.
 #include "ui/conversion_control.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/conversion_thread.h"
 #include "engine/destination_conflicts.h"
@@ -8,7 +8,7 @@
 #include "sources/source_entry.h"
 #include "ui/batch_controls.h"
 #include "ui/idle_state.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"
 #include "ui/preview.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <shlobj.h>
 #include <cstdio>
 #include <cstring>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "app/settings_dialog.h"
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "engine/conversion_thread.h"
 #include "engine/progress.h"
 #include "res/resource.h"
@@ -15,7 +15,7 @@
 #include "sources/format_panels.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
 #include "ui/conversion_control.h"
 #include "ui/destination_preview.h"
 #include "ui/display_scale.h"
@@ -24,7 +24,7 @@
 #include "ui/resources.h"
 #include "ui/tooltips.h"
 #include "ui/tray_icon.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 HWND MainDialog = nullptr;
 HWND ToolTipWindow = nullptr;

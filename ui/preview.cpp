@@ -6,7 +6,7 @@
 #include "ui/destination_preview.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 PreviewRecord Preview = {};
 

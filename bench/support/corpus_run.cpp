@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"

@@ -8,7 +8,7 @@
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 HWND CreateBatchWindow()
 {

@@ -1,5 +1,5 @@
 // The seams around calls that block on a person.
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 int RealMessageBox(HWND owner, const char* text, const char* title, UINT style)

@@ -1,7 +1,7 @@
 // Loading and saving the settings, and applying the priorities.
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include <cstring>
-#include "app/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Small owners for the handles of the engine: each closes in its destructor,
+// Small owners for the handles the program holds: each closes in its destructor,
 // cannot be copied, and hands its handle over with Detach.
 #pragma once
 #include <windows.h>
