@@ -101,7 +101,7 @@ std::vector<std::string> GatherGivenFiles(const std::vector<std::string>& items)
 void AddDroppedFiles(HWND window, HDROP drop)
 {
     // A batch reads the rows while it runs, so nothing may change them.
-    if (Conversion.Thread != nullptr) {
+    if (IsConversionActive()) {
         DragFinish(drop);
         return;
     }

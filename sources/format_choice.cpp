@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "settings/settings.h"
+#include "engine/convert_file.h"
 #include "sources/compatibility_check.h"
 #include "win/handles.h"
 #include "res/resource.h"
@@ -165,10 +166,9 @@ UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM 
     if (message != MM_ACM_FORMATCHOOSE || wParam != FORMATCHOOSE_FORMAT_VERIFY)
         return FALSE;
     const auto* candidate = reinterpret_cast<const WAVEFORMATEX*>(lParam);
-    // The real conversion opens its stream with the same allowance
-    // (non-real-time unless LowQuality), so a format offered here is one the
-    // converter will reach.
-    DWORD flags = Settings.LowQuality != 0 ? 0 : ACM_STREAMOPENF_NONREALTIME;
+    // The real conversion opens its stream with the same flags, so a format
+    // offered here is one the converter will reach.
+    DWORD flags = ConversionStreamOpenFlags(Settings.LowQuality != 0);
 
     // Outside ChooseDestinationFormat nothing is kept between candidates.
     OpenCheck once;

@@ -201,27 +201,26 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_FALSE(FileExists(out_.File("z-later.wav")));
 }
 
-TEST_F(Batch, StopNoHoldsTheWorkerUntilContinueAndStandstillsChangeNoByte)
+TEST_F(Batch, StopNoSuspendsTheWorkerUntilContinueAndSuspensionsChangeNoByte)
 {
     std::string reference = out_.File("reference.wav");
-    BatchStatistics.TotalBytes = 1, MainDialog = nullptr;
-    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), gsm_.data(), DWORD(gsm_.size())), Converted);
-    MainDialog = window_;
+    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), gsm_.data(), DWORD(gsm_.size())),
+              ConvertResult::Converted);
     AddBatchRow(window_, long_, gsm_);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
     Press(window_, IDC_CONVERT);
     EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
-    EXPECT_EQ(Conversion.State.load(), ConversionSuspended);
-    // It stands still at its next look, within one block.
+    EXPECT_EQ(Conversion.State.load(), ConversionState::Suspended);
+    // It is suspended at its next check, within one block.
     PumpFor(100);
     uint64_t standing = FileSize(destination_);
     PumpFor(700);
     EXPECT_EQ(FileSize(destination_), standing);
     Press(window_, IDC_CONVERT);
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Stop");
-    EXPECT_EQ(Conversion.State.load(), ConversionRunning);
+    EXPECT_EQ(Conversion.State.load(), ConversionState::Running);
     int cycles = 0;
     for (; cycles < 40 && IsConversionActive(); ++cycles)
         Press(window_, IDC_CONVERT), PumpFor(1), Press(window_, IDC_CONVERT), PumpFor(1);  // Stop, No, Continue

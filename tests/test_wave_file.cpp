@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
+#include "engine/riff_layout.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "sources/format_choice.h"
@@ -129,6 +130,23 @@ TEST(WaveWriting, FinishedFilesMatchTheLayoutByteForByte)
     }
 }
 
+// The size arithmetic alone, at the 4 GiB limit that only a large mount
+// reaches through a file: pad bytes after odd chunks, no 32-bit wrap, and
+// the most audio whose form size still fits its field.
+TEST(WaveWriting, RiffSizesPadOddChunksAndStopAtTheFieldsLimit)
+{
+    EXPECT_EQ(RiffFormSize(16, 1000), 1036u);
+    EXPECT_EQ(RiffFormSize(21, 7), 50u);  // 4 + 8 + 22 + 8 + 8
+    EXPECT_EQ(RiffFormSize(16, 0x100000000ull), 0x100000024ull);
+    for (uint64_t format : {16u, 17u, 50u, 1024u, 0xFFFFFFD0u}) {
+        uint64_t room = MaxAudioBytes(format);
+        EXPECT_EQ(RiffFormSize(format, room), MaxRiffSize - 1) << format;  // an odd room would pad past it
+        EXPECT_GT(RiffFormSize(format, room + 1), MaxRiffSize) << format;
+    }
+    EXPECT_EQ(MaxAudioBytes(16), 0xFFFFFFDAu);
+    EXPECT_EQ(MaxAudioBytes(0xFFFFFFEBu), 0u);  // not even the format fits
+}
+
 // A fixed sample of seeded mutations of a valid file; the large run is the
 // bad-input benchmark.
 TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
@@ -188,7 +206,7 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
             bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength) &&
                          std::equal(target->begin(), target->end(), written.begin() + 20);
             bool failed = !FileExists(destination) || HasPlaceholders(destination);
-            EXPECT_TRUE(result == Converted ? valid : result == Failed && failed);
+            EXPECT_TRUE(result == ConvertResult::Converted ? valid : result == ConvertResult::Failed && failed);
         }
         EXPECT_EQ(ReadWholeFile(source), file) << "the source changed";
         WIN32_FIND_DATAA found;

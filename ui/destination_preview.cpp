@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <cstddef>
 #include <cstring>
+#include "settings/settings.h"
 #include "engine/convert_file.h"
 #include "res/resource.h"
 #include "sources/source_entry.h"
@@ -62,10 +63,11 @@ bool ConvertSample(const SelectedRow& row)
         return false;
     }
     ConvertOptions sample;
-    sample.PartOfBatch = false;
+    sample.BlockSize = BlockSizeInBytes(Settings.BufferSize);
+    sample.LowQuality = Settings.LowQuality != 0;
     sample.MaxSourceBytes = SampleSourceBytes(row.Source, row.SourceLength, SampleSeconds);
     return ConvertFile(row.Path, row.Source, row.SourceLength, SampleFile, row.Destination, row.DestinationLength,
-                       nullptr, sample) == Converted;
+                       nullptr, sample) == ConvertResult::Converted;
 }
 
 }  // namespace

@@ -93,7 +93,7 @@ void FollowDpiChange(HWND window)
     if (previous != MainWindowDpi)
         ScaleColumns(window, previous, MainWindowDpi);
     MoveFormatToolTips(window);
-    if (Conversion.Thread != nullptr)
+    if (IsConversionActive())
         ShowConversionSize(window);
     else
         ShowIdleSize(window);

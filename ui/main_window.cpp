@@ -7,8 +7,6 @@
 #include "settings/settings.h"
 #include "app/settings_dialog.h"
 #include "settings/settings_store.h"
-#include "engine/conversion_thread.h"
-#include "engine/progress.h"
 #include "res/resource.h"
 #include "sources/dropped_files.h"
 #include "sources/format_choice.h"
@@ -21,6 +19,7 @@
 #include "ui/display_scale.h"
 #include "ui/list_menu.h"
 #include "ui/preview.h"
+#include "ui/progress_display.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
 #include "ui/tray_icon.h"
@@ -328,11 +327,6 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         return TRUE;
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);
-        return TRUE;
-    case WM_APP_COLLECT_ROWS:
-        // A dialog answers a sent message through DWLP_MSGRESULT.
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
-                          CollectBatchRows(dialog, *reinterpret_cast<std::vector<BatchRow>*>(lParam)));
         return TRUE;
     case WM_APP_CONVERSION_ENDED:
         OnConversionEnded(dialog);

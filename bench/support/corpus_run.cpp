@@ -7,7 +7,6 @@
 #include <cstring>
 #include <new>
 #include "settings/settings.h"
-#include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
@@ -209,10 +208,6 @@ CorpusRunner::CorpusRunner() : watchdog_(30000)
 {
     window_ = SharedMainWindow();
     ResetSettingsToDefaults(Settings);
-    Conversion.AbortEvent = nullptr;
-    Conversion.RunEvent = nullptr;
-    Conversion.AbortSignalled = false;
-    Conversion.StandStillAsked = false;
     const Bytes pcm = CorpusBaseFormat();
     const Bytes ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
     targets_ = {
@@ -379,18 +374,18 @@ void CorpusRunner::Convert(const CorpusFile& file, const Bytes& format, const Ex
         }
         const std::string destination = folder_.File(target.Name);
         watchdog_.Arm(file.Name + ": ConvertFile to " + target.Name);
-        Settings.BufferSize = target.BufferSize;
         GuardedBytes sourceFormat(format.data(), format.size());
         GuardedBytes destinationFormat(target.Format.data(), target.Format.size());
+        ConvertOptions options;
+        options.BlockSize = BlockSizeInBytes(target.BufferSize);
         ConvertResult result = ConvertFile(source.c_str(), sourceFormat.Data(), DWORD(format.size()),
                                            destination.c_str(), destinationFormat.Data(),
-                                           DWORD(target.Format.size()));
-        Settings.BufferSize = DefaultBufferSize;
+                                           DWORD(target.Format.size()), nullptr, options);
         Pump();
         out.Results.push_back(result);
         const std::string label = std::string(target.Name) + ": ";
 
-        if (result == Converted) {
+        if (result == ConvertResult::Converted) {
             Bytes audio;
             std::string why;
             if (!FinishedLayout(ReadWholeFile(destination), target.Format, audio, why))
@@ -409,13 +404,13 @@ void CorpusRunner::Convert(const CorpusFile& file, const Bytes& format, const Ex
                     out.Faults.push_back(label + "copied " + Number(audio.size()) + " audio bytes of " +
                                          Number(present));
             }
-        } else if (result == Failed) {
+        } else if (result == ConvertResult::Failed) {
             if (!expected.DataFound && FileExists(destination))
                 out.Faults.push_back(label + "a destination was created for a source without data");
             if (FileExists(destination) && !HasPlaceholders(destination))
                 out.Faults.push_back(label + "failed, leaving a destination without placeholder sizes");
         } else {
-            out.Faults.push_back(label + "result " + Number(result) + " without an abort request");
+            out.Faults.push_back(label + "result " + Number(WORD(result)) + " without an abort request");
         }
     }
 }
