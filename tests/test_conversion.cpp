@@ -18,6 +18,8 @@
 
 namespace {
 
+using enum ConvertResult;
+
 const Bytes Pcm8k = PcmFormat(1, 8000, 16);
 // Wine decodes Microsoft ADPCM but cannot encode it.
 const Bytes Adpcm = Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)});
@@ -99,7 +101,7 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
         Bytes format = PcmFormat(c.channels, c.rate, c.bits);
         if (c.tag != WAVE_FORMAT_PCM)
             format = SuggestFormat(format, c.tag);
-        ASSERT_EQ(Convert(source, out_.File("out.wav"), format), ConvertResult::Converted);
+        ASSERT_EQ(Convert(source, out_.File("out.wav"), format), Converted);
         size_t blockAlign = reinterpret_cast<const WAVEFORMATEX*>(format.data())->nBlockAlign;
         EXPECT_EQ(Audio(out_.File("out.wav"), format).size() % blockAlign, 0u);
         ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded, &info));
@@ -112,7 +114,7 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
     for (const char* encoding : {"ms-adpcm", "ima-adpcm"}) {
         std::string pcm = Tone("pcm.wav", 22050), adpcm = in_.File(encoding + std::string(".wav"));
         ASSERT_EQ(RunUnixCommand("sox " + UnixArgument(pcm) + " -e " + encoding + " " + UnixArgument(adpcm)), 0);
-        ASSERT_EQ(Convert(adpcm, out_.File("out.wav"), Pcm8k), ConvertResult::Converted) << encoding;
+        ASSERT_EQ(Convert(adpcm, out_.File("out.wav"), Pcm8k), Converted) << encoding;
         std::vector<int16_t> ours = SamplesOf(Audio(out_.File("out.wav"), Pcm8k)), theirs;
         ASSERT_TRUE(SoxDecode(adpcm, theirs));
         EXPECT_GT(ours.size(), 22050u * 9 / 10) << encoding;
@@ -132,22 +134,22 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     std::vector<Bytes> results;
     for (WORD kbytes : {16, 1024, 65535, 0}) {  // 0 counts as the default
         Settings.BufferSize = kbytes;
-        ASSERT_EQ(Convert(source, out_.File("out.wav"), ima), ConvertResult::Converted);
-        ASSERT_EQ(Convert(out_.File("out.wav"), out_.File("back.wav"), PcmFormat(2, 44100, 16)), ConvertResult::Converted);
+        ASSERT_EQ(Convert(source, out_.File("out.wav"), ima), Converted);
+        ASSERT_EQ(Convert(out_.File("out.wav"), out_.File("back.wav"), PcmFormat(2, 44100, 16)), Converted);
         results.push_back(Join({ReadWholeFile(out_.File("out.wav")), ReadWholeFile(out_.File("back.wav"))}));
     }
     EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), samples.size() * 2 / 8164 * 2048);
     EXPECT_TRUE(results[0] == results[1] && results[0] == results[2] && results[0] == results[3]);
     ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
     EXPECT_GT(SignalToNoise(samples, decoded), 30);
-    ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), ConvertResult::Converted);
+    ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
     EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size());
     // 100000 bytes declared, 8000 present: the file ends at its last byte,
     // and a longer destination there is replaced.
     Bytes cut = Join({RiffForm("WAVE", Chunk("fmt ", Pcm8k)), ChunkWithSize("data", 100000, {}),
                       SampleBytes(SineSamples(8000, 1, 4000, 440))});
     WriteWholeFile(out_.File("cut.wav"), Bytes(500000, 0x55));
-    ASSERT_EQ(Convert(Source(in_.File("cut.wav"), cut), out_.File("cut.wav"), ulaw_), ConvertResult::Converted);
+    ASSERT_EQ(Convert(Source(in_.File("cut.wav"), cut), out_.File("cut.wav"), ulaw_), Converted);
     EXPECT_EQ(Audio(out_.File("cut.wav"), ulaw_).size(), 4000u);
 }
 
