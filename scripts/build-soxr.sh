@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fetches Debian's source package of libsoxr (0.1.3), the resampler the
 # program links statically, and builds it for both MinGW targets into
-# build/soxr/<triplet>/ (libsoxr.a, soxr.h). What is built stays there: a
+# build/soxr/<triplet>/ (libsoxr.a, soxr.h); its licence, which the package
+# carries, stays in build/soxr/src/libsoxr/COPYING.LGPL. What is built stays there: a
 # second run neither fetches nor builds again. The machine's own package
 # lists are left alone: apt reads a private source list and keeps its lists
 # and caches under build/soxr/apt.
@@ -12,6 +13,7 @@ version=0.1.3
 triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 
 built() {
+  [ -f "$out/src/libsoxr/COPYING.LGPL" ] || return 1
   for t in "${triplets[@]}"; do
     [ -f "$out/$t/libsoxr.a" ] && [ -f "$out/$t/soxr.h" ] || return 1
   done
