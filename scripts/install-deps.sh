@@ -3,7 +3,8 @@
 # Idempotent: asks apt only when a package is missing.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine64 fonts-wine xvfb xauth sox googletest imagemagick x11-utils xdotool zip unzip)
+          wine wine64 fonts-wine xvfb xauth sox googletest imagemagick x11-utils xdotool zip unzip
+          dpkg-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
