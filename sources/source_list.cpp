@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "sources/format_names.h"
 #include "sources/source_entry.h"
-#include "ui/display_scale.h"
+#include "win/dpi.h"
 #include "win/user_prompts.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include "res/resource.h"
 #include "support/batch_window.h"
-#include "ui/display_scale.h"
+#include "win/dpi.h"
 #include "ui/window_size.h"
 
 namespace {

@@ -253,14 +253,6 @@ bool BrowseDestinationFolder(HWND window)
     return true;
 }
 
-void ApplyBoldFont(HWND window, HFONT font)
-{
-    static const int Labels[] = {1003, 1002, 1006, 1008, 1010, 1012, 1014, 1019, 1021, 1023, 1025,
-                                 1027, 1029, 1031, 1032, 1048, 1046, 1050, 1058, 1041, 1043};
-    for (int id : Labels)
-        SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-}
-
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == TaskbarCreatedMessage() && message != 0) {

@@ -24,8 +24,5 @@ extern bool (*CreateColumnsFunction)(HWND window);
 // Asks for a destination folder; true when a new one stands in the settings.
 bool BrowseDestinationFolder(HWND window);
 
-// Gives the bold font to the 21 labels of the main window.
-void ApplyBoldFont(HWND window, HFONT font);
-
 // The line that names the destination folder.
 void ShowDestinationLine(HWND window);
