@@ -76,7 +76,7 @@ void OnOk(HWND dialog)
         Settings.BufferSize = WORD(bufferSize);
         EndDialog(dialog, 0);
     } else {
-        ShowMessage(dialog, "You have entered an invalid buffer size.", "Error", MB_OK | MB_ICONHAND);
+        ShowError(dialog, "You have entered an invalid buffer size.");
     }
     // The other values are taken whether or not the buffer size was.
     Settings.CompatibilityCheck = IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) == BST_CHECKED ? 1 : 0;

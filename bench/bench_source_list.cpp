@@ -26,8 +26,8 @@
 
 // The format panels are refreshed between the buttons and the selection line;
 // they are timed too when they are part of this build.
-#if __has_include("sources/format_panels.h")
-#include "sources/format_panels.h"
+#if __has_include("ui/format_panels.h")
+#include "ui/format_panels.h"
 #define HAVE_FORMAT_PANELS 1
 #else
 #define HAVE_FORMAT_PANELS 0

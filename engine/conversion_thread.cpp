@@ -55,8 +55,6 @@ bool ReadEntry(HGLOBAL entry, const void* data, EntryView& view)
     return true;
 }
 
-void ShowError(HWND window, const char* text) { ShowMessage(window, text, "Error", MB_OK | MB_ICONHAND); }
-
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
 // them in MarkedFiles; TotalBytes 0 means the size is not available.
 void MeasureMarkedFiles(const std::vector<BatchRow>& rows)

@@ -127,7 +127,7 @@ void AddGivenPaths(HWND window, const std::vector<std::string>& items)
     ShowSelectionSummary(window);
     // Told only after the list shows what was added.
     if (!refused.empty())
-        ShowMessage(window, RefusedDropText(refused, firstReason).c_str(), "Error", MB_ICONHAND | MB_OK);
+        ShowError(window, RefusedDropText(refused, firstReason).c_str());
 }
 
 std::string RefusedDropText(const std::vector<std::string>& paths, const char* firstReason)

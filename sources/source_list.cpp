@@ -17,11 +17,6 @@
 
 namespace {
 
-void ShowError(HWND window, const char* text)
-{
-    ShowMessage(window, text, "Error", MB_ICONHAND | MB_OK);
-}
-
 LRESULT SendToList(HWND window, UINT message, WPARAM wParam, const void* lParam)
 {
     return SendDlgItemMessageA(window, IDC_FILE_LIST, message, wParam, reinterpret_cast<LPARAM>(lParam));

@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
+#include "ui/tooltips.h"
 #include "ui/tray_icon.h"
 #include "win/user_prompts.h"
 

@@ -88,7 +88,7 @@ BOOL PlayInDestinationFormat(HWND window)
         return TRUE;
     if (!ConvertSample(row)) {
         RemoveSampleFile();
-        ShowMessage(window, "Unable to convert audio file.", "Error", MB_OK | MB_ICONHAND);
+        ShowError(window, "Unable to convert audio file.");
         return TRUE;
     }
     PlayPreviewFile(window, SampleFile);

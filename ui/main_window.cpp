@@ -12,7 +12,7 @@
 #include "res/resource.h"
 #include "sources/dropped_files.h"
 #include "sources/format_choice.h"
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
 #include "win/app_messages.h"
@@ -27,7 +27,6 @@
 #include "win/user_prompts.h"
 
 HWND MainDialog = nullptr;
-HWND ToolTipWindow = nullptr;
 bool (*CreateColumnsFunction)(HWND window) = CreateFileListColumns;
 unsigned SelectionRefreshCount = 0;
 
@@ -67,19 +66,6 @@ bool IsSelectionChange(WPARAM control, const NMHDR* header)
     return (change->uChanged & LVIF_STATE) != 0 && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) != 0;
 }
 
-void RelayToToolTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    MSG relayed = {};
-    relayed.hwnd = window;
-    relayed.message = message;
-    relayed.wParam = wParam;
-    relayed.lParam = lParam;
-    relayed.time = DWORD(GetMessageTime());
-    relayed.pt.x = short(LOWORD(lParam));
-    relayed.pt.y = short(HIWORD(lParam));
-    SendMessageA(ToolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
-}
-
 BOOL OnInitDialog(HWND window)
 {
     MainDialog = window;
@@ -104,7 +90,8 @@ void OnCommand(HWND window, int id)
 {
     switch (id) {
     case IDC_SELECT_FORMAT:
-        ChooseDestinationFormat(window);
+        if (ChooseDestinationFormat(window))
+            ShowFormatPanels(window);
         UpdateConvertButton(window);
         break;
     case IDC_ADD_FILES:
@@ -207,10 +194,7 @@ void OnDestroy(HWND window)
 {
     EndConversionForClose(window);
     ClosePreview(window);
-    if (ToolTipWindow != nullptr) {
-        DestroyWindow(ToolTipWindow);
-        ToolTipWindow = nullptr;
-    }
+    DestroyToolTips();
     ShowHelp(window, HelpFile, HELP_QUIT, 0);
     FreeAllSourceEntries(window);
     PendingSelectionTimer = 0;
@@ -246,7 +230,7 @@ bool BrowseDestinationFolder(HWND window)
     if (!isFolder)
         return false;
     if (strnlen(path, MAX_PATH + 1) >= sizeof(Settings.DestinationPath)) {
-        ShowMessage(window, "Unable to use the selected folder: its path is too long.", "Error", MB_OK | MB_ICONHAND);
+        ShowError(window, "Unable to use the selected folder: its path is too long.");
         return false;
     }
     lstrcpynA(Settings.DestinationPath, path, sizeof(Settings.DestinationPath));
@@ -287,8 +271,7 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_RBUTTONUP:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-        if (ToolTipWindow != nullptr)
-            RelayToToolTip(dialog, message, wParam, lParam);
+        RelayToToolTip(dialog, message, wParam, lParam);
         return FALSE;
     case WM_HELP:
         ShowHelp(dialog, HelpFile, HELP_CONTEXT, MainWindowHelpContext);

@@ -6,10 +6,6 @@
 
 extern HWND MainDialog;
 
-// The tooltip window of the main window (absent when it could not be made),
-// with one tool per Audio Format value, identified 1001 and 1020.
-extern HWND ToolTipWindow;
-
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The one timer of the selection refresh.

@@ -27,7 +27,7 @@ void ReportDeviceError(HWND window, MCIERROR error, const char* fixedText)
     const char* text = fixedText;
     if (mciGetErrorStringA(error, errorText, sizeof(errorText)) && errorText[0] != '\0')
         text = errorText;
-    ShowMessage(window, text, "Error", MB_ICONHAND);
+    ShowError(window, text);
 }
 
 // A command that waits for the device; reports its failure.

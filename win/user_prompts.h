@@ -19,6 +19,8 @@ using PopupMenuFunction = int (*)(HMENU menu, UINT flags, int x, int y, HWND own
 // A message box; returns the button the user chose.
 int ShowMessage(HWND owner, const char* text, const char* title, UINT style);
 void SetMessageBoxFunction(MessageBoxFunction function);
+// An error: the text under the title "Error", with the stop sign and OK.
+void ShowError(HWND owner, const char* text);
 
 // The open dialog (GetOpenFileNameA).
 BOOL ShowOpenDialog(OPENFILENAMEA* dialog);

@@ -11,7 +11,7 @@
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"

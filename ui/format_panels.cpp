@@ -1,5 +1,5 @@
 // Format panels of the main window.
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include <commctrl.h>
 #include <mmsystem.h>
 #include <mmreg.h>
@@ -9,9 +9,8 @@
 #include "win/handles.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
-#include "sources/format_texts.h"
+#include "ui/format_texts.h"
 #include "sources/source_entry.h"
-#include "ui/main_window.h"
 #include "ui/tooltips.h"
 
 namespace {
