@@ -108,7 +108,7 @@ protected:
         if (Preview.PreviewDevice != 0)
             mciSendCommandA(Preview.PreviewDevice, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, DWORD_PTR(&length));
         bool face = SendDlgItemMessageA(window_, IDC_PLAY, BM_GETIMAGE, IMAGE_BITMAP, 0) == LPARAM(Resources.PauseFace);
-        return std::to_string(Preview.PreviewState) + (face ? " pause face " : " play face ") +
+        return std::to_string(int(Preview.PreviewState)) + (face ? " pause face " : " play face ") +
                std::to_string(length.dwReturn) + " ms, " + tip;
     }
     bool WaitForAudio() const { return PumpUntil([&] { return FileSize(destination_) > 100000; }, 30000); }
@@ -169,7 +169,7 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(RightClick("", IDC_PLAY), "Play+ Play in Destination Format- Select Destination Format...- Remove File- ");
     EXPECT_TRUE(Playing().starts_with("1 pause face") && Playing().ends_with("Playing the source file")) << Playing();
     Press(window_, IDC_PLAY);
-    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
+    EXPECT_EQ(Preview.PreviewState, PlayState::Paused);
     Press(window_, IDC_STOP_PLAY);
     EXPECT_EQ(Preview.PreviewDevice, 0u);
     SelectRows(window_, {});

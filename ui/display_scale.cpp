@@ -51,7 +51,7 @@ void MatchBoldFontTo(HWND dialog)
 
 void SetFaces(HWND window)
 {
-    HBITMAP playFace = Preview.PreviewDevice != 0 && Preview.PreviewState != PreviewIdle ? Resources.PauseFace
+    HBITMAP playFace = Preview.PreviewDevice != 0 && Preview.PreviewState != PlayState::Idle ? Resources.PauseFace
                                                                                          : Resources.PlayFace;
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(playFace));
     SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
