@@ -10,6 +10,7 @@
 #include "engine/convert_file.h"
 #include "engine/destination_path.h"
 #include "win/handles.h"
+#include "win/path_size.h"
 #include "engine/progress.h"
 #include "engine/progress_text.h"
 #include "engine/wave_file.h"
@@ -20,8 +21,6 @@
 #include "ui/window_size.h"
 
 namespace {
-
-constexpr int RowTextSize = 256;
 
 // What one cross-thread message costs (a quarter of a millisecond under
 // Wine) is as much as converting a short file's audio, so the worker does not
@@ -106,7 +105,7 @@ DWORD ConvertMarkedRows(HWND window)
     };
 
     for (const BatchRow& row : rows) {
-        char destination[RowTextSize];
+        char destination[PathSize];
         DestinationJoin joined =
             JoinDestinationPath(Settings.DestinationPath, row.Path.c_str(), destination, sizeof(destination));
         if (joined == DestinationJoin::NoBackslash)
@@ -158,18 +157,18 @@ BOOL CollectBatchRows(HWND window, std::vector<BatchRow>& rows)
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     rows.clear();
     rows.reserve(size_t(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
-    char text[RowTextSize];
+    char text[PathSize];
     for (int index = -1; (index = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(index), LVNI_ALL))) != -1;) {
         LVITEMA item = {};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = index;
         item.pszText = text;
-        item.cchTextMax = RowTextSize;
+        item.cchTextMax = PathSize;
         text[0] = '\0';
         // A row that does not answer is passed over, as it always was.
         if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
             continue;
-        text[RowTextSize - 1] = '\0';
+        text[PathSize - 1] = '\0';
         rows.push_back({ text, reinterpret_cast<HGLOBAL>(item.lParam) });
     }
     return TRUE;

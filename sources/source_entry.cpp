@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "win/handles.h"
+#include "win/list_rows.h"
 
 namespace {
 
@@ -126,12 +127,8 @@ void FreeSourceEntry(HGLOBAL entry)
 
 HGLOBAL GetRowEntry(HWND list, int row)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<HGLOBAL>(item.lParam);
+    LPARAM entry = 0;
+    return ReadRowData(list, row, &entry) ? reinterpret_cast<HGLOBAL>(entry) : nullptr;
 }
 
 int NextSelectedRow(HWND list, int after)

@@ -6,7 +6,7 @@
 #include <shlobj.h>
 #include <thread>
 #include "settings/settings.h"
-#include "app/settings_dialog.h"
+#include "ui/settings_dialog.h"
 #include "settings/settings_store.h"
 #include "res/resource.h"
 #include "support/batch_window.h"

@@ -14,6 +14,7 @@
 #include "ui/format_texts.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/file_size.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
 #include "win/user_prompts.h"
@@ -47,7 +48,7 @@ protected:
         HGLOBAL entry = CreateSourceEntry(source.data(), DWORD(source.size()));
         if (!destination.empty())
             SetDestinationHandle(entry, CreateFormatBlock(destination.data(), DWORD(destination.size())));
-        InsertSourceRow(window, 0, name, "0", entry);
+        InsertSourceRow(window, name, "0", entry);
         return entry;
     }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }

@@ -17,6 +17,7 @@
 #include "ui/format_panels.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/format_description.h"
 #include "sources/source_list.h"
 #include "ui/conversion_control.h"
 #include "support/batch_window.h"

@@ -8,12 +8,14 @@
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"
 #include "ui/preview.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
 #include "win/user_prompts.h"
 
 namespace {
 
 struct SelectedRow {
-    char Path[256] = "";
+    char Path[PathSize] = "";
     BYTE Source[MaxKeptFormatBytes] = {};
     DWORD SourceLength = 0;
     BYTE Destination[MaxKeptFormatBytes] = {};
@@ -31,11 +33,7 @@ bool ReadSelectedRow(HWND window, SelectedRow& row)
     HGLOBAL destination = entry != nullptr ? GetDestinationHandle(entry) : nullptr;
     if (!IsLiveBlock(destination))
         return false;
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = row.Path;
-    item.cchTextMax = sizeof(row.Path);
-    SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    ReadRowText(list, index, 0, row.Path);
     return CopySourceFormat(entry, row.Source, sizeof(row.Source), &row.SourceLength) &&
            CopyFormatBlock(destination, row.Destination, sizeof(row.Destination), &row.DestinationLength);
 }

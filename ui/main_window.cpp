@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 #include "settings/settings.h"
-#include "app/settings_dialog.h"
 #include "settings/settings_store.h"
 #include "engine/conversion_thread.h"
 #include "engine/progress.h"
@@ -22,6 +21,7 @@
 #include "ui/list_menu.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
+#include "ui/settings_dialog.h"
 #include "ui/tooltips.h"
 #include "ui/tray_icon.h"
 #include "win/user_prompts.h"
@@ -32,7 +32,6 @@ unsigned SelectionRefreshCount = 0;
 
 namespace {
 
-const char HelpFile[] = "TONVELKA.HLP";
 constexpr ULONG_PTR MainWindowHelpContext = 2000;
 
 UINT_PTR PendingSelectionTimer = 0;
@@ -206,7 +205,7 @@ void OnDestroy(HWND window)
 void ShowDestinationLine(HWND window)
 {
     // Room for the longest folder the settings hold, so the line is never cut.
-    char line[sizeof("Current destination directory is ") + DestinationPathSize];
+    char line[sizeof("Current destination directory is ") + PathSize];
     snprintf(line, sizeof(line), "Current destination directory is %s", Settings.DestinationPath);
     SetDlgItemTextA(window, IDC_DEST_INFO, line);
 }

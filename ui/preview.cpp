@@ -5,6 +5,8 @@
 #include "res/resource.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
 #include "win/user_prompts.h"
 
 PreviewRecord Preview = {};
@@ -69,21 +71,13 @@ void SetPlayButtonFace(HWND window, HBITMAP face)
 
 // The full path of the first selected row in list order; false when no row
 // is selected.
-bool ReadSelectedPath(HWND window, char (&path)[256])
+bool ReadSelectedPath(HWND window, char (&path)[PathSize])
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     LRESULT row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));
     if (row < 0)
         return false;
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(row);
-    item.iSubItem = 0;
-    item.pszText = path;
-    item.cchTextMax = 255;
-    path[0] = '\0';
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    path[255] = '\0';
+    ReadRowText(list, int(row), 0, path);
     return true;
 }
 
@@ -139,7 +133,7 @@ void StartPreview(HWND window)
         return;
     Preview.PreviewState = PlayState::Idle;
 
-    char path[256];
+    char path[PathSize];
     if (!ReadSelectedPath(window, path))
         return;
     PlayFile(window, path);

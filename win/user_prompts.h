@@ -34,7 +34,8 @@ void SetBrowseForFolderFunction(BrowseForFolderFunction function);
 MMRESULT ShowFormatChooser(ACMFORMATCHOOSEA* chooser);
 void SetFormatChooseFunction(FormatChooseFunction function);
 
-// Help (WinHelpA).
+// Help (WinHelpA), from the program's help file.
+constexpr char HelpFile[] = "TONVELKA.HLP";
 BOOL ShowHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 void SetHelpFunction(HelpFunction function);
 

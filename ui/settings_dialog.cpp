@@ -1,5 +1,5 @@
 // The settings dialog.
-#include "app/settings_dialog.h"
+#include "ui/settings_dialog.h"
 #include <commctrl.h>
 #include <iterator>
 #include "settings/settings.h"
@@ -111,7 +111,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     }
     case WM_HELP:
-        ShowHelp(dialog, "TONVELKA.HLP", HELP_CONTEXT, 3000);
+        ShowHelp(dialog, HelpFile, HELP_CONTEXT, 3000);
         return TRUE;
     }
     return FALSE;
