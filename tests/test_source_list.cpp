@@ -240,6 +240,22 @@ TEST_F(SourceList, FormatPanelsShowTheFieldsTheSelectedRowsShareAndDashesElsewhe
     EXPECT_EQ(ControlText(window, IDC_SRC_CHANNELS) + ControlText(window, IDC_DST_CHANNELS), "");
 }
 
+// A change of the selection shows in the buttons, the panels and the
+// selection line once its timer has run out, not before.
+TEST_F(SourceList, ASelectionChangeShowsWhenItsTimerRunsOut)
+{
+    WriteWholeFile(folder.File("a.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 100, 440)));
+    AddFiles({"a.wav"});
+    PumpFor(100);  // the refreshes of earlier changes
+    Settings.SelectionTimer = 300;
+    SelectRows(window, {0});
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO) + ControlText(window, IDC_SRC_CHANNELS), "No files selected.");
+    ASSERT_FALSE(Enabled(IDC_REMOVE_FILE));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(IDC_REMOVE_FILE); }, 5000));
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO) + ControlText(window, IDC_SRC_CHANNELS),
+              "244 bytes in 1 files selected.1 (Mono)");
+}
+
 TEST(FormatTexts, RatesStepInThousandsAndBinaryMultiplesRoundingHalfUp)
 {
     const std::pair<uint32_t, const char*> rates[] = {{999, "999 Hz"}, {22050, "22.050 kHz"}, {999999999, "1000.000 MHz"},

@@ -243,6 +243,7 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
     PumpWaitingMessages();  // an earlier window's quit message would end the chooser at once
     MessageRecorder recorder;
     CompatibilityQuery = WatchedQuery;
+    AtScopeEnd restore([] { CompatibilityQuery = acmStreamOpen; });
     const Bytes pcm = PcmFormat(1, 8000, 16), ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
     ASSERT_EQ(ima.size(), 20u);
     heldBytes = 20;
@@ -278,7 +279,6 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
         DeleteFileA(out.File("source.wav").c_str());
         ClearBatchRows(window);
     }
-    CompatibilityQuery = acmStreamOpen;
     DestroyWindow(window);
     PumpWaitingMessages();
 }
