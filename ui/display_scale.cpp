@@ -51,8 +51,8 @@ void MatchBoldFontTo(HWND dialog)
 
 void SetFaces(HWND window)
 {
-    HBITMAP playFace = Preview.PreviewDevice != 0 && Preview.PreviewState != PlayState::Idle ? Resources.PauseFace
-                                                                                         : Resources.PlayFace;
+    bool playing = Preview.PreviewDevice != 0 && Preview.PreviewState != PlayState::Idle;
+    HBITMAP playFace = playing ? Resources.PauseFace : Resources.PlayFace;
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(playFace));
     SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(Resources.StopFace));

@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 #include "engine/format_guard.h"
-#include "win/handles.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
-#include "ui/format_texts.h"
 #include "sources/source_entry.h"
+#include "ui/format_texts.h"
 #include "ui/tooltips.h"
+#include "win/handles.h"
 
 namespace {
 

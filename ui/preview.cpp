@@ -64,7 +64,7 @@ void SetPlayButtonFace(HWND window, HBITMAP face)
 {
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face));
     const char* tip = face != Resources.PauseFace ? IdlePlayTip
-                      : SampleFile[0] != '\0'    ? "Playing in the destination format"
+                      : SampleFile[0] != '\0'     ? "Playing in the destination format"
                                                   : "Playing the source file";
     ShowPlayToolTip(window, tip);
 }
