@@ -78,7 +78,7 @@ void Measure(const char* name, uint16_t channels, uint32_t rate, WORD tag, const
         LARGE_INTEGER start = Now();
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_PLAY_DESTINATION, 0), 0);
         command.push_back(Milliseconds(start));
-        if (Preview.PreviewState != PreviewPlaying) {
+        if (Preview.PreviewState != PlayState::Playing) {
             printf("%s: the sample does not play\n", name);
             break;
         }

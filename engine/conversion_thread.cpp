@@ -8,11 +8,9 @@
 #include "engine/destination_path.h"
 #include "engine/progress.h"
 #include "engine/wave_file.h"
+#include "win/path_size.h"
 
 namespace {
-
-// A destination path as the rows' paths are kept: 255 bytes and the end.
-constexpr size_t DestinationChars = 256;
 
 struct Work {
     BatchJob Job;
@@ -76,7 +74,7 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     };
 
     for (const BatchRow& row : job.Rows) {
-        char destination[DestinationChars];
+        char destination[PathSize];
         DestinationJoin joined =
             JoinDestinationPath(job.DestinationFolder.c_str(), row.Path.c_str(), destination, sizeof(destination));
         if (const char* refusal = RowRefusal(row, joined))

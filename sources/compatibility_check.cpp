@@ -2,9 +2,7 @@
 #include "sources/compatibility_check.h"
 #include <commctrl.h>
 #include <msacm.h>
-#include <cstring>
 #include "engine/format_guard.h"
-#include "win/handles.h"
 #include "sources/source_entry.h"
 
 namespace {
@@ -27,16 +25,11 @@ bool CompatibilityCheck::GatherSelectedFormats(HWND list)
         // A row whose item data cannot be read does not count against a format.
         if (entry == nullptr)
             continue;
-        GlobalLockScope lock(entry);
-        if (!lock)
-            return false;
-        const auto* bytes = static_cast<const BYTE*>(lock.Data());
+        BYTE bytes[MaxKeptFormatBytes];
         DWORD length = 0;
-        memcpy(&length, bytes, sizeof(length));
-        SIZE_T size = GlobalSize(entry);
-        if (size < sizeof(DWORD) || length > size - sizeof(DWORD))
+        if (!CopySourceFormat(entry, bytes, sizeof(bytes), &length))
             return false;
-        std::string format(reinterpret_cast<const char*>(bytes + sizeof(DWORD)), length);
+        std::string format(reinterpret_cast<const char*>(bytes), length);
         bool known = false;
         for (const std::string& source : sources_)
             known = known || source == format;

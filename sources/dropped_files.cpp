@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 #include "engine/conversion_state.h"
+#include "engine/path_list.h"
 #include "win/handles.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
@@ -127,7 +128,7 @@ void AddGivenPaths(HWND window, const std::vector<std::string>& items)
     ShowSelectionSummary(window);
     // Told only after the list shows what was added.
     if (!refused.empty())
-        ShowMessage(window, RefusedDropText(refused, firstReason).c_str(), "Error", MB_ICONHAND | MB_OK);
+        ShowError(window, RefusedDropText(refused, firstReason).c_str());
 }
 
 std::string RefusedDropText(const std::vector<std::string>& paths, const char* firstReason)
@@ -136,11 +137,6 @@ std::string RefusedDropText(const std::vector<std::string>& paths, const char* f
         return {};
     if (paths.size() == 1)
         return firstReason != nullptr ? firstReason : "";
-    std::string text = "Unable to add " + std::to_string(paths.size()) + " of the dropped files:\n";
-    size_t shown = std::min(paths.size(), ShownRefusedPaths);
-    for (size_t index = 0; index < shown; ++index)
-        text += "\n" + paths[index];
-    if (paths.size() > shown)
-        text += "\nand " + std::to_string(paths.size() - shown) + " more.";
-    return text;
+    return "Unable to add " + std::to_string(paths.size()) + " of the dropped files:\n" +
+           PathListText(paths, ShownRefusedPaths);
 }

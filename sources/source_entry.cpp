@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "win/handles.h"
+#include "win/list_rows.h"
 
 namespace {
 
@@ -28,32 +29,43 @@ bool CopyFormat(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length)
     return true;
 }
 
-HGLOBAL CreateBlock(const void* format, DWORD length, SIZE_T trailer)
+BlockFailure FillBlock(GlobalMemory& block, const void* format, DWORD length, SIZE_T trailer)
 {
     if (length > MaxKeptFormatBytes)
-        return nullptr;
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DWORD) + length + trailer);
-    if (block == nullptr)
-        return nullptr;
-    GlobalLockScope lock(block);
-    if (!lock) {
-        GlobalFree(block);
-        return nullptr;
-    }
+        return BlockFailure::TooLong;
+    // GHND zeroes the block: an entry's destination handle starts as none.
+    block.Attach(GlobalAlloc(GHND, sizeof(DWORD) + length + trailer));
+    if (!block)
+        return BlockFailure::NoMemory;
+    GlobalLockScope lock(block.Get());
+    if (!lock)
+        return BlockFailure::NoLock;
     auto* bytes = static_cast<BYTE*>(lock.Data());
     memcpy(bytes, &length, sizeof(DWORD));
     memcpy(bytes + sizeof(DWORD), format, length);
-    return block;
+    return BlockFailure::None;
+}
+
+HGLOBAL CreateBlock(const void* format, DWORD length, SIZE_T trailer, BlockFailure* failure)
+{
+    GlobalMemory block;
+    BlockFailure reason = FillBlock(block, format, length, trailer);
+    if (failure != nullptr)
+        *failure = reason;
+    return reason == BlockFailure::None ? block.Detach() : nullptr;
 }
 
 }  // namespace
 
-HGLOBAL CreateSourceEntry(const void* format, DWORD length)
+HGLOBAL CreateSourceEntry(const void* format, DWORD length, BlockFailure* failure)
 {
-    return CreateBlock(format, length, sizeof(HGLOBAL));
+    return CreateBlock(format, length, sizeof(HGLOBAL), failure);
 }
 
-HGLOBAL CreateFormatBlock(const void* format, DWORD length) { return CreateBlock(format, length, 0); }
+HGLOBAL CreateFormatBlock(const void* format, DWORD length, BlockFailure* failure)
+{
+    return CreateBlock(format, length, 0, failure);
+}
 
 bool CopySourceFormat(HGLOBAL entry, void* buffer, DWORD capacity, DWORD* length)
 {
@@ -115,12 +127,8 @@ void FreeSourceEntry(HGLOBAL entry)
 
 HGLOBAL GetRowEntry(HWND list, int row)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-        return nullptr;
-    return reinterpret_cast<HGLOBAL>(item.lParam);
+    LPARAM entry = 0;
+    return ReadRowData(list, row, &entry) ? reinterpret_cast<HGLOBAL>(entry) : nullptr;
 }
 
 int NextSelectedRow(HWND list, int after)

@@ -9,12 +9,16 @@
 // Largest format the program keeps.
 constexpr DWORD MaxKeptFormatBytes = 1024;
 
-// A new entry holding the source format and no destination; nullptr when the
-// memory cannot be had or the format is longer than MaxKeptFormatBytes.
-HGLOBAL CreateSourceEntry(const void* format, DWORD length);
+// Why a new record could not be made: its format is longer than
+// MaxKeptFormatBytes, its memory could not be had or not be locked.
+enum class BlockFailure { None, TooLong, NoMemory, NoLock };
 
-// A new destination format block; nullptr on failure.
-HGLOBAL CreateFormatBlock(const void* format, DWORD length);
+// A new entry holding the source format and no destination; nullptr, with
+// the reason in failure when one is given, when it cannot be made.
+HGLOBAL CreateSourceEntry(const void* format, DWORD length, BlockFailure* failure = nullptr);
+
+// A new destination format block; nullptr on failure, as above.
+HGLOBAL CreateFormatBlock(const void* format, DWORD length, BlockFailure* failure = nullptr);
 
 // Copies the source format of an entry (or the format of a format block) into
 // buffer; false when the block cannot be locked or the format does not fit.

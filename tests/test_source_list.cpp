@@ -10,10 +10,11 @@
 #include "settings/settings.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
-#include "sources/format_panels.h"
-#include "sources/format_texts.h"
+#include "ui/format_panels.h"
+#include "ui/format_texts.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/file_size.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
 #include "win/user_prompts.h"
@@ -47,7 +48,7 @@ protected:
         HGLOBAL entry = CreateSourceEntry(source.data(), DWORD(source.size()));
         if (!destination.empty())
             SetDestinationHandle(entry, CreateFormatBlock(destination.data(), DWORD(destination.size())));
-        InsertSourceRow(window, 0, name, "0", entry);
+        InsertSourceRow(window, name, "0", entry);
         return entry;
     }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
@@ -237,6 +238,22 @@ TEST_F(SourceList, FormatPanelsShowTheFieldsTheSelectedRowsShareAndDashesElsewhe
     SelectRows(window, {});
     ShowFormatPanels(window);
     EXPECT_EQ(ControlText(window, IDC_SRC_CHANNELS) + ControlText(window, IDC_DST_CHANNELS), "");
+}
+
+// A change of the selection shows in the buttons, the panels and the
+// selection line once its timer has run out, not before.
+TEST_F(SourceList, ASelectionChangeShowsWhenItsTimerRunsOut)
+{
+    WriteWholeFile(folder.File("a.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 100, 440)));
+    AddFiles({"a.wav"});
+    PumpFor(100);  // the refreshes of earlier changes
+    Settings.SelectionTimer = 300;
+    SelectRows(window, {0});
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO) + ControlText(window, IDC_SRC_CHANNELS), "No files selected.");
+    ASSERT_FALSE(Enabled(IDC_REMOVE_FILE));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(IDC_REMOVE_FILE); }, 5000));
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO) + ControlText(window, IDC_SRC_CHANNELS),
+              "244 bytes in 1 files selected.1 (Mono)");
 }
 
 TEST(FormatTexts, RatesStepInThousandsAndBinaryMultiplesRoundingHalfUp)

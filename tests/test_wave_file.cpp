@@ -13,11 +13,12 @@
 #include "engine/riff_layout.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "sources/format_choice.h"
+#include "sources/compatibility_check.h"
 #include "sources/format_names.h"
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/format_description.h"
 #include "sources/source_list.h"
 #include "ui/conversion_control.h"
 #include "support/batch_window.h"
@@ -261,6 +262,7 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
     PumpWaitingMessages();  // an earlier window's quit message would end the chooser at once
     MessageRecorder recorder;
     CompatibilityQuery = WatchedQuery;
+    AtScopeEnd restore([] { CompatibilityQuery = acmStreamOpen; });
     const Bytes pcm = PcmFormat(1, 8000, 16), ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
     ASSERT_EQ(ima.size(), 20u);
     heldBytes = 20;
@@ -296,7 +298,6 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
         DeleteFileA(out.File("source.wav").c_str());
         ClearBatchRows(window);
     }
-    CompatibilityQuery = acmStreamOpen;
     DestroyWindow(window);
     PumpWaitingMessages();
 }

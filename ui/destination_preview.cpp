@@ -1,4 +1,4 @@
-// The sample of a row in its destination format, and its temporary file.
+// The sample of a row in its destination format.
 #include "ui/destination_preview.h"
 #include <commctrl.h>
 #include <cstddef>
@@ -9,15 +9,14 @@
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"
 #include "ui/preview.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
 #include "win/user_prompts.h"
 
 namespace {
 
-// The sample file while one exists; empty otherwise. Window's thread only.
-char SampleFile[MAX_PATH] = "";
-
 struct SelectedRow {
-    char Path[256] = "";
+    char Path[PathSize] = "";
     BYTE Source[MaxKeptFormatBytes] = {};
     DWORD SourceLength = 0;
     BYTE Destination[MaxKeptFormatBytes] = {};
@@ -35,38 +34,18 @@ bool ReadSelectedRow(HWND window, SelectedRow& row)
     HGLOBAL destination = entry != nullptr ? GetDestinationHandle(entry) : nullptr;
     if (!IsLiveBlock(destination))
         return false;
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = row.Path;
-    item.cchTextMax = sizeof(row.Path);
-    SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    ReadRowText(list, index, 0, row.Path);
     return CopySourceFormat(entry, row.Source, sizeof(row.Source), &row.SourceLength) &&
            CopyFormatBlock(destination, row.Destination, sizeof(row.Destination), &row.DestinationLength);
 }
 
-// A new, empty file of a name nobody else has, in the user's temporary
-// folder: the sample never lands among the user's files or replaces one.
-bool CreateSampleFile()
+bool ConvertSample(const SelectedRow& row, const char* sampleFile)
 {
-    char folder[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof(folder), folder);
-    // GetTempFileName adds up to 14 characters to the folder.
-    if (length == 0 || length > sizeof(folder) - 14)
-        return false;
-    return GetTempFileNameA(folder, "tvk", 0, SampleFile) != 0;
-}
-
-bool ConvertSample(const SelectedRow& row)
-{
-    if (!CreateSampleFile()) {
-        SampleFile[0] = '\0';
-        return false;
-    }
     ConvertOptions sample;
     sample.BlockSize = BlockSizeInBytes(Settings.BufferSize);
     sample.LowQuality = Settings.LowQuality != 0;
     sample.MaxSourceBytes = SampleSourceBytes(row.Source, row.SourceLength, SampleSeconds);
-    return ConvertFile(row.Path, row.Source, row.SourceLength, SampleFile, row.Destination, row.DestinationLength,
+    return ConvertFile(row.Path, row.Source, row.SourceLength, sampleFile, row.Destination, row.DestinationLength,
                        nullptr, sample) == ConvertResult::Converted;
 }
 
@@ -88,24 +67,14 @@ BOOL PlayInDestinationFormat(HWND window)
     StopPreview(window);
     if (Preview.PreviewDevice != 0)
         return TRUE;
-    if (!ConvertSample(row)) {
+    const char* sampleFile = CreateSampleFile();
+    if (sampleFile == nullptr || !ConvertSample(row, sampleFile)) {
         RemoveSampleFile();
-        ShowMessage(window, "Unable to convert audio file.", "Error", MB_OK | MB_ICONHAND);
+        ShowError(window, "Unable to convert audio file.");
         return TRUE;
     }
-    PlayPreviewFile(window, SampleFile);
-    if (Preview.PreviewDevice == 0)
-        RemoveSampleFile();
+    PlaySampleFile(window);
     return TRUE;
-}
-
-bool IsSamplePlaying() { return SampleFile[0] != '\0'; }
-
-void RemoveSampleFile()
-{
-    if (SampleFile[0] != '\0')
-        DeleteFileA(SampleFile);
-    SampleFile[0] = '\0';
 }
 
 DWORD SampleSourceBytes(const void* format, DWORD length, DWORD seconds)

@@ -34,6 +34,7 @@ void SetMessageBoxFunction(MessageBoxFunction function)
 {
     messageBoxFunction = function != nullptr ? function : RealMessageBox;
 }
+void ShowError(HWND owner, const char* text) { ShowMessage(owner, text, "Error", MB_OK | MB_ICONHAND); }
 
 BOOL ShowOpenDialog(OPENFILENAMEA* dialog) { return openFileNameFunction(dialog); }
 void SetOpenFileNameFunction(OpenFileNameFunction function)

@@ -10,8 +10,9 @@
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include "sources/source_entry.h"
+#include "sources/format_description.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
 #include "support/codec_formats.h"
@@ -321,7 +322,7 @@ void CorpusRunner::CheckPanels(const CorpusFile& file, const Bytes& format, cons
     const Bytes& destination = targets_[2].Format;
     SetDestinationHandle(entry, CreateFormatBlock(destination.data(), DWORD(destination.size())));
     // A row whose format cannot be described still stays in the list.
-    InsertSourceRow(window_, 0, folder_.File("source.wav").c_str(), "0", entry);
+    InsertSourceRow(window_, folder_.File("source.wav").c_str(), "0", entry);
     SelectAllRows(list);
     ShowFormatPanels(window_);
 
@@ -351,7 +352,7 @@ void CorpusRunner::CheckPanels(const CorpusFile& file, const Bytes& format, cons
     // value where both agree and "-----" where they differ.
     const Bytes base = CorpusBaseFormat();
     HGLOBAL second = CreateSourceEntry(base.data(), DWORD(base.size()));
-    InsertSourceRow(window_, 1, "C:\\second.wav", "0", second);
+    InsertSourceRow(window_, "C:\\second.wav", "0", second);
     SelectAllRows(list);
     ShowFormatPanels(window_);
     const WAVEFORMATEX b = FieldsOf(base);

@@ -25,7 +25,7 @@ HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinati
     HGLOBAL entry = CreateSourceEntry(format.data(), length);
     if (!destinationFormat.empty())
         SetDestinationHandle(entry, CreateFormatBlock(destinationFormat.data(), DWORD(destinationFormat.size())));
-    InsertSourceRow(window, 0, path.c_str(), "0", entry);
+    InsertSourceRow(window, path.c_str(), "0", entry);
     UpdateConvertButton(window);
     return entry;
 }

@@ -1,18 +1,17 @@
 // Format panels of the main window.
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include <commctrl.h>
 #include <mmsystem.h>
 #include <mmreg.h>
 #include <cstring>
 #include <string>
 #include "engine/format_guard.h"
-#include "win/handles.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
-#include "sources/format_texts.h"
 #include "sources/source_entry.h"
-#include "ui/main_window.h"
+#include "ui/format_texts.h"
 #include "ui/tooltips.h"
+#include "win/handles.h"
 
 namespace {
 
