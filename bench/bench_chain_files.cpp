@@ -24,19 +24,6 @@ namespace {
 
 double Megabytes(double bytes) { return bytes / 1048576.0; }
 
-// A format record, WAVE_FORMAT_EXTENSIBLE with the PCM sub-format and no
-// channel mask when extensible.
-Bytes Format(uint16_t channels, uint32_t rate, uint16_t bits, bool extensible = false)
-{
-    Bytes out = PcmFormat(channels, rate, bits);
-    if (!extensible)
-        return out;
-    out[0] = 0xFE, out[1] = 0xFF;
-    for (uint32_t field : {uint32_t(22 | bits << 16), 0u, 1u, 0x00100000u, 0xAA000080u, 0x719B3800u})
-        AppendU32(out, field);
-    return out;
-}
-
 // minutes of a 1 kHz sine at -6 dBFS, written second by second so that
 // making it leaves the process's memory peak as it was. The data's size.
 double WriteTone(const std::string& path, const Bytes& format, double minutes)
@@ -44,12 +31,14 @@ double WriteTone(const std::string& path, const Bytes& format, double minutes)
     const uint32_t channels = format[2], rate = ReadU32(format, 4), bytes = format[14] / 8;
     Bytes second;
     for (uint32_t i = 0; i < rate; ++i) {
-        int32_t value = int32_t(std::lround(std::ldexp(0.5, 8 * bytes - 1) * std::sin(2 * 3.141592653589793 * 1000 * i / rate)));
+        double phase = 2 * 3.141592653589793 * 1000 * i / rate;
+        int32_t value = int32_t(std::lround(std::ldexp(0.5, 8 * bytes - 1) * std::sin(phase)));
         for (uint32_t c = 0; c < channels; ++c)
             AppendRaw(second, &value, bytes);
     }
     const uint32_t seconds = uint32_t(minutes * 60);
-    WriteWholeFile(path, RiffForm("WAVE", Join({Chunk("fmt ", format), ChunkWithSize("data", seconds * DWORD(second.size()), {})})));
+    Bytes data = ChunkWithSize("data", seconds * DWORD(second.size()), {});
+    WriteWholeFile(path, RiffForm("WAVE", Join({Chunk("fmt ", format), data})));
     HANDLE out = CreateFileA(path.c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     DWORD written = 0;
     for (uint32_t i = 0; i < seconds; ++i)
@@ -72,7 +61,8 @@ double TimeSox(const std::string& source, const std::string& options, const std:
                const std::string& effects = "")
 {
     LARGE_INTEGER start = Now();
-    int status = RunUnixCommand("sox " + UnixArgument(source) + " " + options + " " + UnixArgument(destination) + " " + effects);
+    std::string arguments = UnixArgument(source) + " " + options + " " + UnixArgument(destination) + " " + effects;
+    int status = RunUnixCommand("sox " + arguments);
     return status == 0 ? Seconds(start, Now()) : NAN;
 }
 
@@ -107,7 +97,8 @@ void PrintSpeed(const ScratchFolder& folder, const Task& task)
     double soxBest = TimeSox(source, task.SoxOutput, theirs, "rate -v 8000");
     printf("speed, 10 minutes of %s (%.0f MB), MB/s of source:\n"
            "  ConvertFile %.1f (%.2f s); sox %.1f (%.2f s), sox with rate -v %.1f (%.2f s)\n",
-           task.What, megabytes, megabytes / chain, chain, megabytes / soxDefault, soxDefault, megabytes / soxBest, soxBest);
+           task.What, megabytes, megabytes / chain, chain, megabytes / soxDefault, soxDefault, megabytes / soxBest,
+           soxBest);
     DeleteFileA(source.c_str()), DeleteFileA(ours.c_str()), DeleteFileA(theirs.c_str());
 }
 
@@ -116,7 +107,7 @@ void PrintChainCost(const ScratchFolder& folder, const char* what, const Bytes& 
 {
     std::string source = folder.File("cost.wav"), output = folder.File("cost-out.wav");
     double megabytes = Megabytes(WriteTone(source, plain, minutes));
-    Bytes extensible = Format(plain[2], ReadU32(plain, 4), plain[14], true);
+    Bytes extensible = WaveFormat(WAVE_FORMAT_EXTENSIBLE, plain[2], ReadU32(plain, 4), plain[14]);
     Bytes destination = SuggestFormat(plain, tag);
     std::vector<double> direct, chained;
     for (int run = 0; run < 5; ++run) {
@@ -134,17 +125,17 @@ void PrintChainCost(const ScratchFolder& folder, const char* what, const Bytes& 
 int main()
 {
     ScratchFolder folder;
-    const Task ulaw = {"48 kHz 24-bit stereo to u-law 8 kHz mono", Format(2, 48000, 24),
+    const Task ulaw = {"48 kHz 24-bit stereo to u-law 8 kHz mono", PcmFormat(2, 48000, 24),
                        SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_MULAW), "-r 8000 -c 1 -e u-law"};
-    const Task gsm = {"44.1 kHz 16-bit stereo to GSM 6.10 8 kHz mono", Format(2, 44100, 16),
+    const Task gsm = {"44.1 kHz 16-bit stereo to GSM 6.10 8 kHz mono", PcmFormat(2, 44100, 16),
                       SuggestFormat(PcmFormat(1, 8000, 16), WAVE_FORMAT_GSM610), "-r 8000 -c 1 -e gsm-full-rate"};
     // First, while the process has allocated little else.
     PrintMemory(folder, ulaw);
     PrintSpeed(folder, ulaw);
     PrintSpeed(folder, gsm);
     printf("the chain against the one stream, the same PCM as plain and as extensible source, 16 KB blocks:\n");
-    PrintChainCost(folder, "16-bit 8 kHz mono to u-law", Format(1, 8000, 16), 60, WAVE_FORMAT_MULAW);
-    PrintChainCost(folder, "16-bit 44.1 kHz stereo to IMA ADPCM", Format(2, 44100, 16), 10, WAVE_FORMAT_IMA_ADPCM);
-    PrintChainCost(folder, "16-bit 8 kHz mono to GSM 6.10", Format(1, 8000, 16), 20, WAVE_FORMAT_GSM610);
+    PrintChainCost(folder, "16-bit 8 kHz mono to u-law", PcmFormat(1, 8000, 16), 60, WAVE_FORMAT_MULAW);
+    PrintChainCost(folder, "16-bit 44.1 kHz stereo to IMA ADPCM", PcmFormat(2, 44100, 16), 10, WAVE_FORMAT_IMA_ADPCM);
+    PrintChainCost(folder, "16-bit 8 kHz mono to GSM 6.10", PcmFormat(1, 8000, 16), 20, WAVE_FORMAT_GSM610);
     return 0;
 }

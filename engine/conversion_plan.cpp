@@ -1,6 +1,5 @@
 // Planning a file's conversion from its two formats.
 #include "engine/conversion_plan.h"
-#include <cstring>
 #include "engine/format_guard.h"
 
 namespace {

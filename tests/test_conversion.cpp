@@ -26,38 +26,6 @@ const Bytes Pcm8k = PcmFormat(1, 8000, 16);
 // Wine decodes Microsoft ADPCM but cannot encode it.
 const Bytes Adpcm = Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)});
 
-// A format record; WAVE_FORMAT_EXTENSIBLE with its valid bits, mask and
-// sub-format tag in the standard GUID.
-Bytes Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t valid = 0, uint32_t mask = 0,
-             uint16_t subTag = 1)
-{
-    Bytes out;
-    for (uint32_t field : {uint32_t(tag | channels << 16), rate, rate * channels * bits / 8, uint32_t(channels * bits / 8 | bits << 16)})
-        AppendU32(out, field);
-    if (tag == WAVE_FORMAT_EXTENSIBLE)
-        for (uint32_t field : {uint32_t(22 | valid << 16), mask, uint32_t(subTag), 0x00100000u, 0xAA000080u, 0x719B3800u})
-            AppendU32(out, field);
-    return out;
-}
-
-// A second of a 1 kHz sine at -6 dBFS on every channel of a format above.
-Bytes ToneWave(const Bytes& format)
-{
-    const bool extensible = ReadU32(format, 0) % 65536 == WAVE_FORMAT_EXTENSIBLE;
-    const uint32_t channels = ReadU32(format, 0) >> 16, rate = ReadU32(format, 4), bits = ReadU32(format, 12) >> 16;
-    const uint32_t valid = extensible && ReadU32(format, 16) >> 16 ? ReadU32(format, 16) >> 16 : bits;
-    const bool floating = ReadU32(format, 0) % 65536 == 3 || (extensible && ReadU32(format, 24) == 3);
-    Bytes audio;
-    for (uint32_t i = 0; i < rate * channels; ++i) {
-        double value = 0.5 * std::sin(6.283185307179586 * 1000 * (i / channels) / rate);
-        float single = float(value);
-        int64_t word = (std::llround(std::ldexp(value, int(valid) - 1)) << (bits - valid)) + (bits == 8 ? 128 : 0);
-        const void* bytes = !floating ? static_cast<const void*>(&word) : bits == 32 ? &single : static_cast<const void*>(&value);
-        AppendRaw(audio, bytes, bits / 8);
-    }
-    return RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", audio)}));
-}
-
 // The level of the 1 kHz tone in the first channel, and how far all else
 // lies below it, in dB, over the middle half of the samples.
 std::pair<double, double> ToneAndRest(const std::vector<int16_t>& samples, uint32_t channels, uint32_t rate)
@@ -76,7 +44,8 @@ std::pair<double, double> ToneAndRest(const std::vector<int16_t>& samples, uint3
 Bytes BareStream(Bytes from, Bytes to, Bytes audio)
 {
     from.resize(std::max<size_t>(from.size(), 18)), to.resize(std::max<size_t>(to.size(), 18));
-    auto* source = reinterpret_cast<WAVEFORMATEX*>(from.data()), *destination = reinterpret_cast<WAVEFORMATEX*>(to.data());
+    auto* source = reinterpret_cast<WAVEFORMATEX*>(from.data());
+    auto* destination = reinterpret_cast<WAVEFORMATEX*>(to.data());
     HACMSTREAM stream = nullptr;
     DWORD size = 0;
     EXPECT_EQ(acmStreamOpen(&stream, nullptr, source, destination, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME), 0u);
@@ -226,27 +195,29 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
 // the tone at its level. Malformed extensible formats are refused.
 TEST_F(Conversions, EveryKindOfSourceReachesTelephoneAndGameFormats)
 {
+    const WORD ext = WAVE_FORMAT_EXTENSIBLE;
     std::vector<std::pair<std::string, std::string>> sources;
     auto add = [&](const std::string& name, const Bytes& format) {
         sources.emplace_back(name, Source(in_.File(name + ".wav"), ToneWave(format)));
     };
-    add("u8", Format(1, 1, 22050, 8)), add("s16", Format(1, 2, 44100, 16)), add("s24", Format(1, 1, 96000, 24));
-    add("20 in 24, mask", Format(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 24, 20, 3)), add("s32", Format(1, 2, 48000, 32));
-    add("f32", Format(3, 1, 44100, 32)), add("f64", Format(3, 2, 48000, 64));
-    add("3 floats, no mask", Format(WAVE_FORMAT_EXTENSIBLE, 3, 32000, 32, 0, 0, 3));
-    add("5.1", Format(WAVE_FORMAT_EXTENSIBLE, 6, 48000, 16, 16, 0x3F));
+    add("u8", WaveFormat(1, 1, 22050, 8)), add("s16", WaveFormat(1, 2, 44100, 16));
+    add("s24", WaveFormat(1, 1, 96000, 24)), add("20 in 24, mask", WaveFormat(ext, 2, 48000, 24, 20, 3));
+    add("s32", WaveFormat(1, 2, 48000, 32)), add("f32", WaveFormat(3, 1, 44100, 32));
+    add("f64", WaveFormat(3, 2, 48000, 64)), add("3 floats, no mask", WaveFormat(ext, 3, 32000, 32, 0, 0, 3));
+    add("5.1", WaveFormat(ext, 6, 48000, 16, 16, 0x3F));
     for (auto [coding, rate] : {std::pair{"ima-adpcm", 22050}, {"gsm-full-rate", 8000}}) {
-        add(coding + std::string(" from"), Format(1, 1, rate, 16));
-        std::string pcm = sources.back().second;
+        add(coding + std::string(" from"), WaveFormat(1, 1, rate, 16));
+        std::string pcm = UnixArgument(sources.back().second);
         sources.back() = {coding, in_.File(coding + std::string(".wav"))};
-        ASSERT_EQ(RunUnixCommand("sox " + UnixArgument(pcm) + " -e " + coding + " " + UnixArgument(sources.back().second)), 0);
+        ASSERT_EQ(RunUnixCommand("sox " + pcm + " -e " + coding + " " + UnixArgument(sources.back().second)), 0);
     }
-    const Bytes ima = SuggestFormat(Format(1, 2, 11025, 16), WAVE_FORMAT_IMA_ADPCM);
+    const Bytes ima = SuggestFormat(WaveFormat(1, 2, 11025, 16), WAVE_FORMAT_IMA_ADPCM);
     const struct {
         Bytes format;
         uint32_t blockFrames;
         double level;  // the least the tone keeps above all else
-    } destinations[] = {{ulaw_, 1, 30}, {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), 320, 15}, {ima, ReadU32(ima, 16) >> 16, 20}, {Pcm8k, 1, 30}};
+    } destinations[] = {{ulaw_, 1, 30}, {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), 320, 15},
+                        {ima, ReadU32(ima, 16) >> 16, 20}, {Pcm8k, 1, 30}};
     for (const auto& [name, path] : sources) {
         for (const auto& d : destinations) {
             SCOPED_TRACE(name + " to " + std::to_string(ReadU32(d.format, 0) % 65536));
@@ -254,21 +225,26 @@ TEST_F(Conversions, EveryKindOfSourceReachesTelephoneAndGameFormats)
             const uint32_t channels = ReadU32(d.format, 0) >> 16, rate = ReadU32(d.format, 4);
             std::vector<int16_t> decoded;
             ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
-            EXPECT_NEAR(double(decoded.size() / channels), rate, d.blockFrames + rate / 100);  // a codec's blocks on either side
+            const uint32_t frames = uint32_t(decoded.size() / channels);
+            EXPECT_NEAR(frames, rate, d.blockFrames + rate / 100);  // a codec's blocks on either side
             Bytes file = ReadWholeFile(out_.File("out.wav"));
             const size_t fact = 20 + (d.format.size() + 1) / 2 * 2;
-            EXPECT_EQ(std::string(file.begin() + fact, file.begin() + fact + 4), d.format.size() > 16 ? "fact" : "data");
-            EXPECT_TRUE(d.format.size() == 16 || (ReadU32(file, fact + 4) == 4 && ReadU32(file, fact + 8) == decoded.size() / channels));
+            const bool pcm = d.format.size() == 16;
+            EXPECT_EQ(std::string(file.begin() + fact, file.begin() + fact + 4), pcm ? "data" : "fact");
+            EXPECT_TRUE(pcm || (ReadU32(file, fact + 4) == 4 && ReadU32(file, fact + 8) == frames));
             auto [tone, rest] = ToneAndRest(decoded, channels, rate);
             EXPECT_NEAR(tone, -6, 1.5);
             EXPECT_GT(rest, d.level);
         }
     }
+    // Valid bits above the container, a mask of three channels for two, an
+    // unknown sub-format, float of 24 bits.
     int bad = 0;
-    for (const Bytes& malformed : {Format(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 17, 3), Format(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 16, 7),
-                                   Format(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 16, 3, 0x55), Format(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 24, 24, 3, 3)}) {
+    for (const Bytes& malformed : {WaveFormat(ext, 2, 48000, 16, 17, 3), WaveFormat(ext, 2, 48000, 16, 16, 7),
+                                   WaveFormat(ext, 2, 48000, 16, 16, 3, 0x55), WaveFormat(ext, 2, 48000, 24, 24, 3, 3)}) {
         std::string name = "bad" + std::to_string(++bad) + ".wav";
-        EXPECT_EQ(Convert(Source(in_.File(name), RiffForm("WAVE", Join({Chunk("fmt ", malformed), Chunk("data", Bytes(9600, 0x40))}))), out_.File(name), Pcm8k), Failed);
+        Source(in_.File(name), RiffForm("WAVE", Join({Chunk("fmt ", malformed), Chunk("data", Bytes(9600, 0x40))})));
+        EXPECT_EQ(Convert(in_.File(name), out_.File(name), Pcm8k), Failed);
         EXPECT_FALSE(FileExists(out_.File(name)));
     }
 }
@@ -288,21 +264,26 @@ TEST_F(Conversions, OneStreamWhereItChangesOnlyTheCodingElseTheChain)
         Bytes from, to;
         std::string plan;
     } cases[] = {{Pcm8k, ulaw_, "one stream: D"}, {stereo, ima, "one stream: D"}, {ima, stereo, "one stream: D"},
-                 {PcmFormat(1, 48000, 16), ulaw_, "own, chain, codec: E"}, {Format(3, 2, 48000, 32), stereo, "own, chain, PCM: "},
-                 {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_, "codec, chain, codec: dE"}, {Pcm8k, Adpcm, "none: DE"},
-                 {Format(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 17, 3), stereo, "none: "}};
-    std::string source = Source(in_.File("s.wav"), PcmWave(2, 44100, SineSamples(44100, 2, 44100, 440))), out = out_.File("o.wav");
-    std::vector<std::string> direct = {Tone("t.wav"), source, out_.File("ima.wav")};
+                 {PcmFormat(1, 48000, 16), ulaw_, "own, chain, codec: E"},
+                 {WaveFormat(3, 2, 48000, 32), stereo, "own, chain, PCM: "},
+                 {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_, "codec, chain, codec: dE"},
+                 {Pcm8k, Adpcm, "none: DE"}, {WaveFormat(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 17, 3), stereo, "none: "}};
+    std::string out = out_.File("o.wav"), stereoTone = in_.File("s.wav");
+    Source(stereoTone, PcmWave(2, 44100, SineSamples(44100, 2, 44100, 440)));
+    std::vector<std::string> direct = {Tone("t.wav"), stereoTone, out_.File("ima.wav")};
     for (size_t i = 0; i < std::size(cases); ++i) {
+        const Bytes &from = cases[i].from, &to = cases[i].to;
         asked.clear();
-        auto plan = PlanConversion(cases[i].from.data(), DWORD(cases[i].from.size()), cases[i].to.data(), DWORD(cases[i].to.size()), record);
-        std::string route = !plan ? "none" : plan->Direct ? "one stream" : std::string(plan->DecodeByCodec ? "codec" : "own") + ", chain, " + (plan->EncodeByCodec ? "codec" : "PCM");
+        auto plan = PlanConversion(from.data(), DWORD(from.size()), to.data(), DWORD(to.size()), record);
+        std::string route = !plan ? "none" : plan->Direct ? "one stream" : plan->DecodeByCodec ? "codec" : "own";
+        if (plan && !plan->Direct)
+            route += plan->EncodeByCodec ? ", chain, codec" : ", chain, PCM";
         EXPECT_EQ(route + ": " + asked, cases[i].plan);
-        EXPECT_EQ(ChainCanReach(cases[i].from.data(), DWORD(cases[i].from.size()), cases[i].to.data(), DWORD(cases[i].to.size()), 0), plan.has_value());
+        EXPECT_EQ(ChainCanReach(from.data(), DWORD(from.size()), to.data(), DWORD(to.size()), 0), plan.has_value());
         if (i >= direct.size())
             continue;
-        ASSERT_EQ(Convert(direct[i], out, cases[i].to), Converted);
-        EXPECT_TRUE(Audio(out, cases[i].to) == BareStream(cases[i].from, cases[i].to, FinishedAudio(direct[i]))) << i;
+        ASSERT_EQ(Convert(direct[i], out, to), Converted);
+        EXPECT_TRUE(Audio(out, to) == BareStream(from, to, FinishedAudio(direct[i]))) << i;
         CopyFileA(out.c_str(), out_.File("ima.wav").c_str(), FALSE);
     }
 }
