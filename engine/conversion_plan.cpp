@@ -144,9 +144,9 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     ConversionPlan plan;
     plan.Direct = true;
     // One stream where it changes nothing but the coding: the chain would
-    // only pass the samples through. Two codecs take two streams.
-    bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm &&
-                     !(source->ByCodec && destination->ByCodec);
+    // only pass the samples through. Between two codecs it is there where a
+    // codec converts its own format into itself.
+    bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm;
     if (oneStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     plan.Direct = false;

@@ -170,18 +170,21 @@ void SelectAllRows(HWND list)
     SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&state));
 }
 
-// Whether a destination holds the finished layout around the given format;
-// its audio bytes go to audio.
+// Whether a destination holds the finished layout around the given format,
+// with a "fact" chunk after it unless it is PCM; its audio bytes go to audio.
 bool FinishedLayout(const Bytes& file, const Bytes& format, Bytes& audio, std::string& why)
 {
     const size_t f = format.size();
     const size_t f2 = (f + 1) & ~size_t(1);
-    if (file.size() < 28 + f2) {
+    const bool fact = f < 2 || format[0] != WAVE_FORMAT_PCM || format[1] != 0;
+    const size_t h = 20 + f2 + (fact ? 12 : 0);  // where "data" stands
+    if (file.size() < h + 8) {
         why = "shorter than its header";
         return false;
     }
     if (memcmp(file.data(), "RIFF", 4) != 0 || memcmp(file.data() + 8, "WAVE", 4) != 0 ||
-        memcmp(file.data() + 12, "fmt ", 4) != 0 || memcmp(file.data() + 20 + f2, "data", 4) != 0) {
+        memcmp(file.data() + 12, "fmt ", 4) != 0 || memcmp(file.data() + h, "data", 4) != 0 ||
+        (fact && (memcmp(file.data() + 20 + f2, "fact", 4) != 0 || ReadU32(file, 24 + f2) != 4))) {
         why = "codes out of place";
         return false;
     }
@@ -193,13 +196,13 @@ bool FinishedLayout(const Bytes& file, const Bytes& format, Bytes& audio, std::s
         why = "format chunk differs from the destination format";
         return false;
     }
-    const size_t d = ReadU32(file, 24 + f2);
+    const size_t d = ReadU32(file, h + 4);
     const size_t d2 = (d + 1) & ~size_t(1);
-    if (file.size() != 28 + f2 + d2 || (d2 != d && file.back() != 0)) {
+    if (file.size() != h + 8 + d2 || (d2 != d && file.back() != 0)) {
         why = "data size " + Number(d) + " for " + Number(file.size()) + " bytes";
         return false;
     }
-    audio.assign(file.begin() + long(28 + f2), file.begin() + long(28 + f2 + d));
+    audio.assign(file.begin() + long(h + 8), file.begin() + long(h + 8 + d));
     return true;
 }
 
@@ -394,8 +397,10 @@ void CorpusRunner::Convert(const CorpusFile& file, const Bytes& format, const Ex
             if (!expected.DataFound)
                 out.Faults.push_back(label + "converted a file without a data chunk");
             // Between equal PCM formats the audio is copied: whole samples
-            // of what the file holds of its declared data.
-            if (expected.DataFound && format == target.Format) {
+            // of what the file holds of its declared data. (A codec's format
+            // into itself is decoded and encoded again.)
+            const bool pcm = format.size() >= 2 && format[0] == WAVE_FORMAT_PCM && format[1] == 0;
+            if (expected.DataFound && pcm && format == target.Format) {
                 size_t available = file.Content.size() > expected.DataOffset
                                        ? file.Content.size() - expected.DataOffset
                                        : 0;
