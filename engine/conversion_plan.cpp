@@ -144,9 +144,11 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     ConversionPlan plan;
     plan.Direct = true;
     // One stream where it changes nothing but the coding: the chain would
-    // only pass the samples through. Between two codecs it is there where a
-    // codec converts its own format into itself.
-    bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm;
+    // only pass the samples through. Two codecs take two streams: a codec
+    // may open a stream from its format into itself (GSM 6.10 does) and
+    // then convert nothing.
+    bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm &&
+                     !(source->ByCodec && destination->ByCodec);
     if (oneStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     plan.Direct = false;

@@ -266,7 +266,7 @@ TEST_F(Conversions, OneStreamWhereItChangesOnlyTheCodingElseTheChain)
     } cases[] = {{Pcm8k, ulaw_, "one stream: D"}, {stereo, ima, "one stream: D"}, {ima, stereo, "one stream: D"},
                  {PcmFormat(1, 48000, 16), ulaw_, "own, chain, codec: E"},
                  {WaveFormat(3, 2, 48000, 32), stereo, "own, chain, PCM: "},
-                 {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_, "codec, chain, codec: DdE"},
+                 {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_, "codec, chain, codec: dE"},
                  {Pcm8k, Adpcm, "none: DE"}, {WaveFormat(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 17, 3), stereo, "none: "}};
     std::string out = out_.File("o.wav"), stereoTone = in_.File("s.wav");
     Source(stereoTone, PcmWave(2, 44100, SineSamples(44100, 2, 44100, 440)));
