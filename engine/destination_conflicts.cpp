@@ -40,7 +40,8 @@ std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>
     for (const ListedSource& row : rows) {
         char joined[PathSize];  // as the batch forms its destination paths
         if (!row.Marked ||
-            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined)) != DestinationJoin::Joined)
+            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined), row.TreeStart) !=
+                DestinationJoin::Joined)
             continue;
         destinations.push_back({ joined, ComparedPath(joined) });
         uses[destinations.back().compared] += 1;

@@ -7,11 +7,12 @@
 struct ListedSource {
     std::string Path;  // the row's text: the source's full path
     bool Marked;       // the row has a destination format
+    size_t TreeStart = 0;  // where the part its destination keeps begins; 0: the name
 };
 
 // The destination path of every marked row that names a listed row's source
 // (its own or another's) or the destination of another marked row, in list
-// order, one per such row. Paths are compared whole and without regard to
+// order (a file found in a handed-over folder keeping its path below it), one per such row. Paths are compared whole and without regard to
 // case, as the file system compares names. Rows whose destination cannot be
 // formed are left to the batch, which tells why.
 std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>& rows, const std::string& folder);

@@ -27,7 +27,7 @@ bool RefuseConflictingBatch(HWND window, const std::vector<BatchRow>& rows)
     std::vector<ListedSource> listed;
     listed.reserve(rows.size());
     for (const BatchRow& row : rows)
-        listed.push_back({ row.Path, row.Marked });
+        listed.push_back({ row.Path, row.Marked, row.TreeStart });
     std::vector<std::string> conflicts = ConflictingDestinations(listed, Settings.DestinationPath);
     if (conflicts.empty())
         return false;
