@@ -35,6 +35,7 @@ struct GivenFiles {
     std::vector<DWORD> TreeStarts;
 };
 
+// The folder with one backslash at its end, as the paths inside it begin.
 std::string FolderPrefix(const std::string& folder)
 {
     return folder.empty() || folder.back() != '\\' ? folder + '\\' : folder;
