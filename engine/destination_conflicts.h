@@ -20,3 +20,12 @@ std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>
 // The message that refuses the batch: the count, the first few of the paths
 // each on a line of its own, and how many more there are.
 std::string ConflictText(const std::vector<std::string>& destinations);
+
+// The marked rows whose destination path would be longer than a path may be
+// (deep below a handed-over folder, or in a deep destination folder), by
+// their source paths in list order: refused before the batch, so a batch
+// never stops half-way at such a row.
+std::vector<std::string> TooLongDestinations(const std::vector<ListedSource>& rows, const std::string& folder);
+
+// The message that refuses the batch for them.
+std::string TooLongText(const std::vector<std::string>& sources);

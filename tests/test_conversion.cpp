@@ -199,6 +199,7 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     const std::string deep = out_.File(std::string(250 - out_.Path().size(), 'd'));
     const std::string unmeasured = "Unable to calculate size of all files marked for conversion.";
     const std::string failed = "Unable to convert audio file.";
+    const std::string tooLong = "Unable to convert: 1 marked files would get a destination path that is too long:\n\n";
     const std::string deeper = out_.File(std::string(245 - out_.Path().size(), 'e'));
     CreateDirectoryA(deep.c_str(), nullptr), CreateDirectoryA(deeper.c_str(), nullptr);
     auto add = [&](const std::string& source, const Bytes& format = {}) { AddBatchRow(window_, source, format); };
@@ -252,7 +253,7 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
          }, {"Invalid filename encountered."}},
         {"a destination too long for a path", [&] {
              add(Tone("long-enough-name.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, deep.c_str());
-         }, {"Unable to convert audio file: the destination path is too long."}},
+         }, {tooLong + in_.File("long-enough-name.wav")}},
         // A folder's tree is kept below the destination folder, its top files go straight in.
         {"a dropped tree", [&] {
              drop({"tree"}, {"tree\\top.wav", "tree\\en\\hi.wav", "tree\\de\\hi.wav", "tree\\en\\uk\\hi.wav"});
@@ -262,7 +263,7 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
         {"a file where a folder goes", [&] { WriteWholeFile(out_.File("x"), {}), drop({"t3"}, {"t3\\x\\k.wav"}); }, {failed}},
         {"a deep part too long", [&] {
              drop({"t4"}, {"t4\\top.wav", "t4\\deeper\\top.wav"}), lstrcpyA(Settings.DestinationPath, deeper.c_str());
-         }, {"Unable to convert audio file: the destination path is too long."}},
+         }, {tooLong + in_.File("t4\\deeper\\top.wav")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -276,8 +277,8 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     }
     // A refused batch never started: the button still read Convert.
     EXPECT_EQ(infoAtMessage, (std::vector<std::string>{"Stop: Converting file " + in_.File("e.wav") + " (4 of 5) ...",
-        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Stop: ",
-        "Convert: ", "Stop: Converting file " + in_.File("t3\\x\\k.wav") + " (1 of 1) ...", "Stop: "}));
+        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Convert: ",
+        "Convert: ", "Stop: Converting file " + in_.File("t3\\x\\k.wav") + " (1 of 1) ...", "Convert: "}));
     for (const char* name :
          {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav", "top.wav", "en\\hi.wav", "de\\hi.wav", "en\\uk\\hi.wav"}) {
         std::vector<int16_t> decoded;
