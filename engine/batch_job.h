@@ -13,6 +13,9 @@ enum class RowFormats : BYTE { Read, SourceUnreadable, DestinationUnreadable };
 
 struct BatchRow {
     std::string Path;
+    // Where the part of Path that the destination keeps below the destination
+    // folder begins, for a file found in a handed-over folder; 0: the name.
+    DWORD TreeStart = 0;
     bool Marked = false;  // a destination format was chosen for the row
     RowFormats Formats = RowFormats::Read;
     std::vector<BYTE> SourceFormat;

@@ -1,6 +1,7 @@
 // The batch conversion worker.
 #include "engine/conversion_thread.h"
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include "engine/conversion_state.h"
@@ -44,7 +45,10 @@ bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
 // is left behind; null when the row converts or is passed over.
 const char* RowRefusal(const BatchRow& row, DestinationJoin joined)
 {
-    if (joined == DestinationJoin::NoBackslash)
+    // The folder walk never gives a part below its folder that would leave
+    // the destination folder; should a row hold one, it is refused as a
+    // name without a folder is.
+    if (joined == DestinationJoin::NoBackslash || joined == DestinationJoin::OutsideFolder)
         return "Invalid filename encountered.";
     if (row.Formats == RowFormats::SourceUnreadable)
         return "Unable to lock memory of source format information.";
@@ -55,6 +59,28 @@ const char* RowRefusal(const BatchRow& row, DestinationJoin joined)
     if (joined == DestinationJoin::TooLong)
         return "Unable to convert audio file: the destination path is too long.";
     return nullptr;
+}
+
+// Creates, level by level, the folders that a destination below a
+// handed-over folder's tree lies in, inside the destination folder: the
+// steps of the row's part below its folder but its file name. A folder there
+// already is used; false when one cannot be created (a file of that name may
+// stand in its place).
+bool CreateTreeFolders(const BatchRow& row, const char* destination)
+{
+    if (row.TreeStart == 0)
+        return true;
+    size_t partLength = row.Path.size() - row.TreeStart;
+    std::string folder(destination, strlen(destination) - partLength);
+    for (size_t at = row.TreeStart, end; (end = row.Path.find('\\', at)) != std::string::npos; at = end + 1) {
+        folder.append(row.Path, at, end - at);
+        DWORD attributes = GetFileAttributesA(folder.c_str());
+        bool exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!exists && !CreateDirectoryA(folder.c_str(), nullptr))
+            return false;
+        folder += '\\';
+    }
+    return true;
 }
 
 // Walks the rows; returns the worker's exit code. The file line reaches the
@@ -76,7 +102,8 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     for (const BatchRow& row : job.Rows) {
         char destination[PathSize];
         DestinationJoin joined =
-            JoinDestinationPath(job.DestinationFolder.c_str(), row.Path.c_str(), destination, sizeof(destination));
+            JoinDestinationPath(job.DestinationFolder.c_str(), row.Path.c_str(), destination, sizeof(destination),
+                                row.TreeStart);
         if (const char* refusal = RowRefusal(row, joined))
             return stop(refusal);
         if (!row.Marked)
@@ -91,6 +118,10 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
                  static_cast<unsigned long>(BatchStatistics.MarkedFiles));
         StartFileLine(line);
 
+        // A folder that cannot be made fails the file as a destination that
+        // cannot be created does.
+        if (!CreateTreeFolders(row, destination))
+            return stop("Unable to convert audio file.");
         ConvertResult result =
             ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
                         row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);

@@ -1,5 +1,6 @@
 // The batch: the worker thread that converts every marked row of a job into
-// the destination folder, one after another.
+// the destination folder (a row found in a handed-over folder into its place
+// below it), one after another.
 #pragma once
 #include <windows.h>
 #include "engine/batch_job.h"

@@ -40,7 +40,8 @@ std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>
     for (const ListedSource& row : rows) {
         char joined[PathSize];  // as the batch forms its destination paths
         if (!row.Marked ||
-            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined)) != DestinationJoin::Joined)
+            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined), row.TreeStart) !=
+                DestinationJoin::Joined)
             continue;
         destinations.push_back({ joined, ComparedPath(joined) });
         uses[destinations.back().compared] += 1;
@@ -59,4 +60,24 @@ std::string ConflictText(const std::vector<std::string>& destinations)
         return {};
     return "Unable to convert: " + std::to_string(destinations.size()) +
            " marked files would overwrite a source file or each other:\n" + PathListText(destinations, ShownConflicts);
+}
+
+std::vector<std::string> TooLongDestinations(const std::vector<ListedSource>& rows, const std::string& folder)
+{
+    std::vector<std::string> sources;
+    for (const ListedSource& row : rows) {
+        char joined[PathSize];
+        if (row.Marked && JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined),
+                                              row.TreeStart) == DestinationJoin::TooLong)
+            sources.push_back(row.Path);
+    }
+    return sources;
+}
+
+std::string TooLongText(const std::vector<std::string>& sources)
+{
+    if (sources.empty())
+        return {};
+    return "Unable to convert: " + std::to_string(sources.size()) +
+           " marked files would get a destination path that is too long:\n" + PathListText(sources, ShownConflicts);
 }

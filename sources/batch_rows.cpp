@@ -8,13 +8,15 @@ namespace {
 
 constexpr int RowTextSize = 256;
 
-// The formats of a row's SourceEntry and of its destination block.
+// The formats of a row's SourceEntry and of its destination block, and where
+// the part of its path that its destination keeps begins.
 void ReadRowFormats(HGLOBAL entry, BatchRow& row)
 {
     BYTE format[MaxKeptFormatBytes];
     DWORD length = 0;
     HGLOBAL destination = nullptr;
-    if (!ReadDestinationHandle(entry, &destination) || !CopySourceFormat(entry, format, sizeof(format), &length)) {
+    if (!ReadDestinationHandle(entry, &destination) || !ReadTreeStart(entry, &row.TreeStart) ||
+        !CopySourceFormat(entry, format, sizeof(format), &length)) {
         row.Formats = RowFormats::SourceUnreadable;
         return;
     }

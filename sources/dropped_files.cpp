@@ -27,13 +27,25 @@ bool HasWaveExtension(const char* name)
     return length > 4 && lstrcmpiA(name + length - 4, ".wav") == 0;
 }
 
-// Adds the .wav files of a folder and its sub-folders to paths, each folder's
-// in the order of their names, so the same drop always gives the same order.
-void GatherFolder(const std::string& folder, std::vector<std::string>& paths)
+// The files that given items stand for, in order, and for each where the
+// part of its path below the folder it was handed over in begins (0 for a
+// file handed over by itself): its destination keeps that part.
+struct GivenFiles {
+    std::vector<std::string> Paths;
+    std::vector<DWORD> TreeStarts;
+};
+
+// The folder with one backslash at its end, as the paths inside it begin.
+std::string FolderPrefix(const std::string& folder)
 {
-    std::string prefix = folder;
-    if (prefix.empty() || prefix.back() != '\\')
-        prefix += '\\';
+    return folder.empty() || folder.back() != '\\' ? folder + '\\' : folder;
+}
+
+// Adds the .wav files of a folder and its sub-folders, each folder's in the
+// order of their names, so the same drop always gives the same order.
+void GatherFolder(const std::string& folder, DWORD treeStart, GivenFiles& given)
+{
+    std::string prefix = FolderPrefix(folder);
     WIN32_FIND_DATAA found;
     FindHandle search(FindFirstFileA((prefix + "*").c_str(), &found));
     if (!search)
@@ -52,9 +64,10 @@ void GatherFolder(const std::string& folder, std::vector<std::string>& paths)
     } while (FindNextFileA(search.Get(), &found));
     std::sort(files.begin(), files.end(), IgnoringCaseLess);
     std::sort(folders.begin(), folders.end(), IgnoringCaseLess);
-    paths.insert(paths.end(), files.begin(), files.end());
+    given.Paths.insert(given.Paths.end(), files.begin(), files.end());
+    given.TreeStarts.insert(given.TreeStarts.end(), files.size(), treeStart);
     for (const std::string& inner : folders)
-        GatherFolder(inner, paths);
+        GatherFolder(inner, treeStart, given);
 }
 
 // The dropped items in the order of the drop, each path whole: the drop
@@ -77,23 +90,28 @@ std::vector<std::string> DroppedItems(HDROP drop)
 
 // The files that the given items stand for, each once: a file as it was
 // given, a folder as the .wav files inside it.
-std::vector<std::string> GatherGivenFiles(const std::vector<std::string>& items)
+GivenFiles GatherGivenFiles(const std::vector<std::string>& items)
 {
-    std::vector<std::string> gathered;
+    GivenFiles gathered;
     for (const std::string& item : items) {
         DWORD attributes = GetFileAttributesA(item.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            GatherFolder(item, gathered);
-        else
-            gathered.push_back(item);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            GatherFolder(item, DWORD(FolderPrefix(item).size()), gathered);
+        } else {
+            gathered.Paths.push_back(item);
+            gathered.TreeStarts.push_back(0);
+        }
     }
-    // A file given both by itself and within its folder counts once.
+    // A file given both by itself and within its folder counts once, as it
+    // came first.
     std::set<std::string, bool (*)(const std::string&, const std::string&)> seen(IgnoringCaseLess);
-    std::vector<std::string> files;
-    files.reserve(gathered.size());
-    for (std::string& path : gathered)
-        if (seen.insert(path).second)
-            files.push_back(std::move(path));
+    GivenFiles files;
+    for (size_t index = 0; index < gathered.Paths.size(); ++index) {
+        if (!seen.insert(gathered.Paths[index]).second)
+            continue;
+        files.Paths.push_back(std::move(gathered.Paths[index]));
+        files.TreeStarts.push_back(gathered.TreeStarts[index]);
+    }
     return files;
 }
 
@@ -113,8 +131,9 @@ void AddDroppedFiles(HWND window, HDROP drop)
 
 void AddGivenPaths(HWND window, const std::vector<std::string>& items)
 {
-    std::vector<std::string> files = GatherGivenFiles(items);
-    std::vector<const char*> outcomes = AddSourcePaths(window, files);
+    GivenFiles given = GatherGivenFiles(items);
+    const std::vector<std::string>& files = given.Paths;
+    std::vector<const char*> outcomes = AddSourcePaths(window, files, given.TreeStarts);
     std::vector<std::string> refused;
     const char* firstReason = nullptr;
     for (size_t index = 0; index < files.size(); ++index) {

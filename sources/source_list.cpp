@@ -89,7 +89,7 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
 
 // Adds one file unless a row holds its path already. Returns nullptr when the
 // path stands in the list now, or the message that tells why it does not.
-const char* AddSourceFile(HWND window, const char* path, DescriptionMemo& memo)
+const char* AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
 {
     if (strlen(path) >= PathSize)
         return PathTooLongMessage;
@@ -108,7 +108,7 @@ const char* AddSourceFile(HWND window, const char* path, DescriptionMemo& memo)
         return "Unable to read audio information from source file.";
 
     BlockFailure failure = BlockFailure::None;
-    HGLOBAL entry = CreateSourceEntry(format, length, &failure);
+    HGLOBAL entry = CreateSourceEntry(format, length, &failure, treeStart);
     if (entry == nullptr)
         return failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
                                                : "Unable to allocate memory for audio format information.";
@@ -184,13 +184,16 @@ bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBA
     return InsertRow(list, place, path, sizeText, entry, nullptr);
 }
 
-std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths)
+std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
+                                        const std::vector<DWORD>& treeStarts)
 {
     std::vector<const char*> outcomes;
     outcomes.reserve(paths.size());
     AddSession session(window);
-    for (const std::string& path : paths)
-        outcomes.push_back(AddSourceFile(window, path.c_str(), session.memo));
+    for (size_t index = 0; index < paths.size(); ++index) {
+        DWORD treeStart = index < treeStarts.size() ? treeStarts[index] : 0;
+        outcomes.push_back(AddSourceFile(window, paths[index].c_str(), session.memo, treeStart));
+    }
     return outcomes;
 }
 

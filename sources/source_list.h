@@ -17,8 +17,12 @@ void AddSourceFiles(HWND window);
 // Adds a row for each path that the list does not hold yet, going on past a
 // file that cannot be added; the list is drawn once, at the end. Gives for
 // each path nullptr when it stands in the list now, or the message that tells
-// why it does not (the same texts as Add Files).
-std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths);
+// why it does not (the same texts as Add Files). treeStarts tells, for each
+// path found inside a handed-over folder, where its part below that folder
+// begins, which its destination keeps below the destination folder; a path
+// without one (0) goes straight into the destination folder.
+std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
+                                        const std::vector<DWORD>& treeStarts = {});
 
 // The reason given for a path that does not fit into PathSize.
 constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";

@@ -12,6 +12,7 @@
 #include "engine/progress.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
+#include "sources/selection_summary.h"
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
@@ -295,15 +296,20 @@ TEST(DestinationPath, FolderBackslashAndFileName)
     const struct {
         const char *folder, *source, *joined;
         DestinationJoin result;
+        size_t tree = 0;  // where the part below a handed-over folder begins
     } cases[] = {{"C:\\OUT", "D:\\SRC\\A.WAV", "C:\\OUT\\A.WAV", DestinationJoin::Joined},
                  {"C:\\", "D:\\SRC\\A.WAV", "C:\\A.WAV", DestinationJoin::Joined},
                  {"C:\\OUT", "A.WAV", "", DestinationJoin::NoBackslash},
                  {folder.c_str(), "D:\\abcde", "", DestinationJoin::TooLong},
-                 {folder.c_str(), "D:\\abcd", nullptr, DestinationJoin::Joined}};
+                 {folder.c_str(), "D:\\abcd", nullptr, DestinationJoin::Joined},
+                 {"C:\\OUT", "D:\\P\\en\\uk\\A.WAV", "C:\\OUT\\en\\uk\\A.WAV", DestinationJoin::Joined, 5}};
     for (const auto& c : cases) {
-        EXPECT_EQ(JoinDestinationPath(c.folder, c.source, out, sizeof(out)), c.result) << c.source;
+        EXPECT_EQ(JoinDestinationPath(c.folder, c.source, out, sizeof(out), c.tree), c.result) << c.source;
         EXPECT_EQ(std::string(out), c.joined != nullptr ? c.joined : folder + "\\abcd");
     }
+    // A part below the folder never leaves the destination folder.
+    for (const char* outside : {"D:\\P\\..\\A.WAV", "D:\\P\\\\A.WAV", "D:\\P\\C:A.WAV", "D:\\P\\en\\.\\A.WAV", "D:\\P\\"})
+        EXPECT_EQ(JoinDestinationPath("C:\\OUT", outside, out, sizeof(out), 5), DestinationJoin::OutsideFolder) << outside;
     // Names compared whole and regardless of case; rows without a folder are left to the batch.
     std::vector<ListedSource> rows = {{"D:\\in\\own.wav", true}, {"C:\\out\\OWN.WAV", false}, {"D:\\in\\own.wav2", true}, {"n.wav", true}};
     for (char folder : std::string("123456"))
@@ -328,8 +334,28 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     const std::string deep = out_.File(std::string(250 - out_.Path().size(), 'd'));
     const std::string unmeasured = "Unable to calculate size of all files marked for conversion.";
     const std::string failed = "Unable to convert audio file.";
-    CreateDirectoryA(deep.c_str(), nullptr);
+    const std::string tooLong = "Unable to convert: 1 marked files would get a destination path that is too long:\n\n";
+    const std::string deeper = out_.File(std::string(245 - out_.Path().size(), 'e'));
+    CreateDirectoryA(deep.c_str(), nullptr), CreateDirectoryA(deeper.c_str(), nullptr);
     auto add = [&](const std::string& source, const Bytes& format = {}) { AddBatchRow(window_, source, format); };
+    // Folders below in_ with their files, dropped and then all marked.
+    auto drop = [&](const std::vector<std::string>& folders, std::initializer_list<std::string> files) {
+        for (const std::string& file : files) {
+            for (size_t at = 0; (at = file.find('\\', at + 1)) != std::string::npos;)
+                CreateDirectoryA(in_.File(file.substr(0, at)).c_str(), nullptr);
+            Tone(file);
+        }
+        std::vector<std::string> dropped;
+        for (const std::string& folder : folders)
+            dropped.push_back(in_.File(folder));
+        DropPaths(window_, dropped);
+        for (int row = 0; row < int(RowTexts(window_).size()); ++row) {
+            HGLOBAL entry = GetRowEntry(GetDlgItem(window_, IDC_FILE_LIST), row);
+            SetDestinationHandle(entry, CreateFormatBlock(ulaw_.data(), DWORD(ulaw_.size())));
+        }
+        UpdateConvertButton(window_);
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(window_, IDC_CONVERT)));
+    };
     auto other = [&](const char* name, uint32_t frames) {
         return Source(other_.File(name), PcmWave(1, 8000, SineSamples(8000, 1, frames, 440)));
     };
@@ -362,7 +388,17 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
          }, {"Invalid filename encountered."}},
         {"a destination too long for a path", [&] {
              add(Tone("long-enough-name.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, deep.c_str());
-         }, {"Unable to convert audio file: the destination path is too long."}},
+         }, {tooLong + in_.File("long-enough-name.wav")}},
+        // A folder's tree is kept below the destination folder, its top files go straight in.
+        {"a dropped tree", [&] {
+             drop({"tree"}, {"tree\\top.wav", "tree\\en\\hi.wav", "tree\\de\\hi.wav", "tree\\en\\uk\\hi.wav"});
+         }, {}},
+        {"two trees with one file", [&] { drop({"tree", "tree2"}, {"tree2\\en\\hi.wav"}); },
+         {refused("2") + out_.File("en\\hi.wav") + "\n" + out_.File("en\\hi.wav")}},
+        {"a file where a folder goes", [&] { WriteWholeFile(out_.File("x"), {}), drop({"t3"}, {"t3\\x\\k.wav"}); }, {failed}},
+        {"a deep part too long", [&] {
+             drop({"t4"}, {"t4\\top.wav", "t4\\deeper\\top.wav"}), lstrcpyA(Settings.DestinationPath, deeper.c_str());
+         }, {tooLong + in_.File("t4\\deeper\\top.wav")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -376,8 +412,10 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     }
     // A refused batch never started: the button still read Convert.
     EXPECT_EQ(infoAtMessage, (std::vector<std::string>{"Stop: Converting file " + in_.File("e.wav") + " (4 of 5) ...",
-        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Stop: "}));
-    for (const char* name : {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav"}) {
+        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Convert: ",
+        "Convert: ", "Stop: Converting file " + in_.File("t3\\x\\k.wav") + " (1 of 1) ...", "Convert: "}));
+    for (const char* name :
+         {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav", "top.wav", "en\\hi.wav", "de\\hi.wav", "en\\uk\\hi.wav"}) {
         std::vector<int16_t> decoded;
         ASSERT_TRUE(SoxDecode(out_.File(name), decoded)) << name;
         EXPECT_EQ(decoded.size(), 8000u) << name;
@@ -387,4 +425,5 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     EXPECT_TRUE(HasPlaceholders(out_.File("e.wav")));
     EXPECT_FALSE(FileExists(out_.File("same.wav")));
     EXPECT_FALSE(FileExists(deep + "\\long-enough-name.wav"));
+    EXPECT_FALSE(FileExists(deeper + "\\deeper") || FileExists(deeper + "\\top.wav"));
 }

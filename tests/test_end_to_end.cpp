@@ -260,18 +260,22 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
 }
 
 // A folder handed over on the command line (as the shell's Send To does) with
-// a few hundred files, then more chosen in the open dialog than 4,096
+// a few hundred files, a hundred names each at its top and in two sub-folders
+// of one and two levels, then more chosen in the open dialog than 4,096
 // characters of names hold: all listed in order, one of them refused with its
-// message, all given a format in the chooser and converted.
+// message, all given a format in the chooser and converted, the folder's
+// tree kept below the destination folder and the chosen files straight in it.
 TEST(EndToEnd, HundredsOfFilesFromTheCommandLineAndTheOpenDialogConvertInOneBatch)
 {
     ScratchFolder input, output, working, chosen;
     const std::string folder = input.File("voice prompts");
-    CreateDirectoryA(folder.c_str(), nullptr);
+    const std::string trees[] = {"de\\", "en\\uk\\", ""};  // in the list's order
+    for (const char* made : {"", "\\de", "\\en", "\\en\\uk"})
+        CreateDirectoryA((folder + made).c_str(), nullptr);
     Bytes source = PcmWave(1, 8000, SineSamples(8000, 1, 400, 440));
     std::vector<std::string> names;
     for (int i = 0; i < 300; ++i)
-        WriteWholeFile(folder + "\\prompt" + std::to_string(1000 + i) + ".wav", source);
+        WriteWholeFile(folder + "\\" + trees[i / 100] + "prompt" + std::to_string(1000 + i % 100) + ".wav", source);
     WriteWholeFile(folder + "\\prompt1000a.wav", Bytes(64, 'x'));
     for (int i = 0; i < 120; ++i) {
         names.push_back("a chosen prompt with a long name " + std::to_string(1000 + i) + ".wav");
@@ -284,8 +288,8 @@ TEST(EndToEnd, HundredsOfFilesFromTheCommandLineAndTheOpenDialogConvertInOneBatc
     EXPECT_EQ(Text(refused, 0xFFFF), "Unable to read audio information from source file.");
     ASSERT_TRUE(Click(refused, IDOK));
     ASSERT_EQ(program.Rows(), 300);
-    EXPECT_EQ(program.RowText(1), folder + "\\prompt1001.wav");
-    EXPECT_EQ(program.RowText(299), folder + "\\prompt1299.wav");
+    EXPECT_EQ(program.RowText(1), folder + "\\de\\prompt1001.wav");
+    EXPECT_EQ(program.RowText(299), folder + "\\prompt1099.wav");
 
     AddFiles(program, chosen.Path(), names, 300);
     ASSERT_FALSE(HasFatalFailure());
@@ -296,9 +300,9 @@ TEST(EndToEnd, HundredsOfFilesFromTheCommandLineAndTheOpenDialogConvertInOneBatc
     ChooseFormat(program, all, WAVE_FORMAT_MULAW, "8000 Hz");
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_CONVERT); }));
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(output.File("prompt1299.wav")) && program.Idle(); }));
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(output.File(names.back())) && program.Idle(); }));
     for (int i = 0; i < 420; ++i) {
-        std::string name = i < 300 ? "prompt" + std::to_string(1000 + i) + ".wav" : names[i - 300];
+        std::string name = i < 300 ? trees[i / 100] + "prompt" + std::to_string(1000 + i % 100) + ".wav" : names[i - 300];
         ASSERT_EQ(FinishedAudio(output.File(name)).size(), 400u) << name;
     }
     EXPECT_EQ(program.Close(), 0);

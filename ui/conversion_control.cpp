@@ -20,18 +20,21 @@ bool EndWaiting = false;
 // The worker's listener, for as long as the worker runs.
 WindowBatchListener Listener;
 
-// A batch that would replace a source, or write two results into one file,
-// does not start: nothing is written and the controls stay as they are.
+// A batch that would replace a source, write two results into one file, or
+// meet a destination path too long to be made does not start: nothing is
+// written and the controls stay as they are.
 bool RefuseConflictingBatch(HWND window, const std::vector<BatchRow>& rows)
 {
     std::vector<ListedSource> listed;
     listed.reserve(rows.size());
     for (const BatchRow& row : rows)
-        listed.push_back({ row.Path, row.Marked });
-    std::vector<std::string> conflicts = ConflictingDestinations(listed, Settings.DestinationPath);
-    if (conflicts.empty())
+        listed.push_back({ row.Path, row.Marked, row.TreeStart });
+    std::string refusal = TooLongText(TooLongDestinations(listed, Settings.DestinationPath));
+    if (refusal.empty())
+        refusal = ConflictText(ConflictingDestinations(listed, Settings.DestinationPath));
+    if (refusal.empty())
         return false;
-    ShowMessage(window, ConflictText(conflicts).c_str(), "Error", MB_OK | MB_ICONHAND);
+    ShowError(window, refusal.c_str());
     return true;
 }
 
