@@ -65,7 +65,10 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
     conversion.Plan = *plan;
     const DWORD declared = conversion.Reader.DataSize;
     const DWORD dataSize = declared < options.MaxSourceBytes ? declared : options.MaxSourceBytes;
-    AcmStream first = plan->Direct ? std::move(streams.Direct) : plan->DecodeByCodec ? std::move(streams.Decode) : AcmStream();
+    // The first stage reads the source through the one stream or the decoder.
+    AcmStream first = plan->Direct          ? std::move(streams.Direct)
+                      : plan->DecodeByCodec ? std::move(streams.Decode)
+                                            : AcmStream();
     if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first)))
         return false;
 
