@@ -1,5 +1,5 @@
-# Cross build for 64-bit Windows with MinGW-w64 (posix threads); this is the
-# build the tests run, under Debian's wine64.
+# Cross build for 64-bit Windows with MinGW-w64 (posix threads); its tests run
+# under Debian's wine64, also where the kernel runs no 32-bit programs.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(TONVELKA_TRIPLET x86_64-w64-mingw32)

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Configures and builds both targets: build/i686 (the product) and
-# build/x86_64 (what the tests run under wine64), after libsoxr for both.
+# build/x86_64, after libsoxr for both; the tests run on both, under 32-bit
+# Wine and wine64.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)

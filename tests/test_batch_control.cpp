@@ -43,10 +43,12 @@ int RecordMenu(HMENU menu, UINT, int, int, HWND)
 
 class Batch : public testing::Test {
 protected:
-    // GSM 6.10 is the slowest codec: 16 MB of source take it about a second.
+    // GSM 6.10 is the slowest codec: 48 MB of source take it about three
+    // seconds, so a batch on it is still running when a test presses Stop,
+    // also when the window's thread stalls for a second under a busy machine.
     static void SetUpTestSuite()
     {
-        WriteWholeFile(source.File("long.wav"), sourceBytes = PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 1000, 440)));
+        WriteWholeFile(source.File("long.wav"), sourceBytes = PcmWave(1, 8000, SineSamples(8000, 1, 8000 * 3000, 440)));
     }
     void SetUp() override
     {

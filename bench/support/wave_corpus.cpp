@@ -96,11 +96,13 @@ std::vector<size_t> SizeFieldOffsets(const Bytes& file)
     std::vector<size_t> offsets;
     if (file.size() >= 8)
         offsets.push_back(4);
-    size_t pos = 12;
+    // In 64 bits: a size near 4 GB would wrap a 32-bit position back to the
+    // start of the file, and the walk would never end.
+    uint64_t pos = 12;
     while (pos + 8 <= file.size()) {
-        offsets.push_back(pos + 4);
-        uint64_t size = ReadU32(file, pos + 4);
-        pos = size_t(pos + 8 + ((size + 1) & ~uint64_t(1)));
+        offsets.push_back(size_t(pos + 4));
+        uint64_t size = ReadU32(file, size_t(pos + 4));
+        pos += 8 + ((size + 1) & ~uint64_t(1));
     }
     return offsets;
 }
