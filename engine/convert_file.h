@@ -1,5 +1,7 @@
-// Converts one source WAVE file into a new destination WAVE file through an
-// ACM conversion stream, block by block.
+// Converts one source WAVE file into a new destination WAVE file, block by
+// block, through the stages that PlanConversion names for the two formats
+// (engine/conversion_plan.h): a decoder, the sample chain and an encoder, or
+// the one codec stream that does it all where it changes only the coding.
 #pragma once
 #include <windows.h>
 #include "engine/batch_job.h"
@@ -21,11 +23,13 @@ struct ConvertOptions {
     BatchListener* Batch = nullptr;
 };
 
-// Only the bytes of the source format are used; the destination format's
-// bytes and length become the destination's "fmt " chunk. As part of a
-// batch, reports progress after every block and checks for an abort request
-// between blocks. A batch passes the drivers it keeps open for its pairs of
-// formats.
+// The destination format's bytes and length become the destination's "fmt "
+// chunk (PCM of up to 16 bits and two channels as the plain record); every
+// format but PCM is followed by a "fact" chunk with the sample count. As part
+// of a batch, reports progress after every block of the source and checks
+// for an abort request or a suspension between blocks and, inside a block,
+// between the pieces that the sample chain gives. A batch passes the drivers
+// it keeps open for its pairs of formats.
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
                           DWORD destinationFormatLength, CodecDrivers* drivers = nullptr,

@@ -202,19 +202,23 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_FALSE(FileExists(out_.File("z-later.wav")));
 }
 
+// 8 kHz resampled to 22,050 Hz stereo for IMA ADPCM, the whole file one
+// block: the suspensions and the abort land inside the resampling stage.
 TEST_F(Batch, StopNoSuspendsTheWorkerUntilContinueAndSuspensionsChangeNoByte)
 {
     std::string reference = out_.File("reference.wav");
-    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), gsm_.data(), DWORD(gsm_.size())),
+    const Bytes ima = SuggestFormat(PcmFormat(2, 22050, 16), WAVE_FORMAT_IMA_ADPCM);
+    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), ima.data(), DWORD(ima.size())),
               ConvertResult::Converted);
-    AddBatchRow(window_, long_, gsm_);
+    Settings.BufferSize = 65535;
+    AddBatchRow(window_, long_, ima);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
     Press(window_, IDC_CONVERT);
     EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
     EXPECT_EQ(Conversion.State.load(), ConversionState::Suspended);
-    // It is suspended at its next check, within one block.
+    // It is suspended at its next check, within one piece of the chain's output.
     PumpFor(100);
     uint64_t standing = FileSize(destination_);
     PumpFor(700);
@@ -229,6 +233,13 @@ TEST_F(Batch, StopNoSuspendsTheWorkerUntilContinueAndSuspensionsChangeNoByte)
     ASSERT_TRUE(WaitForIdle());
     EXPECT_FALSE(FinishedAudio(destination_).empty());
     EXPECT_TRUE(FinishedAudio(destination_) == FinishedAudio(reference));
+    // Stop, Yes: the file's only block ends unfinished.
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForAudio());
+    recorder_.SetAnswer(IDYES);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(HasPlaceholders(destination_));
 }
 
 // Through the real program all states are closed; here the end of a logon

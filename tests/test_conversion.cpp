@@ -3,6 +3,8 @@
 // by byte, and no source may change.
 #include <gtest/gtest.h>
 #include "settings/settings.h"
+#include <cmath>
+#include "engine/conversion_plan.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/destination_conflicts.h"
@@ -24,6 +26,40 @@ using enum ConvertResult;
 const Bytes Pcm8k = PcmFormat(1, 8000, 16);
 // Wine decodes Microsoft ADPCM but cannot encode it.
 const Bytes Adpcm = Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)});
+
+// The level of the 1 kHz tone in the first channel, and how far all else
+// lies below it, in dB, over the middle half of the samples.
+std::pair<double, double> ToneAndRest(const std::vector<int16_t>& samples, uint32_t channels, uint32_t rate)
+{
+    double re = 0, im = 0, power = 0, n = 0;
+    for (size_t i = samples.size() / channels / 4; i < samples.size() / channels * 3 / 4; ++i, ++n) {
+        double value = samples[i * channels] / 32768.0, phase = 6.283185307179586 * 1000 * double(i) / rate;
+        power += value * value, re += value * std::cos(phase), im += value * std::sin(phase);
+    }
+    double tone = 2 * std::pow(std::hypot(re, im) / n, 2);  // the power of its amplitude's sine
+    return {10 * std::log10(2 * tone), 10 * std::log10(tone / (power / n - tone))};
+}
+
+// What one codec stream makes of audio in one call, as every file was
+// converted before there was a chain.
+Bytes BareStream(Bytes from, Bytes to, Bytes audio)
+{
+    from.resize(std::max<size_t>(from.size(), 18)), to.resize(std::max<size_t>(to.size(), 18));
+    auto* source = reinterpret_cast<WAVEFORMATEX*>(from.data());
+    auto* destination = reinterpret_cast<WAVEFORMATEX*>(to.data());
+    HACMSTREAM stream = nullptr;
+    DWORD size = 0;
+    EXPECT_EQ(acmStreamOpen(&stream, nullptr, source, destination, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME), 0u);
+    acmStreamSize(stream, DWORD(audio.size()), &size, ACM_STREAMSIZEF_SOURCE);
+    Bytes out(size);
+    ACMSTREAMHEADER header = {sizeof(header), 0, 0, audio.data(), DWORD(audio.size()), 0, 0, out.data(), size, 0, 0, {}};
+    acmStreamPrepareHeader(stream, &header, 0);
+    EXPECT_EQ(acmStreamConvert(stream, &header, ACM_STREAMCONVERTF_BLOCKALIGN), 0u);
+    out.resize(header.cbDstLengthUsed);
+    acmStreamUnprepareHeader(stream, &header, 0);
+    acmStreamClose(stream, 0);
+    return out;
+}
 
 class Conversions : public testing::Test {
 protected:
@@ -144,7 +180,7 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
     EXPECT_GT(SignalToNoise(samples, decoded), 30);
     ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
-    EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size());
+    EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size() + 12);  // with its "fact" chunk
     // 100000 bytes declared, 8000 present: the file ends at its last byte,
     // and a longer destination there is replaced.
     Bytes cut = Join({RiffForm("WAVE", Chunk("fmt ", Pcm8k)), ChunkWithSize("data", 100000, {}),
@@ -152,6 +188,105 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     WriteWholeFile(out_.File("cut.wav"), Bytes(500000, 0x55));
     ASSERT_EQ(Convert(Source(in_.File("cut.wav"), cut), out_.File("cut.wav"), ulaw_), Converted);
     EXPECT_EQ(Audio(out_.File("cut.wav"), ulaw_).size(), 4000u);
+}
+
+// Every kind of source the own reader takes and two that codecs decode, into
+// the formats of telephone systems and games, read back by sox: the samples
+// that the rates imply, counted by a "fact" chunk right after "fmt ", and
+// the tone at its level. Malformed extensible formats are refused.
+TEST_F(Conversions, EveryKindOfSourceReachesTelephoneAndGameFormats)
+{
+    const WORD ext = WAVE_FORMAT_EXTENSIBLE;
+    std::vector<std::pair<std::string, std::string>> sources;
+    auto add = [&](const std::string& name, const Bytes& format) {
+        sources.emplace_back(name, Source(in_.File(name + ".wav"), ToneWave(format)));
+    };
+    add("u8", WaveFormat(1, 1, 22050, 8)), add("s16", WaveFormat(1, 2, 44100, 16));
+    add("s24", WaveFormat(1, 1, 96000, 24)), add("20 in 24, mask", WaveFormat(ext, 2, 48000, 24, 20, 3));
+    add("s32", WaveFormat(1, 2, 48000, 32)), add("f32", WaveFormat(3, 1, 44100, 32));
+    add("f64", WaveFormat(3, 2, 48000, 64)), add("3 floats, no mask", WaveFormat(ext, 3, 32000, 32, 0, 0, 3));
+    add("5.1", WaveFormat(ext, 6, 48000, 16, 16, 0x3F));
+    for (auto [coding, rate] : {std::pair{"ima-adpcm", 22050}, {"gsm-full-rate", 8000}}) {
+        add(coding + std::string(" from"), WaveFormat(1, 1, rate, 16));
+        std::string pcm = UnixArgument(sources.back().second);
+        sources.back() = {coding, in_.File(coding + std::string(".wav"))};
+        ASSERT_EQ(RunUnixCommand("sox " + pcm + " -e " + coding + " " + UnixArgument(sources.back().second)), 0);
+    }
+    const Bytes ima = SuggestFormat(WaveFormat(1, 2, 11025, 16), WAVE_FORMAT_IMA_ADPCM);
+    const struct {
+        Bytes format;
+        uint32_t blockFrames;
+        double level;  // the least the tone keeps above all else
+    } destinations[] = {{ulaw_, 1, 30}, {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), 320, 15},
+                        {ima, ReadU32(ima, 16) >> 16, 20}, {Pcm8k, 1, 30}};
+    for (const auto& [name, path] : sources) {
+        for (const auto& d : destinations) {
+            SCOPED_TRACE(name + " to " + std::to_string(ReadU32(d.format, 0) % 65536));
+            ASSERT_EQ(Convert(path, out_.File("out.wav"), d.format), Converted);
+            const uint32_t channels = ReadU32(d.format, 0) >> 16, rate = ReadU32(d.format, 4);
+            std::vector<int16_t> decoded;
+            ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
+            const uint32_t frames = uint32_t(decoded.size() / channels);
+            EXPECT_NEAR(frames, rate, d.blockFrames + rate / 100);  // a codec's blocks on either side
+            Bytes file = ReadWholeFile(out_.File("out.wav"));
+            const size_t fact = 20 + (d.format.size() + 1) / 2 * 2;
+            const bool pcm = d.format.size() == 16;
+            EXPECT_EQ(std::string(file.begin() + fact, file.begin() + fact + 4), pcm ? "data" : "fact");
+            EXPECT_TRUE(pcm || (ReadU32(file, fact + 4) == 4 && ReadU32(file, fact + 8) == frames));
+            auto [tone, rest] = ToneAndRest(decoded, channels, rate);
+            EXPECT_NEAR(tone, -6, 1.5);
+            EXPECT_GT(rest, d.level);
+        }
+    }
+    // Valid bits above the container, a mask of three channels for two, an
+    // unknown sub-format, float of 24 bits.
+    int bad = 0;
+    for (const Bytes& malformed : {WaveFormat(ext, 2, 48000, 16, 17, 3), WaveFormat(ext, 2, 48000, 16, 16, 7),
+                                   WaveFormat(ext, 2, 48000, 16, 16, 3, 0x55), WaveFormat(ext, 2, 48000, 24, 24, 3, 3)}) {
+        std::string name = "bad" + std::to_string(++bad) + ".wav";
+        Source(in_.File(name), RiffForm("WAVE", Join({Chunk("fmt ", malformed), Chunk("data", Bytes(9600, 0x40))})));
+        EXPECT_EQ(Convert(in_.File(name), out_.File(name), Pcm8k), Failed);
+        EXPECT_FALSE(FileExists(out_.File(name)));
+    }
+}
+
+// The stages planned for pairs of formats, the codecs asked through a
+// recorder: one stream where it changes nothing but the coding (and then
+// the audio is the bare stream's), else the chain with the codecs it needs.
+TEST_F(Conversions, OneStreamWhereItChangesOnlyTheCodingElseTheChain)
+{
+    const Bytes stereo = PcmFormat(2, 44100, 16), ima = SuggestFormat(stereo, WAVE_FORMAT_IMA_ADPCM);
+    std::string asked;
+    auto record = [&](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
+        asked += "DdE"[int(stage)];
+        return acmStreamOpen(nullptr, nullptr, from, to, nullptr, 0, 0, ACM_STREAMOPENF_QUERY) == 0;
+    };
+    const struct {
+        Bytes from, to;
+        std::string plan;
+    } cases[] = {{Pcm8k, ulaw_, "one stream: D"}, {stereo, ima, "one stream: D"}, {ima, stereo, "one stream: D"},
+                 {PcmFormat(1, 48000, 16), ulaw_, "own, chain, codec: E"},
+                 {WaveFormat(3, 2, 48000, 32), stereo, "own, chain, PCM: "},
+                 {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_, "codec, chain, codec: dE"},
+                 {Pcm8k, Adpcm, "none: DE"}, {WaveFormat(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 17, 3), stereo, "none: "}};
+    std::string out = out_.File("o.wav"), stereoTone = in_.File("s.wav");
+    Source(stereoTone, PcmWave(2, 44100, SineSamples(44100, 2, 44100, 440)));
+    std::vector<std::string> direct = {Tone("t.wav"), stereoTone, out_.File("ima.wav")};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Bytes &from = cases[i].from, &to = cases[i].to;
+        asked.clear();
+        auto plan = PlanConversion(from.data(), DWORD(from.size()), to.data(), DWORD(to.size()), record);
+        std::string route = !plan ? "none" : plan->Direct ? "one stream" : plan->DecodeByCodec ? "codec" : "own";
+        if (plan && !plan->Direct)
+            route += plan->EncodeByCodec ? ", chain, codec" : ", chain, PCM";
+        EXPECT_EQ(route + ": " + asked, cases[i].plan);
+        EXPECT_EQ(ChainCanReach(from.data(), DWORD(from.size()), to.data(), DWORD(to.size()), 0), plan.has_value());
+        if (i >= direct.size())
+            continue;
+        ASSERT_EQ(Convert(direct[i], out, to), Converted);
+        EXPECT_TRUE(Audio(out, to) == BareStream(from, to, FinishedAudio(direct[i]))) << i;
+        CopyFileA(out.c_str(), out_.File("ima.wav").c_str(), FALSE);
+    }
 }
 
 TEST(DestinationPath, FolderBackslashAndFileName)

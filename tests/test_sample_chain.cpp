@@ -18,19 +18,7 @@ const double Pi = std::acos(-1.0);
 
 Bytes ExtensibleFormat(uint16_t channels, uint16_t bits, uint16_t valid, uint32_t mask, uint16_t subTag = 1)
 {
-    Bytes out = {0xFE, 0xFF};
-    AppendU16(out, channels);
-    AppendU32(out, 48000);
-    AppendU32(out, 48000 * channels * bits / 8);
-    AppendU16(out, uint16_t(channels * bits / 8));
-    AppendU16(out, bits);
-    AppendU16(out, 22);
-    AppendU16(out, valid);
-    AppendU32(out, mask);
-    AppendU16(out, subTag);
-    for (uint8_t b : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
-        out.push_back(b);
-    return out;
+    return WaveFormat(WAVE_FORMAT_EXTENSIBLE, channels, 48000, bits, valid, mask, subTag);
 }
 
 Bytes WithWord(Bytes format, size_t offset, uint16_t value)

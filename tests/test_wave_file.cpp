@@ -112,19 +112,22 @@ TEST(WaveWriting, FinishedFilesMatchTheLayoutByteForByte)
     for (auto [formatLength, audioLength] : {std::pair{16, 1000}, {21, 7}, {17, 1}, {18, 3}, {16, 0}, {50, 1}}) {
         Bytes format = Filled(formatLength, 3), audio = Filled(audioLength, 9);
         for (bool finish : {true, false}) {
+            const bool fact = formatLength > 18;  // as a compressed format has it
+            const size_t dataAt = 20 + ((formatLength + 1) & ~1) + (fact ? 12 : 0);
             WaveWriter writer;
-            ASSERT_TRUE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer));
+            ASSERT_TRUE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer, fact));
             EXPECT_EQ(mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(audio.data()), LONG(audio.size())),
                       LONG(audio.size()));
-            EXPECT_EQ(!finish || FinishWaveFile(writer), true);
+            EXPECT_EQ(!finish || FinishWaveFile(writer, 777), true);
             EXPECT_TRUE(writer.File.Close());
-            Bytes written = ReadWholeFile(path);
-            Bytes expected = RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", audio)}));
+            Bytes written = ReadWholeFile(path), count;
+            AppendU32(count, finish ? 777 : 1);
+            Bytes expected = RiffForm("WAVE", Join({Chunk("fmt ", format), fact ? Chunk("fact", count) : Bytes(), Chunk("data", audio)}));
             if (!finish) {
-                // An unfinished file keeps size 1 in both fields and no pad byte yet.
+                // An unfinished file keeps 1 in both size fields and no pad byte yet.
                 memcpy(expected.data() + 4, "\1\0\0\0", 4);
-                memcpy(expected.data() + 24 + ((formatLength + 1) & ~1), "\1\0\0\0", 4);
-                expected.resize(28 + ((formatLength + 1) & ~1) + audioLength);
+                memcpy(expected.data() + dataAt + 4, "\1\0\0\0", 4);
+                expected.resize(dataAt + 8 + audioLength);
             }
             EXPECT_EQ(written, expected) << formatLength << " format, " << audioLength << " audio bytes, " << finish;
         }
@@ -146,6 +149,8 @@ TEST(WaveWriting, RiffSizesPadOddChunksAndStopAtTheFieldsLimit)
     }
     EXPECT_EQ(MaxAudioBytes(16), 0xFFFFFFDAu);
     EXPECT_EQ(MaxAudioBytes(0xFFFFFFEBu), 0u);  // not even the format fits
+    EXPECT_EQ(RiffFormSize(20, 7, true), RiffFormSize(20, 7) + 12);  // the "fact" chunk
+    EXPECT_EQ(MaxAudioBytes(20, true), MaxAudioBytes(20) - 12);
 }
 
 // A fixed sample of seeded mutations of a valid file; the large run is the
@@ -204,7 +209,8 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
             ConvertResult result =
                 ConvertFile(source.c_str(), exact.data, length, destination.c_str(), to.data, targetLength);
             Bytes written = ReadWholeFile(destination);
-            bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength) &&
+            size_t fact = target == &ima ? 12 : 0;
+            bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength + fact) &&
                          std::equal(target->begin(), target->end(), written.begin() + 20);
             bool failed = !FileExists(destination) || HasPlaceholders(destination);
             EXPECT_TRUE(result == ConvertResult::Converted ? valid : result == ConvertResult::Failed && failed);
