@@ -76,14 +76,14 @@ public:
         return found_;
     }
     int Rows() const { return int(Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMCOUNT)); }
-    std::string RowText(int row)
+    std::string RowText(int row, int column = 0)
     {
         struct Remote {
             LVITEMA item;
             char text[260];
         } local = {}, *remote = static_cast<Remote*>(
                           VirtualAllocEx(process_.hProcess, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
-        local.item.pszText = remote->text, local.item.cchTextMax = sizeof(local.text);
+        local.item.iSubItem = column, local.item.pszText = remote->text, local.item.cchTextMax = sizeof(local.text);
         WriteProcessMemory(process_.hProcess, remote, &local, sizeof(local), nullptr);
         Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
         ReadProcessMemory(process_.hProcess, remote, &local, sizeof(local), nullptr);
@@ -160,9 +160,9 @@ void AddFiles(Program& program, const std::string& folder, const std::vector<std
 }
 
 // The rows selected, Select Destination Format; in the program's chooser the tag
-// by its name and the first format it offers, then OK. Only formats the selected
-// rows' source reaches are offered: for these codecs, those of its rate and channels.
-void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, const char* reachable)
+// by its name and the first format it offers whose name holds wanted, then OK.
+// Without wanted, the tag must offer no format at all, and the chooser is cancelled.
+void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, const char* wanted)
 {
     program.Select(rows);
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_SELECT_FORMAT); }));
@@ -186,11 +186,17 @@ void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, con
     ASSERT_LT(at, count) << tagName << " is not offered";
     Send(tags, CB_SETCURSEL, at);
     Send(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_TAG, CBN_SELCHANGE), reinterpret_cast<LPARAM>(tags));
-    ASSERT_GT(Send(formats, LB_GETCOUNT), 0);
-    for (LRESULT i = 0; i < Send(formats, LB_GETCOUNT); ++i)
-        EXPECT_NE(entry(formats, LB_GETTEXT, i).find(reachable), std::string::npos) << entry(formats, LB_GETTEXT, i);
+    LRESULT pick = 0, offered = Send(formats, LB_GETCOUNT);
+    if (wanted == nullptr) {
+        EXPECT_EQ(offered, 0);
+        ASSERT_TRUE(Click(chooser, IDCANCEL) && WaitUntil([&] { return !IsWindow(chooser); }));
+        return;
+    }
+    while (pick < offered && entry(formats, LB_GETTEXT, pick).find(wanted) == std::string::npos)
+        ++pick;
+    ASSERT_LT(pick, offered) << wanted << " is not offered";
     EXPECT_FALSE(IsWindowEnabled(GetDlgItem(chooser, IDOK))) << "OK before a format is picked";
-    Send(formats, LB_SETCURSEL, 0);
+    Send(formats, LB_SETCURSEL, pick);
     Send(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_FORMATS, LBN_SELCHANGE), reinterpret_cast<LPARAM>(formats));
     ASSERT_TRUE(Click(chooser, IDOK));
     // The panels follow a moment after the dialog is gone.
@@ -202,7 +208,9 @@ void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, con
 
 // Names beyond any ANSI code page throughout: the source folder, a name of
 // Latin-1, CJK, a symbol and a four-byte emoji (on the command line and in
-// the open dialog), the destination folder and its stored name.
+// the open dialog), the destination folder and its stored name. Rows of 8,000
+// to 22,050 Hz, of 24 bits at 48 kHz and of float, selected together, reach
+// u-law 8 kHz mono through the chain; no row reaches a format no codec encodes.
 TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
 {
     ScratchFolder input, output, working;
@@ -210,13 +218,19 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
     CreateDirectoryA(from.c_str(), nullptr), CreateDirectoryA(to.c_str(), nullptr);
     const struct {
         std::string name;
-        uint16_t channels;
-        uint32_t rate, frames;
-    } files[] = {{"alpha.wav", 1, 22050, 44100}, {mixed, 1, 22050, 22050}, {"delta.wav", 1, 8000, 16000},
-                 {"echo.wav", 2, 22050, 22050}};
+        Bytes format;     // of 16 bits: a 440 Hz sine of frames; else a second of ToneWave
+        uint32_t frames;  // of the source
+    } files[] = {{"alpha.wav", PcmFormat(1, 22050, 16), 44100}, {mixed, PcmFormat(1, 22050, 16), 22050},
+                 {"delta.wav", PcmFormat(1, 8000, 16), 16000},  {"echo.wav", PcmFormat(2, 22050, 16), 22050},
+                 {"golf.wav", PcmFormat(1, 11025, 16), 11025},  {"hotel.wav", WaveFormat(1, 2, 48000, 24), 48000},
+                 {"india.wav", WaveFormat(3, 1, 44100, 32), 44100}};
     std::vector<std::string> names;
+    std::vector<Bytes> sources;
     for (const auto& file : files) {
-        WriteWholeFile(from + "\\" + file.name, PcmWave(file.channels, file.rate, SineSamples(file.rate, file.channels, file.frames, 440)));
+        const uint16_t channels = uint16_t(ReadU32(file.format, 0) >> 16), bits = uint16_t(ReadU32(file.format, 12) >> 16);
+        const uint32_t rate = ReadU32(file.format, 4);
+        sources.push_back(bits == 16 ? PcmWave(channels, rate, SineSamples(rate, channels, file.frames, 440)) : ToneWave(file.format));
+        WriteWholeFile(from + "\\" + file.name, sources.back());
         names.push_back(file.name);
     }
     Program program;
@@ -226,8 +240,11 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
     AddFiles(program, from, names);  // the mixed name once more, a row already
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(program.RowText(1), from + "\\" + mixed);
-    ChooseFormat(program, {0, 1}, WAVE_FORMAT_IMA_ADPCM, "22050 Hz");
-    ChooseFormat(program, {2}, WAVE_FORMAT_MULAW, "8000 Hz");
+    EXPECT_EQ(program.RowText(5, 2), "PCM - 48000 Hz; 24 bits; Stereo");
+    EXPECT_EQ(program.RowText(6, 2), "IEEE Float - 44100 Hz; 32 bits; Mono");
+    ChooseFormat(program, {0}, WAVE_FORMAT_IMA_ADPCM, "22050 Hz; 4 bits; Mono");
+    ChooseFormat(program, {1, 2, 4, 5, 6}, WAVE_FORMAT_ADPCM, nullptr);
+    ChooseFormat(program, {1, 2, 4, 5, 6}, WAVE_FORMAT_MULAW, "8000 Hz; 8 bits; Mono");
     ASSERT_FALSE(HasFatalFailure());
     // Played: the pause face while it plays, the play face again at its end.
     program.Select({1});
@@ -238,22 +255,25 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
     EXPECT_EQ(FindWindowA(nullptr, "Error"), nullptr) << Text(FindWindowA(nullptr, "Error"), 0xFFFF);
     // Idle again with the last marked row's file there: the batch has ended.
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_CONVERT); }));
-    ASSERT_TRUE(WaitUntil([&] { return FileExists(to + "\\delta.wav") && program.Idle(); }));
-    for (const auto& file : files) {
+    ASSERT_TRUE(WaitUntil([&] { return FileExists(to + "\\india.wav") && program.Idle(); }));
+    for (size_t i = 0; i < std::size(files); ++i) {
+        const auto& file = files[i];
         SCOPED_TRACE(file.name);
-        std::vector<int16_t> samples = SineSamples(file.rate, file.channels, file.frames, 440), decoded;
-        EXPECT_TRUE(ReadWholeFile(from + "\\" + file.name) == PcmWave(file.channels, file.rate, samples)) << "a source changed";
-        if (file.channels == 2) {
+        EXPECT_TRUE(ReadWholeFile(from + "\\" + file.name) == sources[i]) << "a source changed";
+        if (file.name == "echo.wav") {
             EXPECT_FALSE(FileExists(to + "\\" + file.name)) << "a row without a destination format was converted";
             continue;
         }
         std::string info;
+        std::vector<int16_t> decoded, samples = SineSamples(ReadU32(file.format, 4), 1, file.frames, 440);
         ASSERT_TRUE(SoxDecode(to + "\\" + file.name, decoded, &info));
-        // IMA ADPCM leaves out a last partial block of 1017 samples at most.
-        EXPECT_NE(info.find(file.rate == 8000 ? "u-law" : "IMA ADPCM"), std::string::npos) << info;
-        EXPECT_LE(decoded.size(), samples.size());
-        EXPECT_GE(decoded.size() + (file.rate == 8000 ? 0 : 1017), samples.size());
-        EXPECT_GT(SignalToNoise(samples, decoded), 20.0);
+        const bool ima = i == 0;
+        EXPECT_NE(info.find(ima ? "IMA ADPCM" : "u-law"), std::string::npos) << info;
+        // IMA ADPCM leaves out a last partial block of 1017 samples at most;
+        // u-law has the samples that 8,000 Hz implies.
+        const double expected = ima ? file.frames - 508.5 : file.frames * 8000.0 / ReadU32(file.format, 4);
+        EXPECT_NEAR(double(decoded.size()), expected, ima ? 508.5 : 80);
+        EXPECT_TRUE((!ima && ReadU32(file.format, 4) != 8000) || SignalToNoise(samples, decoded) > 20.0);
     }
     EXPECT_EQ(program.Close(), 0);
     EXPECT_EQ(StoredSettings(), "1:" + to + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
@@ -297,7 +317,7 @@ TEST(EndToEnd, HundredsOfFilesFromTheCommandLineAndTheOpenDialogConvertInOneBatc
     std::vector<int> all(420);
     for (int i = 0; i < 420; ++i)
         all[i] = i;
-    ChooseFormat(program, all, WAVE_FORMAT_MULAW, "8000 Hz");
+    ChooseFormat(program, all, WAVE_FORMAT_MULAW, "8000 Hz; 8 bits; Mono");
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_CONVERT); }));
     ASSERT_TRUE(WaitUntil([&] { return FileExists(output.File(names.back())) && program.Idle(); }));
