@@ -128,7 +128,8 @@ std::string GivenFilesText(const std::vector<std::string>& refused, const char* 
     const std::string ofThem = by == GivenBy::Drop ? " of the dropped files" : " of the given files";
     std::string text;
     if (!refused.empty())
-        text = "Unable to add " + std::to_string(refused.size()) + ofThem + ":\n" + PathListText(refused, ShownRefusedPaths);
+        text = "Unable to add " + std::to_string(refused.size()) + ofThem + ":\n" +
+               PathListText(refused, ShownRefusedPaths);
     if (!undescribed.empty())
         text += (text.empty() ? "" : "\n\n") + std::string("Unable to describe the audio format of ") +
                 std::to_string(undescribed.size()) + ofThem + ", listed without a description:\n" +

@@ -76,14 +76,14 @@ public:
         return found_;
     }
     int Rows() const { return int(Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMCOUNT)); }
-    std::string RowText(int row, int column = 0)
+    std::string RowText(int row)
     {
         struct Remote {
             LVITEMA item;
             char text[260];
         } local = {}, *remote = static_cast<Remote*>(
                           VirtualAllocEx(process_.hProcess, nullptr, sizeof(Remote), MEM_COMMIT, PAGE_READWRITE));
-        local.item.iSubItem = column, local.item.pszText = remote->text, local.item.cchTextMax = sizeof(local.text);
+        local.item.pszText = remote->text, local.item.cchTextMax = sizeof(local.text);
         WriteProcessMemory(process_.hProcess, remote, &local, sizeof(local), nullptr);
         Send(GetDlgItem(window, IDC_FILE_LIST), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(remote));
         ReadProcessMemory(process_.hProcess, remote, &local, sizeof(local), nullptr);
@@ -161,7 +161,6 @@ void AddFiles(Program& program, const std::string& folder, const std::vector<std
 
 // The rows selected, Select Destination Format; in the program's chooser the tag
 // by its name and the first format it offers whose name holds wanted, then OK.
-// Without wanted, the tag must offer no format at all, and the chooser is cancelled.
 void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, const char* wanted)
 {
     program.Select(rows);
@@ -187,11 +186,6 @@ void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, con
     Send(tags, CB_SETCURSEL, at);
     Send(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_TAG, CBN_SELCHANGE), reinterpret_cast<LPARAM>(tags));
     LRESULT pick = 0, offered = Send(formats, LB_GETCOUNT);
-    if (wanted == nullptr) {
-        EXPECT_EQ(offered, 0);
-        ASSERT_TRUE(Click(chooser, IDCANCEL) && WaitUntil([&] { return !IsWindow(chooser); }));
-        return;
-    }
     while (pick < offered && entry(formats, LB_GETTEXT, pick).find(wanted) == std::string::npos)
         ++pick;
     ASSERT_LT(pick, offered) << wanted << " is not offered";
@@ -210,29 +204,26 @@ void ChooseFormat(Program& program, const std::vector<int>& rows, DWORD tag, con
 // Latin-1, CJK, a symbol and a four-byte emoji (on the command line and in
 // the open dialog), the destination folder and its stored name. Rows of 8,000
 // to 22,050 Hz, of 24 bits at 48 kHz and of float, selected together, reach
-// u-law 8 kHz mono through the chain; no row reaches a format no codec encodes.
+// u-law 8 kHz mono through the chain.
 TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
 {
     ScratchFolder input, output, working;
     const std::string from = input.File("Ступени"), to = output.File("Ausgabe ✓"), mixed = "Ärger Grüße 日本語 ♪🎵.wav";
     CreateDirectoryA(from.c_str(), nullptr), CreateDirectoryA(to.c_str(), nullptr);
+    auto sine = [](uint16_t channels, uint32_t rate, uint32_t frames) {
+        return PcmWave(channels, rate, SineSamples(rate, channels, frames, 440));
+    };
     const struct {
         std::string name;
-        Bytes format;     // of 16 bits: a 440 Hz sine of frames; else a second of ToneWave
-        uint32_t frames;  // of the source
-    } files[] = {{"alpha.wav", PcmFormat(1, 22050, 16), 44100}, {mixed, PcmFormat(1, 22050, 16), 22050},
-                 {"delta.wav", PcmFormat(1, 8000, 16), 16000},  {"echo.wav", PcmFormat(2, 22050, 16), 22050},
-                 {"golf.wav", PcmFormat(1, 11025, 16), 11025},  {"hotel.wav", WaveFormat(1, 2, 48000, 24), 48000},
-                 {"india.wav", WaveFormat(3, 1, 44100, 32), 44100}};
+        Bytes wave;
+        uint32_t rate, frames;
+    } files[] = {{"alpha.wav", sine(1, 22050, 44100), 22050, 44100}, {mixed, sine(1, 22050, 22050), 22050, 22050},
+                 {"delta.wav", sine(1, 8000, 16000), 8000, 16000},   {"echo.wav", sine(2, 22050, 22050), 22050, 22050},
+                 {"golf.wav", sine(1, 11025, 11025), 11025, 11025},  {"hotel.wav", ToneWave(WaveFormat(1, 2, 48000, 24)), 48000, 48000},
+                 {"india.wav", ToneWave(WaveFormat(3, 1, 44100, 32)), 44100, 44100}};
     std::vector<std::string> names;
-    std::vector<Bytes> sources;
-    for (const auto& file : files) {
-        const uint16_t channels = uint16_t(ReadU32(file.format, 0) >> 16), bits = uint16_t(ReadU32(file.format, 12) >> 16);
-        const uint32_t rate = ReadU32(file.format, 4);
-        sources.push_back(bits == 16 ? PcmWave(channels, rate, SineSamples(rate, channels, file.frames, 440)) : ToneWave(file.format));
-        WriteWholeFile(from + "\\" + file.name, sources.back());
-        names.push_back(file.name);
-    }
+    for (const auto& file : files)
+        WriteWholeFile(from + "\\" + file.name, file.wave), names.push_back(file.name);
     Program program;
     ASSERT_TRUE(program.Start(working.Path(), to, "\"" + from + "\\" + mixed + "\""));
     ASSERT_TRUE(WaitUntil([&] { return program.Rows() == 1; }));
@@ -240,10 +231,7 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
     AddFiles(program, from, names);  // the mixed name once more, a row already
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(program.RowText(1), from + "\\" + mixed);
-    EXPECT_EQ(program.RowText(5, 2), "PCM - 48000 Hz; 24 bits; Stereo");
-    EXPECT_EQ(program.RowText(6, 2), "IEEE Float - 44100 Hz; 32 bits; Mono");
     ChooseFormat(program, {0}, WAVE_FORMAT_IMA_ADPCM, "22050 Hz; 4 bits; Mono");
-    ChooseFormat(program, {1, 2, 4, 5, 6}, WAVE_FORMAT_ADPCM, nullptr);
     ChooseFormat(program, {1, 2, 4, 5, 6}, WAVE_FORMAT_MULAW, "8000 Hz; 8 bits; Mono");
     ASSERT_FALSE(HasFatalFailure());
     // Played: the pause face while it plays, the play face again at its end.
@@ -256,24 +244,22 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
     // Idle again with the last marked row's file there: the batch has ended.
     ASSERT_TRUE(WaitUntil([&] { return Click(program.window, IDC_CONVERT); }));
     ASSERT_TRUE(WaitUntil([&] { return FileExists(to + "\\india.wav") && program.Idle(); }));
-    for (size_t i = 0; i < std::size(files); ++i) {
-        const auto& file = files[i];
+    for (const auto& file : files) {
         SCOPED_TRACE(file.name);
-        EXPECT_TRUE(ReadWholeFile(from + "\\" + file.name) == sources[i]) << "a source changed";
+        std::vector<int16_t> decoded;
+        EXPECT_TRUE(ReadWholeFile(from + "\\" + file.name) == file.wave) << "a source changed";
         if (file.name == "echo.wav") {
             EXPECT_FALSE(FileExists(to + "\\" + file.name)) << "a row without a destination format was converted";
             continue;
         }
         std::string info;
-        std::vector<int16_t> decoded, samples = SineSamples(ReadU32(file.format, 4), 1, file.frames, 440);
         ASSERT_TRUE(SoxDecode(to + "\\" + file.name, decoded, &info));
-        const bool ima = i == 0;
-        EXPECT_NE(info.find(ima ? "IMA ADPCM" : "u-law"), std::string::npos) << info;
         // IMA ADPCM leaves out a last partial block of 1017 samples at most;
         // u-law has the samples that 8,000 Hz implies.
-        const double expected = ima ? file.frames - 508.5 : file.frames * 8000.0 / ReadU32(file.format, 4);
-        EXPECT_NEAR(double(decoded.size()), expected, ima ? 508.5 : 80);
-        EXPECT_TRUE((!ima && ReadU32(file.format, 4) != 8000) || SignalToNoise(samples, decoded) > 20.0);
+        const bool ima = file.name == "alpha.wav";
+        EXPECT_NE(info.find(ima ? "IMA ADPCM" : "u-law"), std::string::npos) << info;
+        EXPECT_NEAR(double(decoded.size()), ima ? file.frames - 508.5 : file.frames * 8000.0 / file.rate, ima ? 508.5 : 80);
+        EXPECT_TRUE((!ima && file.rate != 8000) || SignalToNoise(SineSamples(file.rate, 1, file.frames, 440), decoded) > 20);
     }
     EXPECT_EQ(program.Close(), 0);
     EXPECT_EQ(StoredSettings(), "1:" + to + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
