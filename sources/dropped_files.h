@@ -6,14 +6,16 @@
 #include <string>
 #include <vector>
 
-// How many paths the message about refused files names.
+// How many paths the message names of the refused files, and of those
+// listed without a description.
 constexpr size_t ShownRefusedPaths = 5;
 
 // WM_DROPFILES: adds each dropped file, and the .wav files inside each
 // dropped folder and its sub-folders, to the list; a file found in a folder
 // keeps its path below that folder for its destination, so the folder's tree
 // is kept below the destination folder. Skips files the list holds already;
-// tells in one message about those that could not be added. Ignores
+// tells in one message about those that could not be added and those listed
+// without a description of their format. Ignores
 // a drop while a batch runs, as the Add Files button is disabled then.
 // Releases the drop in every case.
 void AddDroppedFiles(HWND window, HDROP drop);
