@@ -2,13 +2,16 @@
 // source: through the converter's chain (what the chooser asks now) and
 // through one codec stream alone (what it asked before the chain existed),
 // with the flags the converter opens its streams with. Prints one table:
-// "chain/stream", each "yes" or "-".
+// "chain/stream", each "yes" or "-", and each source's description in the
+// list, marked "(own)" where no codec describes it and the program does.
 #include <windows.h>
 #include <cstdio>
 #include <string>
 #include "engine/conversion_plan.h"
 #include "engine/convert_file.h"
 #include "engine/format_guard.h"
+#include "sources/format_description.h"
+#include "sources/format_names.h"
 #include "support/test_files.h"
 
 namespace {
@@ -19,6 +22,18 @@ bool OneStream(const Bytes& source, const Bytes& destination, DWORD flags)
     std::optional<GuardedFormat> to = GuardFormat(destination.data(), DWORD(destination.size()));
     return from && to &&
            acmStreamOpen(nullptr, nullptr, from->Get(), to->Get(), nullptr, 0, 0, flags | ACM_STREAMOPENF_QUERY) == 0;
+}
+
+// The list's text for a source, and whether the codecs alone describe it.
+std::string Description(const Bytes& format)
+{
+    char text[DescriptionChars] = "(none)";
+    DescribeFormat(format.data(), DWORD(format.size()), text);
+    std::optional<GuardedFormat> guarded = GuardFormat(format.data(), DWORD(format.size()));
+    char tag[ACMFORMATTAGDETAILS_FORMATTAG_CHARS], name[ACMFORMATDETAILS_FORMAT_CHARS];
+    bool byCodecs = guarded && GetFormatTagName(guarded->Fields().wFormatTag, tag) &&
+                    GetFormatName(guarded->Get(), DWORD(format.size()), name);
+    return std::string(text) + (byCodecs ? "" : " (own)");
 }
 
 }  // namespace
@@ -64,7 +79,7 @@ int main()
     printf("%-32s", "source \\ destination (chain/stream)");
     for (const auto& destination : destinations)
         printf(" %-10s", destination.name);
-    printf("\n");
+    printf(" description\n");
     for (const auto& source : sources) {
         printf("%-32s", source.name);
         for (const auto& destination : destinations) {
@@ -73,7 +88,7 @@ int main()
             std::string cell = std::string(chain ? "yes" : "-") + "/" + (OneStream(from, to, flags) ? "yes" : "-");
             printf(" %-10s", cell.c_str());
         }
-        printf("\n");
+        printf(" %s\n", Description(source.format).c_str());
     }
     return 0;
 }

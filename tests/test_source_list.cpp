@@ -197,7 +197,8 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     const WORD ext = WAVE_FORMAT_EXTENSIBLE;
     std::vector<std::string> given;
     std::string line;
-    for (const Bytes& format : {WaveFormat(ext, 2, 48000, 24, 20, 3), WaveFormat(ext, 6, 44100, 32, 0, 0x3F, 3), WaveFormat(1, 1, 48000, 24),
+    for (const Bytes& format : {WaveFormat(ext, 2, 48000, 24, 20, 3), WaveFormat(ext, 6, 44100, 32, 0, 0x3F, 3),
+                                WaveFormat(ext, 1, 48000, 24, 24, 4),
                                 Bytes{0x77, 0x77, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0}, WaveFormat(1, 1, 8000, 40)}) {
         given.push_back(wave(std::string{'f', char('0' + given.size())} + ".wav", RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", {})}))));
         line += given.back() + " ";
@@ -205,7 +206,7 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     AddCommandLinePaths(window, line.c_str());
     EXPECT_EQ(RowTexts(window, 3), (std::vector<std::string>{given[0] + " | 68 | PCM - 48000 Hz; 20 bits; Stereo",
                                                             given[1] + " | 68 | IEEE Float - 44100 Hz; 32 bits; 6 Channels",
-                                                            given[2] + " | 44 | PCM - 48000 Hz; 24 bits; Mono", given[3] + " | 44 | "}));
+                                                            given[2] + " | 68 | PCM - 48000 Hz; 24 bits; Mono", given[3] + " | 44 | "}));
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 1 of the given files:\n\n" + given[4] +
                                                          "\n\nUnable to describe the audio format of 1 of the given files, "
                                                          "listed without a description:\n\n" + given[3]});
