@@ -2,7 +2,6 @@
 #include "sources/compatibility_check.h"
 #include <commctrl.h>
 #include <msacm.h>
-#include "engine/format_guard.h"
 #include "sources/source_entry.h"
 
 namespace {
@@ -60,10 +59,6 @@ StreamOpenFunction CompatibilityQuery = acmStreamOpen;
 
 bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags)
 {
-    std::optional<GuardedFormat> guarded = GuardFormat(source, length);
-    if (!guarded)
-        return false;
-    WAVEFORMATEX* target = const_cast<WAVEFORMATEX*>(&candidate);
-    return CompatibilityQuery(nullptr, nullptr, guarded->Get(), target, nullptr, 0, 0,
-                              openFlags | ACM_STREAMOPENF_QUERY) == MMSYSERR_NOERROR;
+    return ChainCanReach(source, length, &candidate, sizeof(WAVEFORMATEX) + candidate.cbSize, openFlags,
+                         CompatibilityQuery);
 }

@@ -115,6 +115,28 @@ GivenFiles GatherGivenFiles(const std::vector<std::string>& items)
     return files;
 }
 
+// The message about the files that did not join the list as they should,
+// or nothing when all did: for one file refused alone its reason, worded as
+// Add Files words it; else how many were refused and how many stand in the
+// list without a description of their format, each with the first
+// ShownRefusedPaths of their paths.
+std::string GivenFilesText(const std::vector<std::string>& refused, const char* firstReason,
+                           const std::vector<std::string>& undescribed, GivenBy by)
+{
+    if (refused.size() == 1 && undescribed.empty())
+        return firstReason != nullptr ? firstReason : "";
+    const std::string ofThem = by == GivenBy::Drop ? " of the dropped files" : " of the given files";
+    std::string text;
+    if (!refused.empty())
+        text = "Unable to add " + std::to_string(refused.size()) + ofThem + ":\n" +
+               PathListText(refused, ShownRefusedPaths);
+    if (!undescribed.empty())
+        text += (text.empty() ? "" : "\n\n") + std::string("Unable to describe the audio format of ") +
+                std::to_string(undescribed.size()) + ofThem + ", listed without a description:\n" +
+                PathListText(undescribed, ShownRefusedPaths);
+    return text;
+}
+
 }  // namespace
 
 void AddDroppedFiles(HWND window, HDROP drop)
@@ -126,36 +148,31 @@ void AddDroppedFiles(HWND window, HDROP drop)
     }
     std::vector<std::string> items = DroppedItems(drop);
     DragFinish(drop);
-    AddGivenPaths(window, items);
+    AddGivenPaths(window, items, GivenBy::Drop);
 }
 
-void AddGivenPaths(HWND window, const std::vector<std::string>& items)
+void AddGivenPaths(HWND window, const std::vector<std::string>& items, GivenBy by)
 {
     GivenFiles given = GatherGivenFiles(items);
     const std::vector<std::string>& files = given.Paths;
-    std::vector<const char*> outcomes = AddSourcePaths(window, files, given.TreeStarts);
-    std::vector<std::string> refused;
+    std::vector<AddOutcome> outcomes = AddSourcePaths(window, files, given.TreeStarts);
+    std::vector<std::string> refused, undescribed;
     const char* firstReason = nullptr;
     for (size_t index = 0; index < files.size(); ++index) {
-        if (outcomes[index] == nullptr)
+        if (outcomes[index].Message == nullptr)
             continue;
+        if (outcomes[index].Listed) {
+            undescribed.push_back(files[index]);
+            continue;
+        }
         if (firstReason == nullptr)
-            firstReason = outcomes[index];
+            firstReason = outcomes[index].Message;
         refused.push_back(files[index]);
     }
     UpdateSelectionButtons(window);
     ShowSelectionSummary(window);
     // Told only after the list shows what was added.
-    if (!refused.empty())
-        ShowError(window, RefusedDropText(refused, firstReason).c_str());
-}
-
-std::string RefusedDropText(const std::vector<std::string>& paths, const char* firstReason)
-{
-    if (paths.empty())
-        return {};
-    if (paths.size() == 1)
-        return firstReason != nullptr ? firstReason : "";
-    return "Unable to add " + std::to_string(paths.size()) + " of the dropped files:\n" +
-           PathListText(paths, ShownRefusedPaths);
+    std::string text = GivenFilesText(refused, firstReason, undescribed, by);
+    if (!text.empty())
+        ShowError(window, text.c_str());
 }

@@ -75,10 +75,10 @@ private:
 };
 
 // The chooser's verify hook: answers FORMATCHOOSE_FORMAT_VERIFY through
-// DWLP_MSGRESULT with TRUE when every selected row can be converted to the
-// candidate format by the installed codecs, and leaves every other message
-// to the chooser. A row whose source format the codecs must not see reaches
-// no format.
+// DWLP_MSGRESULT with TRUE when the converter reaches the candidate format
+// from every selected row (through its own reader or a decoding codec, the
+// sample chain, and an encoding codec or PCM as it is), and leaves every
+// other message to the chooser.
 UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != MM_ACM_FORMATCHOOSE || wParam != FORMATCHOOSE_FORMAT_VERIFY || openCheck == nullptr)

@@ -3,6 +3,7 @@
 #include "sources/source_list.h"
 #include <commctrl.h>
 #include <cstring>
+#include "engine/sample_layout.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "sources/file_size.h"
@@ -69,10 +70,14 @@ private:
 };
 
 // The row at its place, its format described once per command when a memo
-// is given.
-bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGLOBAL entry, DescriptionMemo* memo)
+// is given. listed tells whether the row stands in the list, also when the
+// result is false because its format could not be described.
+bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGLOBAL entry, DescriptionMemo* memo,
+               bool* listed = nullptr)
 {
     int row = InsertListRow(list, place, path, reinterpret_cast<LPARAM>(entry));
+    if (listed != nullptr)
+        *listed = row != -1;
     if (row == -1)
         return false;
     SetRowText(list, row, 1, sizeText);
@@ -87,35 +92,39 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
     return described && SetRowText(list, row, 2, description);
 }
 
-// Adds one file unless a row holds its path already. Returns nullptr when the
-// path stands in the list now, or the message that tells why it does not.
-const char* AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
+// Adds one file unless a row holds its path already.
+AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
 {
     if (strlen(path) >= PathSize)
-        return PathTooLongMessage;
+        return {PathTooLongMessage, false};
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int place = 0;
     if (FindSortedPlace(list, path, &place))
-        return nullptr;
+        return {};
 
     char sizeText[SizeTextChars];
     if (!FormatFileSize(path, sizeText))
-        return "Unable to retrieve size of source file.";
+        return {"Unable to retrieve size of source file.", false};
 
+    // A PCM or float format whose fields contradict each other, or that lies
+    // beyond the reader (no channels, integer words of more than 32 bits),
+    // no stage of a conversion can read.
     BYTE format[MaxFormatBytes];
     DWORD length = 0;
-    if (!ReadSourceFormat(path, format, &length))
-        return "Unable to read audio information from source file.";
+    if (!ReadSourceFormat(path, format, &length) || ReadSampleLayout(format, length).Verdict == LayoutVerdict::Refused)
+        return {"Unable to read audio information from source file.", false};
 
     BlockFailure failure = BlockFailure::None;
     HGLOBAL entry = CreateSourceEntry(format, length, &failure, treeStart);
     if (entry == nullptr)
-        return failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
-                                               : "Unable to allocate memory for audio format information.";
+        return {failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
+                                                : "Unable to allocate memory for audio format information.",
+                false};
 
-    if (!InsertRow(list, place, path, sizeText, entry, &memo))
-        return "Unable to insert new source file into file list.";
-    return nullptr;
+    bool listed = false;
+    if (!InsertRow(list, place, path, sizeText, entry, &memo, &listed))
+        return {"Unable to insert new source file into file list.", listed};
+    return {};
 }
 
 // What the files of one command share: the list is drawn once, when the
@@ -166,7 +175,7 @@ void AddSourceFiles(HWND window)
     {
         AddSession session(window);
         for (const std::string& path : paths) {
-            failure = AddSourceFile(window, path.c_str(), session.memo);
+            failure = AddSourceFile(window, path.c_str(), session.memo).Message;
             if (failure != nullptr)
                 break;
         }
@@ -184,10 +193,10 @@ bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBA
     return InsertRow(list, place, path, sizeText, entry, nullptr);
 }
 
-std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
-                                        const std::vector<DWORD>& treeStarts)
+std::vector<AddOutcome> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
+                                       const std::vector<DWORD>& treeStarts)
 {
-    std::vector<const char*> outcomes;
+    std::vector<AddOutcome> outcomes;
     outcomes.reserve(paths.size());
     AddSession session(window);
     for (size_t index = 0; index < paths.size(); ++index) {

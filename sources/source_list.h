@@ -14,15 +14,24 @@ bool CreateFileListColumns(HWND window);
 // Stops at the first file that cannot be added, after telling the user why.
 void AddSourceFiles(HWND window);
 
+// What became of a file handed over. Message is nullptr when its row stands
+// in the list as it should (also when a row held it already); else it tells
+// what went wrong, as Add Files words it. Listed tells whether a row stands
+// in the list all the same: one whose format neither the codecs nor the
+// program describe is listed without a description.
+struct AddOutcome {
+    const char* Message = nullptr;
+    bool Listed = true;
+};
+
 // Adds a row for each path that the list does not hold yet, going on past a
-// file that cannot be added; the list is drawn once, at the end. Gives for
-// each path nullptr when it stands in the list now, or the message that tells
-// why it does not (the same texts as Add Files). treeStarts tells, for each
+// file that cannot be added; the list is drawn once, at the end. Gives the
+// outcome for each path. treeStarts tells, for each
 // path found inside a handed-over folder, where its part below that folder
 // begins, which its destination keeps below the destination folder; a path
 // without one (0) goes straight into the destination folder.
-std::vector<const char*> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
-                                        const std::vector<DWORD>& treeStarts = {});
+std::vector<AddOutcome> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
+                                       const std::vector<DWORD>& treeStarts = {});
 
 // The reason given for a path that does not fit into PathSize.
 constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";

@@ -416,6 +416,11 @@ TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRem
     AddBatchRow(window_, long_, gsm_);
     AddBatchRow(window_, clip, ima);
     AddBatchRow(window_, broken, msAdpcm_);
+    // 48 kHz 24-bit stereo whose extensible header claims 1 byte a second.
+    Bytes studio = WaveFormat(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 24, 24, 3);
+    studio[8] = 1, studio[9] = studio[10] = 0;
+    WriteWholeFile(in_.File("studio.wav"), RiffForm("WAVE", Join({Chunk("fmt ", studio), Chunk("data", Bytes(48000 * 6 * 31, 0))})));
+    AddBatchRow(window_, in_.File("studio.wav"), ulaw_);
     const std::string idle = "0 play face 0 ms, Play";
     for (const std::string& left : Samples())  // by an earlier run that failed
         DeleteFileA(left.c_str());
@@ -428,11 +433,13 @@ TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRem
     EXPECT_EQ(FinishedAudio(Samples()[0]).size(), 750u * 65);
     PumpFor(150);
     EXPECT_STREQ(TrayIcon.szTip, "Tonvelka is idle");
-    // Pause as for a source; a new sample replaces it; Stop removes it.
+    // Pause as for a source; a new sample replaces it, 30 s of the studio
+    // source as u-law 8 kHz mono; Stop removes it.
     Press(window_, IDC_PLAY);
     EXPECT_EQ(Playing(), "2 pause face 30000 ms, Playing in the destination format");
-    RightClick(long_, IDC_PLAY_DESTINATION);
-    EXPECT_EQ(Samples().size(), 1u);
+    RightClick(in_.File("studio.wav"), IDC_PLAY_DESTINATION);
+    ASSERT_EQ(Samples().size(), 1u);
+    EXPECT_EQ(FinishedAudio(Samples()[0]).size(), 8000u * 30);
     EXPECT_EQ(Playing(), "1 pause face 30000 ms, Playing in the destination format");
     Press(window_, IDC_STOP_PLAY);
     EXPECT_EQ(Playing(), idle);

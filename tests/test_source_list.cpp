@@ -190,6 +190,29 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     EXPECT_EQ(RowTexts(window), (std::vector<std::string>{good, longest}));
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 7 of the dropped files:\n\n" + bad + "\n" + tooLong + "\n" +
                                                          dropped[4] + "\n" + dropped[5] + "\n" + dropped[6] + "\nand 2 more."});
+    // The command line speaks of given files and tells a row without a
+    // description apart; the own reader's formats are described (valid bits,
+    // not the container's) where no codec does; one no stage reads is refused.
+    recorder.Clear(), ClearBatchRows(window);
+    const WORD ext = WAVE_FORMAT_EXTENSIBLE;
+    std::vector<std::string> given;
+    std::string line;
+    for (const Bytes& format : {WaveFormat(ext, 2, 48000, 24, 20, 3), WaveFormat(ext, 6, 44100, 32, 0, 0x3F, 3),
+                                WaveFormat(ext, 1, 48000, 24, 24, 4),
+                                Bytes{0x77, 0x77, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0}, WaveFormat(1, 1, 8000, 40)}) {
+        given.push_back(wave(std::string{'f', char('0' + given.size())} + ".wav", RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", {})}))));
+        line += given.back() + " ";
+    }
+    AddCommandLinePaths(window, line.c_str());
+    EXPECT_EQ(RowTexts(window, 3), (std::vector<std::string>{given[0] + " | 68 | PCM - 48000 Hz; 20 bits; Stereo",
+                                                            given[1] + " | 68 | IEEE Float - 44100 Hz; 32 bits; 6 Channels",
+                                                            given[2] + " | 68 | PCM - 48000 Hz; 24 bits; Mono", given[3] + " | 44 | "}));
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 1 of the given files:\n\n" + given[4] +
+                                                         "\n\nUnable to describe the audio format of 1 of the given files, "
+                                                         "listed without a description:\n\n" + given[3]});
+    SelectRows(window, {1});
+    ShowFormatPanels(window);
+    EXPECT_EQ(ControlText(window, IDC_SRC_FORMATTAG), "IEEE Float - 44100 Hz; 32 bits; 6 Channels");
     EXPECT_EQ(SplitCommandLine(" \"C:\\a b\\c.wav\"  d.wav \"e\\\\\" f\\\"g \"h\"\"i\" "),
               (std::vector<std::string>{"C:\\a b\\c.wav", "d.wav", "e\\", "f\"g", "h\"i"}));
 }

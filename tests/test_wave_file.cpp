@@ -297,7 +297,9 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
         UpdateConvertButton(window);
         Press(window, IDC_CONVERT);
         ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
-        std::vector<std::string> messages = {"Unable to insert new source file into file list.", "Unable to convert audio file."};
+        std::vector<std::string> messages = {
+            "Unable to describe the audio format of 1 of the dropped files, listed without a description:\n\n" + source,
+            "Unable to convert audio file."};
         EXPECT_EQ(recorder.Texts(), ends ? std::vector<std::string>{} : messages);
         EXPECT_EQ(FileExists(out.File("source.wav")), ends);
         DeleteFileA(out.File("source.wav").c_str());

@@ -5,6 +5,7 @@
 #include <cstring>
 #include "settings/settings.h"
 #include "engine/convert_file.h"
+#include "engine/sample_layout.h"
 #include "res/resource.h"
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"
@@ -83,9 +84,16 @@ DWORD SampleSourceBytes(const void* format, DWORD length, DWORD seconds)
         return 0xFFFFFFFF;
     WAVEFORMATEX fields = {};
     memcpy(&fields, format, offsetof(WAVEFORMATEX, wBitsPerSample));
+    unsigned long long perSecond = fields.nAvgBytesPerSec;
+    // The own reader's layouts count by their frames, whatever the data rate
+    // field of a float or extensible header claims; a codec's format by its
+    // blocks and data rate.
+    LayoutReading reading = ReadSampleLayout(format, length);
+    if (reading.Verdict == LayoutVerdict::Readable)
+        perSecond = static_cast<unsigned long long>(reading.Layout.SamplesPerSecond) * fields.nBlockAlign;
     if (fields.nBlockAlign == 0)
         return 0xFFFFFFFF;
-    unsigned long long bytes = static_cast<unsigned long long>(fields.nAvgBytesPerSec) * seconds;
+    unsigned long long bytes = perSecond * seconds;
     bytes -= bytes % fields.nBlockAlign;
     if (bytes < fields.nBlockAlign)
         bytes = fields.nBlockAlign;
