@@ -31,9 +31,12 @@ fi
 # programs, which make and destroy hundreds of windows, get unmanaged windows
 # of their own. The program and the shell get whatever wine-display.sh gives
 # them on a user's display, so the end-to-end tests meet what a user meets.
+# A program that crashes writes Wine's backtrace into the test's output and
+# ends, rather than waiting behind Wine's crash dialog until CTest's time-out.
 test_programs_reg="$TONVELKA_BUILD/test-programs.reg"
 {
   printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Managed"=-\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n'
   for exe in "$TONVELKA_BUILD"/test_*.exe "$TONVELKA_BUILD"/bench_*.exe; do
     [ -e "$exe" ] || continue
     printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s\\X11 Driver]\r\n"Managed"="N"\r\n' \
