@@ -70,5 +70,5 @@ void AddCommandLinePaths(HWND window, const char* arguments)
         return;
     for (std::string& path : paths)
         path = FullPath(path);
-    AddGivenPaths(window, paths);
+    AddGivenPaths(window, paths, GivenBy::CommandLine);
 }

@@ -2,12 +2,12 @@
 #include "app/startup.h"
 #include <commctrl.h>
 #include "app/command_line.h"
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include "res/resource.h"
 #include "ui/main_window.h"
 #include "ui/resources.h"
 #include "ui/tray_icon.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 bool InitApplication(HINSTANCE instance)
 {

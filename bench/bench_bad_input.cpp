@@ -15,9 +15,17 @@
 
 namespace {
 
-const char* ResultName(WORD result)
+const char* ResultName(ConvertResult result)
 {
-    return result == Converted ? "Converted" : result == Failed ? "Failed" : result == Aborted ? "Aborted" : "other";
+    switch (result) {
+    case ConvertResult::Converted:
+        return "Converted";
+    case ConvertResult::Failed:
+        return "Failed";
+    case ConvertResult::Aborted:
+        return "Aborted";
+    }
+    return "other";
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 // grows, so the second figure holds the larger run).
 #include <windows.h>
 #include <cstdio>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/convert_file.h"
 #include "engine/progress.h"
 #include "engine/wave_file.h"
@@ -27,7 +27,7 @@ bool WriteGsmSource(const ScratchFolder& folder, const Bytes& gsm, const std::st
     const Bytes pcm = PcmFormat(1, 8000, 16);
     std::string tone = folder.File("tone.wav"), encoded = folder.File("encoded.wav");
     WriteWholeFile(tone, PcmWave(1, 8000, SineSamples(8000, 1, 80000, 440)));
-    if (ConvertFile(tone.c_str(), pcm.data(), 16, encoded.c_str(), gsm.data(), DWORD(gsm.size())) != Converted)
+    if (ConvertFile(tone.c_str(), pcm.data(), 16, encoded.c_str(), gsm.data(), DWORD(gsm.size())) != ConvertResult::Converted)
         return false;
     Bytes file = ReadWholeFile(encoded);
     size_t blockAlign = reinterpret_cast<const WAVEFORMATEX*>(gsm.data())->nBlockAlign;
@@ -48,9 +48,6 @@ bool WriteGsmSource(const ScratchFolder& folder, const Bytes& gsm, const std::st
 int main()
 {
     ResetSettingsToDefaults(Settings);
-    MainDialog = nullptr;
-    BatchStatistics = {};
-    BatchStatistics.TotalBytes = 1;
     const Bytes pcm = PcmFormat(1, 8000, 16), gsm = SuggestFormat(pcm, WAVE_FORMAT_GSM610);
     ScratchFolder folder;
     std::string source = folder.File("source.wav"), output = folder.File("output.wav");
@@ -61,14 +58,15 @@ int main()
     printf("%.0f MB of GSM 6.10 decoded to 16-bit mono 8 kHz PCM\n", Megabytes(SourceDataBytes));
     printf("before converting: peak working set %.1f MB\n", Megabytes(ProcessMemory().PeakWorkingSetSize));
     for (WORD kbytes : {WORD(16), WORD(65535)}) {
-        Settings.BufferSize = kbytes;
+        ConvertOptions options;
+        options.BlockSize = BlockSizeInBytes(kbytes);
         DWORD start = GetTickCount();
         ConvertResult result =
-            ConvertFile(source.c_str(), gsm.data(), DWORD(gsm.size()), output.c_str(), pcm.data(), 16);
+            ConvertFile(source.c_str(), gsm.data(), DWORD(gsm.size()), output.c_str(), pcm.data(), 16, nullptr, options);
         DWORD elapsed = GetTickCount() - start;
         PROCESS_MEMORY_COUNTERS memory = ProcessMemory();
         printf("%5u KB blocks: %s in %lu ms, %.0f MB written; peak working set %.1f MB\n", unsigned(kbytes),
-               result == Converted ? "converted" : "FAILED", static_cast<unsigned long>(elapsed),
+               result == ConvertResult::Converted ? "converted" : "FAILED", static_cast<unsigned long>(elapsed),
                Megabytes(SIZE_T(FileSize(output))), Megabytes(memory.PeakWorkingSetSize));
         DeleteFileA(output.c_str());
     }

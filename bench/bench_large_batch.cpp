@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/progress.h"
 #include "engine/progress_text.h"
@@ -16,7 +16,7 @@
 #include "ui/conversion_control.h"
 #include "ui/main_window.h"
 #include "ui/resources.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <cstdio>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/progress.h"
 #include "res/resource.h"
@@ -14,7 +14,7 @@
 #include "support/process_memory.h"
 #include "sources/source_list.h"
 #include "ui/conversion_control.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -11,14 +11,14 @@
 #include <cstdlib>
 #include <thread>
 #include "app/command_line.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "support/bench_clock.h"
 #include "support/process_memory.h"
 #include "ui/conversion_control.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -125,11 +125,13 @@ bool ConvertBare(const std::string& source, const std::string& destination, cons
     header.cbDstLength = DWORD(output.size());
     bool ok = acmStreamPrepareHeader(stream, &header, 0) == 0 &&
               acmStreamConvert(stream, &header, ACM_STREAMCONVERTF_BLOCKALIGN) == 0;
+    // u-law, as every compressed destination, carries its sample count.
     WaveWriter writer;
-    ok = ok && CreateWaveFile(destination.c_str(), format.data(), DWORD(format.size()), writer) &&
+    DWORD samples = header.cbSrcLengthUsed / reinterpret_cast<WAVEFORMATEX*>(sourceFormat)->nBlockAlign;
+    ok = ok && CreateWaveFile(destination.c_str(), format.data(), DWORD(format.size()), writer, true) &&
          mmioWrite(writer.File.Get(), reinterpret_cast<HPSTR>(output.data()), LONG(header.cbDstLengthUsed)) ==
              LONG(header.cbDstLengthUsed) &&
-         FinishWaveFile(writer);
+         FinishWaveFile(writer, samples);
     acmStreamUnprepareHeader(stream, &header, 0);
     acmStreamClose(stream, 0);
     return ok;

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/convert_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
@@ -56,7 +56,6 @@ void Measure(const char* name, uint16_t channels, uint32_t rate, WORD tag, const
 
     std::vector<double> alone;
     ConvertOptions options;
-    options.PartOfBatch = false;
     options.MaxSourceBytes = SampleSourceBytes(format.data(), DWORD(format.size()), SampleSeconds);
     for (int run = 0; run < Runs; ++run) {
         DeleteFileA(sample.c_str());
@@ -64,7 +63,7 @@ void Measure(const char* name, uint16_t channels, uint32_t rate, WORD tag, const
         ConvertResult result = ConvertFile(source.c_str(), format.data(), DWORD(format.size()), sample.c_str(),
                                            destination.data(), DWORD(destination.size()), nullptr, options);
         alone.push_back(Milliseconds(start));
-        if (result != Converted) {
+        if (result != ConvertResult::Converted) {
             printf("%s: the conversion failed\n", name);
             return;
         }
@@ -79,7 +78,7 @@ void Measure(const char* name, uint16_t channels, uint32_t rate, WORD tag, const
         LARGE_INTEGER start = Now();
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_PLAY_DESTINATION, 0), 0);
         command.push_back(Milliseconds(start));
-        if (Preview.PreviewState != PreviewPlaying) {
+        if (Preview.PreviewState != PlayState::Playing) {
             printf("%s: the sample does not play\n", name);
             break;
         }

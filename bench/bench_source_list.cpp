@@ -18,6 +18,9 @@
 #include "res/resource.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/file_size.h"
+#include "sources/format_description.h"
+#include "sources/open_result.h"
 #include "sources/source_list.h"
 #include "support/list_window.h"
 #include "support/test_files.h"
@@ -26,8 +29,8 @@
 
 // The format panels are refreshed between the buttons and the selection line;
 // they are timed too when they are part of this build.
-#if __has_include("sources/format_panels.h")
-#include "sources/format_panels.h"
+#if __has_include("ui/format_panels.h")
+#include "ui/format_panels.h"
 #define HAVE_FORMAT_PANELS 1
 #else
 #define HAVE_FORMAT_PANELS 0
@@ -101,15 +104,15 @@ bool AddSourceFiles(HWND window, const std::string& result)
     std::set<std::string, IgnoringCase> listed;
     int rows = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < rows; ++row) {
-        char text[SourcePathChars] = "";
+        char text[PathSize] = "";
         LVITEMA item = {};
         item.pszText = text;
-        item.cchTextMax = SourcePathChars;
+        item.cchTextMax = PathSize;
         SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
         listed.insert(text);
     }
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    char path[SourcePathChars];
+    char path[PathSize];
     std::string lastFormat;
     char description[DescriptionChars] = "";
     bool ok = true;
@@ -217,12 +220,12 @@ bool RowsAscending(HWND window)
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int rows = RowCount(window);
-    char previous[SourcePathChars] = "";
+    char previous[PathSize] = "";
     for (int row = 0; row < rows; ++row) {
-        char text[SourcePathChars] = "";
+        char text[PathSize] = "";
         LVITEMA item = {};
         item.pszText = text;
-        item.cchTextMax = SourcePathChars;
+        item.cchTextMax = PathSize;
         SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(row), reinterpret_cast<LPARAM>(&item));
         if (row > 0 && lstrcmpiA(previous, text) >= 0)
             return false;

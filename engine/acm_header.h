@@ -1,7 +1,7 @@
 // A conversion stream header that is prepared for one stream for the length
 // of a scope.
 #pragma once
-#include "engine/handles.h"
+#include "win/handles.h"
 
 class PreparedStreamHeader {
 public:

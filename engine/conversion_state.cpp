@@ -1,35 +1,59 @@
-// The shared conversion state and the worker's looks at it.
+// The shared conversion state and the worker's checks of it.
 #include "engine/conversion_state.h"
 
-ConversionShared Conversion = {};
+ConversionShared Conversion;
+
+bool IsConversionActive() { return static_cast<bool>(Conversion.Thread); }
+
+bool CreateConversionEvents()
+{
+    Conversion.AbortEvent.Attach(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    Conversion.RunEvent.Attach(CreateEventA(nullptr, TRUE, TRUE, nullptr));
+    if (!Conversion.AbortEvent || !Conversion.RunEvent) {
+        Conversion.AbortEvent.Close();
+        Conversion.RunEvent.Close();
+        return false;
+    }
+    Conversion.AbortSignalled = false;
+    Conversion.SuspendAsked = false;
+    return true;
+}
 
 void SignalAbort()
 {
     Conversion.AbortSignalled = true;
-    SetEvent(Conversion.AbortEvent);
+    SetEvent(Conversion.AbortEvent.Get());
 }
 
-void AskToStandStill()
+void SuspendWorker()
 {
-    Conversion.StandStillAsked = true;
-    ResetEvent(Conversion.RunEvent);
+    Conversion.SuspendAsked = true;
+    ResetEvent(Conversion.RunEvent.Get());
 }
 
-void LetRunOn()
+void ResumeWorker()
 {
-    Conversion.StandStillAsked = false;
-    SetEvent(Conversion.RunEvent);
+    Conversion.SuspendAsked = false;
+    SetEvent(Conversion.RunEvent.Get());
+}
+
+void ReleaseConversion()
+{
+    Conversion.Thread.Close();
+    Conversion.AbortEvent.Close();
+    Conversion.RunEvent.Close();
+    Conversion.State = ConversionState::Idle;
 }
 
 namespace {
 // Waits until the worker may run on or the batch is aborted; true on abort.
 bool WaitForRunOrAbort()
 {
-    HANDLE abortEvent = Conversion.AbortEvent;
-    HANDLE runEvent = Conversion.RunEvent;
+    HANDLE abortEvent = Conversion.AbortEvent.Get();
+    HANDLE runEvent = Conversion.RunEvent.Get();
     if (abortEvent == nullptr)
         return false;
-    if (!Conversion.AbortSignalled && !Conversion.StandStillAsked)
+    if (!Conversion.AbortSignalled && !Conversion.SuspendAsked)
         return false;
     if (runEvent == nullptr)
         return WaitForSingleObject(abortEvent, 0) == WAIT_OBJECT_0;
@@ -41,4 +65,4 @@ bool WaitForRunOrAbort()
 
 bool IsAbortRequested() { return WaitForRunOrAbort(); }
 
-void StandStillWhileSuspended() { WaitForRunOrAbort(); }
+void WaitWhileSuspended() { WaitForRunOrAbort(); }

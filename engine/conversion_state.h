@@ -5,37 +5,49 @@
 #pragma once
 #include <windows.h>
 #include <atomic>
+#include "win/handles.h"
 
-enum : WORD { ConversionIdle = 0, ConversionRunning = 1, ConversionSuspended = 2 };
+enum class ConversionState : WORD { Idle, Running, Suspended };
 
 struct ConversionShared {
-    HANDLE Thread;
-    DWORD ThreadId;
-    HANDLE AbortEvent;  // manual reset, created not signalled for each batch
+    KernelHandle Thread;
+    KernelHandle AbortEvent;  // manual reset, created not signalled for each batch
     // Manual reset, signalled while the worker may run. The window resets it
-    // to make the worker stand still at its next look, holding its files,
-    // stream and buffers, until it is set again or the batch is aborted.
-    HANDLE RunEvent;
-    std::atomic<WORD> State;
+    // to suspend the worker at its next check, holding its files, stream
+    // and buffers, until it is set again or the batch is aborted.
+    KernelHandle RunEvent;
+    std::atomic<ConversionState> State{ ConversionState::Idle };
     // Mirrors of the two events, set by the window's thread together with
-    // them: the worker looks here first after every block, which costs
+    // them: the worker checks here first after every block, which costs
     // nothing, and asks the events (a call into the system) only when one
     // of them says something is up.
-    std::atomic<bool> AbortSignalled;
-    std::atomic<bool> StandStillAsked;
+    std::atomic<bool> AbortSignalled{ false };
+    std::atomic<bool> SuspendAsked{ false };
 };
-
-// The window's side: the events and their mirrors together.
-void SignalAbort();
-void AskToStandStill();
-void LetRunOn();
 
 extern ConversionShared Conversion;
 
-// The converter's look between blocks: true when the batch is to be
-// aborted. While the worker is asked to stand still, it waits here.
+// The window's side.
+
+// Whether a batch exists, running or suspended.
+bool IsConversionActive();
+// The events of a new batch, abort not signalled and run signalled, with
+// their mirrors; false, and neither kept, when one cannot be created.
+bool CreateConversionEvents();
+// The events and their mirrors together.
+void SignalAbort();
+void SuspendWorker();
+void ResumeWorker();
+// Once the worker has ended: closes its thread and both events and returns
+// the state to idle.
+void ReleaseConversion();
+
+// The worker's side.
+
+// The converter's check between blocks: true when the batch is to be
+// aborted. While the worker is suspended, it waits here.
 bool IsAbortRequested();
 
-// The worker's look between files: waits while it is asked to stand still;
-// an abort is left to the converter of the next file.
-void StandStillWhileSuspended();
+// The worker's check between files: waits while it is suspended; an abort
+// is left to the converter of the next file.
+void WaitWhileSuspended();

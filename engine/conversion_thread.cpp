@@ -1,188 +1,171 @@
 // The batch conversion worker.
 #include "engine/conversion_thread.h"
-#include <commctrl.h>
 #include <cstdio>
 #include <cstring>
-#include <string>
-#include <vector>
-#include "app/settings.h"
+#include <memory>
+#include <utility>
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/destination_path.h"
-#include "engine/handles.h"
 #include "engine/progress.h"
-#include "engine/progress_text.h"
 #include "engine/wave_file.h"
-#include "res/resource.h"
-#include "ui/app_messages.h"
-#include "ui/main_window.h"
-#include "ui/user_prompts.h"
-#include "ui/window_size.h"
+#include "win/path_size.h"
 
 namespace {
 
-constexpr int RowTextSize = 256;
-
-// What one cross-thread message costs (a quarter of a millisecond under
-// Wine) is as much as converting a short file's audio, so the worker does not
-// ask the list for each row: it asks the window's thread once for all of them.
-bool FetchAllRows(HWND window, std::vector<BatchRow>& rows)
-{
-    return SendMessageA(window, WM_APP_COLLECT_ROWS, 0, reinterpret_cast<LPARAM>(&rows)) != 0;
-}
-
-// A locked SourceEntry: the source format and the destination handle behind
-// it, checked against the block's size before anything is read.
-struct EntryView {
-    const BYTE* Format = nullptr;
-    DWORD Length = 0;
-    HGLOBAL Destination = nullptr;
+struct Work {
+    BatchJob Job;
+    BatchListener* Listener;
 };
 
-bool ReadEntry(HGLOBAL entry, const void* data, EntryView& view)
-{
-    SIZE_T size = GlobalSize(entry);
-    auto* bytes = static_cast<const BYTE*>(data);
-    DWORD length = 0;
-    if (size < sizeof(DWORD))
-        return false;
-    memcpy(&length, bytes, sizeof(DWORD));
-    if (length > size - sizeof(DWORD) || size - sizeof(DWORD) - length < sizeof(HGLOBAL))
-        return false;
-    view.Format = bytes + sizeof(DWORD);
-    view.Length = length;
-    memcpy(&view.Destination, bytes + sizeof(DWORD) + length, sizeof(HGLOBAL));
-    return true;
-}
-
-void ShowError(HWND window, const char* text) { ShowMessage(window, text, "Error", MB_OK | MB_ICONHAND); }
-
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
-// them in MarkedFiles; TotalBytes 0 means the size is not available.
-void MeasureMarkedFiles(const std::vector<BatchRow>& rows)
+// them in MarkedFiles, stopping at a row whose formats could not be read.
+// False when the size is not available.
+bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
 {
     BatchStatistics.TotalBytes = 0;
     BatchStatistics.MarkedFiles = 0;
     for (const BatchRow& row : rows) {
-        GlobalLockScope entryLock(row.Entry);
-        EntryView entry;
-        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry))
-            return;
-        if (entry.Destination == nullptr || GlobalFlags(entry.Destination) == GMEM_INVALID_HANDLE)
+        if (row.Formats == RowFormats::SourceUnreadable)
+            break;
+        if (!row.Marked || row.Formats == RowFormats::DestinationUnreadable)
             continue;
         DWORD dataSize = 0;
         if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize)) {
             BatchStatistics.TotalBytes = 0;
-            return;
+            break;
         }
         BatchStatistics.TotalBytes += dataSize;
         BatchStatistics.MarkedFiles += 1;
     }
+    return BatchStatistics.TotalBytes != 0;
 }
 
-// Walks the rows; returns the worker's exit code.
-DWORD ConvertMarkedRows(HWND window)
+// What stops the batch at a row before anything of it is created, so no file
+// is left behind; null when the row converts or is passed over.
+const char* RowRefusal(const BatchRow& row, DestinationJoin joined)
 {
-    std::vector<BatchRow> rows;
-    if (FetchAllRows(window, rows))
-        MeasureMarkedFiles(rows);
-    else
-        BatchStatistics.TotalBytes = 0;
-    if (BatchStatistics.TotalBytes == 0) {
-        ShowError(window, "Unable to calculate size of all files marked for conversion.");
-        return 1;
-    }
-    ResetProgressForBatch();
-    ShowConversionSize(window);
+    // The folder walk never gives a part below its folder that would leave
+    // the destination folder; should a row hold one, it is refused as a
+    // name without a folder is.
+    if (joined == DestinationJoin::NoBackslash || joined == DestinationJoin::OutsideFolder)
+        return "Invalid filename encountered.";
+    if (row.Formats == RowFormats::SourceUnreadable)
+        return "Unable to lock memory of source format information.";
+    if (!row.Marked)
+        return nullptr;
+    if (row.Formats == RowFormats::DestinationUnreadable)
+        return "Unable to lock memory of destination  format information.";
+    if (joined == DestinationJoin::TooLong)
+        return "Unable to convert audio file: the destination path is too long.";
+    return nullptr;
+}
 
-    // The file line reaches the window with the figures, at their pace; a
-    // message that stops the batch comes under the line of the file it
-    // stopped at, so that line is shown first.
+// Creates, level by level, the folders that a destination below a
+// handed-over folder's tree lies in, inside the destination folder: the
+// steps of the row's part below its folder but its file name. A folder there
+// already is used; false when one cannot be created (a file of that name may
+// stand in its place).
+bool CreateTreeFolders(const BatchRow& row, const char* destination)
+{
+    if (row.TreeStart == 0)
+        return true;
+    size_t partLength = row.Path.size() - row.TreeStart;
+    std::string folder(destination, strlen(destination) - partLength);
+    for (size_t at = row.TreeStart, end; (end = row.Path.find('\\', at)) != std::string::npos; at = end + 1) {
+        folder.append(row.Path, at, end - at);
+        DWORD attributes = GetFileAttributesA(folder.c_str());
+        bool exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (!exists && !CreateDirectoryA(folder.c_str(), nullptr))
+            return false;
+        folder += '\\';
+    }
+    return true;
+}
+
+// Walks the rows; returns the worker's exit code. The file line reaches the
+// window with the figures, at their pace; a message that stops the batch
+// comes under the line of the file it stopped at, so it goes with the line.
+DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
+{
     CodecDrivers drivers;
-    char info[ConvertInfoChars] = "";
-    auto fail = [&](const char* text) {
-        if (info[0] != '\0')
-            SetDlgItemTextA(window, IDC_CONVERT_INFO, info);
-        ShowError(window, text);
+    ConvertOptions options;
+    options.BlockSize = job.BlockSize;
+    options.LowQuality = job.LowQuality;
+    options.Batch = &listener;
+    char line[ConvertInfoChars] = "";
+    auto stop = [&](const char* text) {
+        listener.Stopped(line, text);
         return DWORD(1);
     };
 
-    for (const BatchRow& row : rows) {
-        char destination[RowTextSize];
+    for (const BatchRow& row : job.Rows) {
+        char destination[PathSize];
         DestinationJoin joined =
-            JoinDestinationPath(Settings.DestinationPath, row.Path.c_str(), destination, sizeof(destination));
-        if (joined == DestinationJoin::NoBackslash)
-            return fail("Invalid filename encountered.");
-
-        GlobalLockScope entryLock(row.Entry);
-        EntryView entry;
-        if (!entryLock || !ReadEntry(row.Entry, entryLock.Data(), entry))
-            return fail("Unable to lock memory of source format information.");
-        if (entry.Destination == nullptr)
+            JoinDestinationPath(job.DestinationFolder.c_str(), row.Path.c_str(), destination, sizeof(destination),
+                                row.TreeStart);
+        if (const char* refusal = RowRefusal(row, joined))
+            return stop(refusal);
+        if (!row.Marked)
             continue;
 
-        GlobalLockScope destinationLock(entry.Destination);
-        if (!destinationLock)
-            return fail("Unable to lock memory of destination  format information.");
-        const auto* block = static_cast<const BYTE*>(destinationLock.Data());
-        DWORD destinationLength = 0;
-        memcpy(&destinationLength, block, sizeof(DWORD));
-        if (destinationLength > GlobalSize(entry.Destination) - sizeof(DWORD))
-            return fail("Unable to lock memory of destination  format information.");
-        // Checked before anything is created, so no file is left behind.
-        if (joined == DestinationJoin::TooLong)
-            return fail("Unable to convert audio file: the destination path is too long.");
-
-        // A Stop between two files holds the worker here.
-        StandStillWhileSuspended();
+        // A suspension between two files holds the worker here.
+        WaitWhileSuspended();
 
         BatchStatistics.FilesStarted += 1;
-        snprintf(info, sizeof(info), "Converting file %s (%lu of %lu) ...", row.Path.c_str(),
+        snprintf(line, sizeof(line), "Converting file %s (%lu of %lu) ...", row.Path.c_str(),
                  static_cast<unsigned long>(BatchStatistics.FilesStarted),
                  static_cast<unsigned long>(BatchStatistics.MarkedFiles));
-        StartFileLine(info);
+        StartFileLine(line);
 
-        ConvertResult result = ConvertFile(row.Path.c_str(), entry.Format, entry.Length, destination,
-                                           block + sizeof(DWORD), destinationLength, &drivers);
-        if (result == Converted)
+        // A folder that cannot be made fails the file as a destination that
+        // cannot be created does.
+        if (!CreateTreeFolders(row, destination))
+            return stop("Unable to convert audio file.");
+        ConvertResult result =
+            ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
+                        row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+        if (result == ConvertResult::Converted)
             continue;
-        if (result == Aborted)
+        if (result == ConvertResult::Aborted)
             return 0;
-        return fail("Unable to convert audio file.");
+        return stop("Unable to convert audio file.");
     }
     return 0;
 }
 
-}  // namespace
-
-BOOL CollectBatchRows(HWND window, std::vector<BatchRow>& rows)
+// Measures the marked files, then converts them.
+DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 {
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    rows.clear();
-    rows.reserve(size_t(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0)));
-    char text[RowTextSize];
-    for (int index = -1; (index = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(index), LVNI_ALL))) != -1;) {
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = index;
-        item.pszText = text;
-        item.cchTextMax = RowTextSize;
-        text[0] = '\0';
-        // A row that does not answer is passed over, as it always was.
-        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
-            continue;
-        text[RowTextSize - 1] = '\0';
-        rows.push_back({ text, reinterpret_cast<HGLOBAL>(item.lParam) });
+    if (!MeasureMarkedFiles(job.Rows)) {
+        listener.Stopped("", "Unable to calculate size of all files marked for conversion.");
+        return 1;
     }
-    return TRUE;
+    ResetProgressForBatch(listener);
+    listener.Measured();
+    return ConvertMarkedRows(job, listener);
 }
 
-DWORD WINAPI ConversionThread(LPVOID)
+DWORD WINAPI ConversionThread(LPVOID parameter)
 {
-    HWND window = MainDialog;
-    DWORD exitCode = ConvertMarkedRows(window);
+    std::unique_ptr<Work> work(static_cast<Work*>(parameter));
+    DWORD exitCode = RunBatch(work->Job, *work->Listener);
     // Everything the window's thread may still use (the handles, the state,
     // the controls) is released there once this thread has ended.
-    PostMessageA(window, WM_APP_CONVERSION_ENDED, exitCode, 0);
+    work->Listener->Ended(exitCode);
     return exitCode;
+}
+
+}  // namespace
+
+bool StartConversionThread(BatchJob job, BatchListener& listener, int priority)
+{
+    auto work = std::make_unique<Work>(Work{ std::move(job), &listener });
+    HANDLE thread = CreateThread(nullptr, 0, ConversionThread, work.get(), 0, nullptr);
+    if (thread == nullptr)
+        return false;
+    work.release();  // the worker's now
+    Conversion.Thread.Attach(thread);
+    SetThreadPriority(thread, priority);
+    return true;
 }

@@ -1,23 +1,12 @@
-// The batch: the worker thread that converts every marked row of the source
-// file list into the destination folder, one after another.
+// The batch: the worker thread that converts every marked row of a job into
+// the destination folder (a row found in a handed-over folder into its place
+// below it), one after another.
 #pragma once
 #include <windows.h>
-#include <string>
-#include <vector>
+#include "engine/batch_job.h"
 
-// The worker's thread procedure; the parameter is not used. Exit code 0 when
-// the walk ended or the user aborted, 1 when the batch stopped on a failure.
-// Its last act is to post WM_APP_CONVERSION_ENDED to the main window.
-DWORD WINAPI ConversionThread(LPVOID);
-
-// A row of the source file list as the worker walks it: its path and the
-// handle of its SourceEntry.
-struct BatchRow {
-    std::string Path;
-    HGLOBAL Entry;
-};
-
-// On the window's thread, for WM_APP_COLLECT_ROWS: every row of the list in
-// list order. The list cannot change while a batch runs, so the worker asks
-// for all of them once.
-BOOL CollectBatchRows(HWND window, std::vector<BatchRow>& rows);
+// Starts the worker for job on a thread of its own, at the given thread
+// priority, and keeps its handle in Conversion.Thread; the conversion events
+// must exist. The worker owns the job; listener must outlive it, and hears
+// the worker's Ended as its last act. False when no thread could be started.
+bool StartConversionThread(BatchJob job, BatchListener& listener, int priority);

@@ -1,64 +1,198 @@
-// The single-file converter.
+// The single-file converter: the stages that the plan names, streamed block
+// by block from the source file to the destination file.
 #include "engine/convert_file.h"
-#include <cstring>
-#include "app/settings.h"
-#include "engine/acm_header.h"
+#include <new>
+#include <vector>
+#include "engine/conversion_plan.h"
 #include "engine/conversion_state.h"
+#include "engine/decode_stage.h"
+#include "engine/encode_stage.h"
 #include "engine/format_guard.h"
 #include "engine/progress.h"
-#include "engine/read_ahead.h"
 #include "engine/riff_layout.h"
+#include "engine/sample_chain.h"
 #include "engine/wave_file.h"
-#include "engine/write_behind.h"
 
 namespace {
 
-GlobalMemory AllocateZeroed(DWORD size)
+// The streams that the plan's checks opened, by stage: the plan's own are
+// handed to the stages, the others close with the conversion.
+struct PlannedStreams {
+    AcmStream Direct, Decode, Encode;
+    AcmStream& For(CodecStage stage)
+    {
+        return stage == CodecStage::Direct ? Direct : stage == CodecStage::Decode ? Decode : Encode;
+    }
+};
+
+// Everything one conversion holds, declared in reverse order of release: the
+// stages stop their reading and writing threads before the files close.
+struct FileConversion {
+    WaveWriter Writer;
+    WaveReader Reader;
+    std::vector<BYTE> Header;  // the destination's "fmt " chunk
+    ConversionPlan Plan;
+    DestinationStage Destination;
+    SourceStage Source;
+    SampleChain Chain;
+    std::vector<BYTE> ChainOutput;  // one Take of the chain
+};
+
+CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWORD flags)
 {
-    return GlobalMemory(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size));
+    return [&streams, drivers, flags](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
+        HACMSTREAM opened = nullptr;
+        MMRESULT result = drivers != nullptr ? drivers->OpenStream(&opened, from, to, flags)
+                                             : acmStreamOpen(&opened, nullptr, from, to, nullptr, 0, 0, flags);
+        if (result != MMSYSERR_NOERROR)
+            return false;
+        streams.For(stage).Attach(opened);
+        return true;
+    };
+}
+
+// The plan, its streams opened, and the stages set up around them.
+bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sourceFormatLength,
+                const void* destinationFormat, DWORD destinationFormatLength, const char* sourcePath,
+                CodecDrivers* drivers, const ConvertOptions& options)
+{
+    PlannedStreams streams;
+    std::optional<ConversionPlan> plan =
+        PlanConversion(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
+                       OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality)));
+    if (!plan)
+        return false;
+    conversion.Plan = *plan;
+    const DWORD declared = conversion.Reader.DataSize;
+    const DWORD dataSize = declared < options.MaxSourceBytes ? declared : options.MaxSourceBytes;
+    // The first stage reads the source through the one stream or the decoder.
+    AcmStream first = plan->Direct          ? std::move(streams.Direct)
+                      : plan->DecodeByCodec ? std::move(streams.Decode)
+                                            : AcmStream();
+    if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first)))
+        return false;
+
+    const bool fact = NeedsFactChunk(conversion.Header);
+    const uint64_t audioLimit = MaxAudioBytes(conversion.Header.size(), fact);
+    HMMIO file = conversion.Writer.File.Get();
+    if (plan->Direct)
+        return conversion.Destination.Open(file, conversion.Source.LargestBlock(), audioLimit, AcmStream(), 0);
+
+    ChainOptions chainOptions;
+    chainOptions.LowQuality = options.LowQuality;
+    if (!conversion.Chain.Open(plan->Decoded, plan->Target, chainOptions))
+        return false;
+    const WORD frameBytes = conversion.Chain.DestinationFrameBytes();
+    try {
+        conversion.ChainOutput.assign(SampleChain::SliceFrames * frameBytes, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    AcmStream encoder = plan->EncodeByCodec ? std::move(streams.Encode) : AcmStream();
+    return conversion.Destination.Open(file, DWORD(conversion.ChainOutput.size()), audioLimit, std::move(encoder),
+                                       frameBytes);
+}
+
+// Takes everything the chain makes of what was put into it (after Finish,
+// also what its filter still holds) into the destination. A long resample
+// of a large block heeds an abort and a suspension between its pieces.
+ConvertResult DrainChain(FileConversion& conversion, BatchListener* batch)
+{
+    BYTE* room = conversion.ChainOutput.data();
+    const DWORD roomBytes = DWORD(conversion.ChainOutput.size());
+    for (;;) {
+        DWORD made = 0;
+        if (!conversion.Chain.Take(room, roomBytes, &made))
+            return ConvertResult::Failed;
+        if (made == 0)
+            return ConvertResult::Converted;
+        if (!conversion.Destination.Put(room, made))
+            return ConvertResult::Failed;
+        if (batch != nullptr && IsAbortRequested())
+            return ConvertResult::Aborted;
+    }
+}
+
+// One block of the source on its way through the later stages; at the
+// last, the chain and the encoder give out what they hold.
+ConvertResult PassBlock(FileConversion& conversion, const SourceBlock* block, bool last, BatchListener* batch)
+{
+    const bool chained = !conversion.Plan.Direct;
+    if (block != nullptr && !chained && !conversion.Destination.Put(block->Bytes, block->Count))
+        return ConvertResult::Failed;
+    if (chained) {
+        if (block != nullptr)
+            conversion.Chain.Put(block->Bytes, block->Count);
+        if (last)
+            conversion.Chain.Finish();
+        ConvertResult drained = DrainChain(conversion, batch);
+        if (drained != ConvertResult::Converted)
+            return drained;
+    }
+    return conversion.Destination.EndBlock() ? ConvertResult::Converted : ConvertResult::Failed;
 }
 
 // The block loop. Converted when the data has been converted as far as it
 // goes; the output may still wait in its runs. Failed before the audio would
-// pass audioLimit bytes, so the file never needs a size that its 32-bit
-// fields cannot hold.
-ConvertResult ConvertBlocks(HACMSTREAM stream, ACMSTREAMHEADER& block, ReadAhead& source, WriteBehind& output,
-                            DWORD dataSize, DWORD blockSize, uint64_t audioLimit, bool partOfBatch)
+// pass its limit, so the file never needs a size that its 32-bit fields
+// cannot hold.
+ConvertResult ConvertBlocks(FileConversion& conversion, BatchListener* batch)
 {
-    DWORD done = 0;
-    uint64_t written = 0;
+    SourceStage& source = conversion.Source;
     for (;;) {
-        DWORD toRead = dataSize - done < blockSize ? dataSize - done : blockSize;
-        LONG read = source.Read(block.pbSrc, toRead);
-        if (read < 0)
-            return Failed;
-        if (read == 0)
-            return Converted;  // the end of the file, or of the declared data
+        SourceBlock block;
+        SourceStep step = source.Next(block);
+        if (step == SourceStep::Failed)
+            return ConvertResult::Failed;
+        const bool read = step == SourceStep::Block;
+        const bool last = !read || source.Done() == source.DataSize();
+        const uint64_t before = conversion.Destination.Written();
+        ConvertResult passed = PassBlock(conversion, read ? &block : nullptr, last, batch);
+        if (passed != ConvertResult::Converted)
+            return passed;
+        const DWORD made = DWORD(conversion.Destination.Written() - before);
+        if (batch != nullptr && (read || made > 0))
+            UpdateProgress(*batch, block.Consumed, made, source.Done(), source.DataSize());
+        if (last)
+            return ConvertResult::Converted;
+        if (batch != nullptr && IsAbortRequested())
+            return ConvertResult::Aborted;
+    }
+}
 
-        block.cbSrcLength = DWORD(read);
-        if (acmStreamConvert(stream, &block, ACM_STREAMCONVERTF_BLOCKALIGN) != 0)
-            return Failed;
-        // Nothing consumed: what is left is shorter than one conversion step
-        // and is dropped, unless nothing could be converted at all.
-        if (block.cbSrcLengthUsed == 0)
-            return done > 0 ? Converted : Failed;
+// The samples a compressed destination holds, for its "fact" chunk: the PCM
+// frames its encoder took, or that the one stream took of a PCM source.
+DWORD DestinationSamples(const FileConversion& conversion, const void* sourceFormat, DWORD sourceFormatLength)
+{
+    uint64_t frames = conversion.Destination.EncodedFrames();
+    if (conversion.Plan.Direct) {
+        const GuardedFormat sourceCopy = ClampFormat(sourceFormat, sourceFormatLength);
+        const GuardedFormat destinationCopy = ClampFormat(conversion.Header.data(), DWORD(conversion.Header.size()));
+        const WAVEFORMATEX& source = sourceCopy.Fields();
+        const WAVEFORMATEX& destination = destinationCopy.Fields();
+        if (source.wFormatTag == WAVE_FORMAT_PCM && source.nBlockAlign != 0)
+            frames = conversion.Source.Done() / source.nBlockAlign;
+        else if (destination.nAvgBytesPerSec != 0)  // two codecs in one stream: as the format's rate implies
+            frames = conversion.Destination.Written() * destination.nSamplesPerSec / destination.nAvgBytesPerSec;
+    }
+    return frames > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(frames);
+}
 
-        written += block.cbDstLengthUsed;
-        if (written > audioLimit || !output.Append(block.pbDst, block.cbDstLengthUsed))
-            return Failed;
-
-        done += block.cbSrcLengthUsed;
-        if (partOfBatch)
-            UpdateProgress(block.cbSrcLengthUsed, block.cbDstLengthUsed, done, dataSize);
-
-        // The unconsumed rest is read again with the next block rather than
-        // carried over in a buffer of its own.
-        if (block.cbSrcLengthUsed < DWORD(read) && !source.StepBack(DWORD(read) - block.cbSrcLengthUsed))
-            return Failed;
-        if (done == dataSize)
-            return Converted;
-        if (partOfBatch && IsAbortRequested())
-            return Aborted;
+// Formats that neither the own reader nor the codecs may be given: a source
+// whose fields contradict each other, and formats with a zero that a codec
+// divides by. The destination always reaches a codec or a formula.
+bool FormatsUsable(const void* sourceFormat, DWORD sourceFormatLength, const void* destinationFormat,
+                   DWORD destinationFormatLength)
+{
+    if (!GuardFormat(destinationFormat, destinationFormatLength))
+        return false;
+    switch (ReadSampleLayout(sourceFormat, sourceFormatLength).Verdict) {
+    case LayoutVerdict::Readable:
+        return true;
+    case LayoutVerdict::ForTheCodecs:
+        return GuardFormat(sourceFormat, sourceFormatLength).has_value();
+    default:
+        return false;
     }
 }
 
@@ -66,86 +200,41 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
                             const char* destinationPath, const void* destinationFormat,
                             DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
-    const DWORD blockSize = BlockSizeInBytes(Settings.BufferSize);
+    // A format the converter must not use fails before any file is touched.
+    if (!FormatsUsable(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength))
+        return ConvertResult::Failed;
 
-    // Declared in reverse order of release: the header is unprepared first,
-    // then the stream closes, then the reading and the writing threads stop,
-    // then the files close, and the buffers the header refers to go last.
-    GlobalMemory destinationBuffer;
-    GlobalMemory sourceBuffer;
-    WaveWriter writer;
-    WaveReader reader;
-    WriteBehind output;
-    ReadAhead source;
-    AcmStream stream;
-    PreparedStreamHeader header;
-
-    // A format the codecs must not see fails before any file is touched.
-    std::optional<GuardedFormat> sourceCopy = GuardFormat(sourceFormat, sourceFormatLength);
-    std::optional<GuardedFormat> destinationCopy = GuardFormat(destinationFormat, destinationFormatLength);
-    if (!sourceCopy || !destinationCopy)
-        return Failed;
-
+    FileConversion conversion;
+    conversion.Header = DestinationHeaderFormat(destinationFormat, destinationFormatLength);
     // The source is opened first with writing denied, so a destination that
     // names the source itself cannot be created and the source stays intact.
-    if (!OpenWaveData(sourcePath, reader))
-        return Failed;
-    if (!CreateWaveFile(destinationPath, destinationFormat, destinationFormatLength, writer))
-        return Failed;
+    if (!OpenWaveData(sourcePath, conversion.Reader) ||
+        !CreateWaveFile(destinationPath, conversion.Header.data(), DWORD(conversion.Header.size()), conversion.Writer,
+                        NeedsFactChunk(conversion.Header)) ||
+        !OpenStages(conversion, sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
+                    sourcePath, drivers, options))
+        return ConvertResult::Failed;
 
-    HACMSTREAM opened = nullptr;
-    const DWORD openFlags = ConversionStreamOpenFlags(Settings.LowQuality);
-    MMRESULT openResult =
-        drivers != nullptr
-            ? drivers->OpenStream(&opened, sourceCopy->Get(), destinationCopy->Get(), openFlags)
-            : acmStreamOpen(&opened, nullptr, sourceCopy->Get(), destinationCopy->Get(), nullptr, 0, 0, openFlags);
-    if (openResult != MMSYSERR_NOERROR)
-        return Failed;
-    stream.Attach(opened);
-
-    DWORD destinationSize = 0;
-    if (acmStreamSize(stream.Get(), blockSize, &destinationSize, ACM_STREAMSIZEF_SOURCE) != 0)
-        return Failed;
-
-    sourceBuffer = AllocateZeroed(blockSize);
-    destinationBuffer = AllocateZeroed(destinationSize);
-    if (!sourceBuffer || !destinationBuffer)
-        return Failed;
-    auto* sourceBytes = static_cast<BYTE*>(static_cast<void*>(sourceBuffer.Get()));
-    auto* destinationBytes = static_cast<BYTE*>(static_cast<void*>(destinationBuffer.Get()));
-
-    if (!header.Prepare(stream.Get(), sourceBytes, blockSize, destinationBytes, destinationSize))
-        return Failed;
-
-    // The audio starts where opening left the source's position.
-    LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
-    const DWORD dataSize = reader.DataSize < options.MaxSourceBytes ? reader.DataSize : options.MaxSourceBytes;
-    if (dataOffset == -1 || !source.Start(reader.File.Get(), sourcePath, DWORD(dataOffset), dataSize, blockSize) ||
-        !output.Allocate(writer.File.Get(), destinationSize))
-        return Failed;
-
-    if (options.PartOfBatch) {
-        StartFileProgress(dataSize);
+    if (options.Batch != nullptr) {
+        StartFileProgress(*options.Batch, conversion.Source.DataSize());
         if (IsAbortRequested())
-            return Aborted;
+            return ConvertResult::Aborted;
     }
 
-    ConvertResult result = ConvertBlocks(stream.Get(), header.Header(), source, output, dataSize, blockSize,
-                                         MaxAudioBytes(destinationFormatLength), options.PartOfBatch);
+    ConvertResult result = ConvertBlocks(conversion, options.Batch);
     // What was converted reaches the file also on an abort or a failure, as
     // it did when every block was written at once.
-    if (!output.Flush())
-        return Failed;
-    if (result != Converted)
+    if (!conversion.Destination.Flush())
+        return ConvertResult::Failed;
+    if (result != ConvertResult::Converted)
         return result;
-    if (!FinishWaveFile(writer))
-        return Failed;
-    return Converted;
+    DWORD samples = DestinationSamples(conversion, sourceFormat, sourceFormatLength);
+    return FinishWaveFile(conversion.Writer, samples) ? ConvertResult::Converted : ConvertResult::Failed;
 }
 
 }  // namespace
 
-DWORD ConversionStreamOpenFlags(DWORD lowQuality)
+DWORD ConversionStreamOpenFlags(bool lowQuality)
 {
     return lowQuality ? 0 : ACM_STREAMOPENF_NONREALTIME;
 }
@@ -156,7 +245,7 @@ ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWOR
 {
     ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
                                          destinationFormat, destinationFormatLength, drivers, options);
-    if (result == Converted && options.PartOfBatch)
-        ClearProgressRows();
+    if (result == ConvertResult::Converted && options.Batch != nullptr)
+        ClearProgressRows(*options.Batch);
     return result;
 }

@@ -1,30 +1,41 @@
-// Converts one source WAVE file into a new destination WAVE file through an
-// ACM conversion stream, block by block.
+// Converts one source WAVE file into a new destination WAVE file, block by
+// block, through the stages that PlanConversion names for the two formats
+// (engine/conversion_plan.h): a decoder, the sample chain and an encoder, or
+// the one codec stream that does it all where it changes only the coding.
 #pragma once
 #include <windows.h>
+#include "engine/batch_job.h"
 #include "engine/codec_drivers.h"
 
-using ConvertResult = WORD;
-enum : ConvertResult { Failed = 0, Converted = 1, Aborted = 2 };
+enum class ConvertResult : WORD { Failed, Converted, Aborted };
 
-// What sets a batch's file apart from a preview's sample of a source: the
-// batch's file shows its progress in the window and the tray and heeds the
-// batch's abort; a sample does neither, and stops after its first bytes.
+// Source bytes per conversion step unless told otherwise: the 16 KB of the
+// default buffer size.
+constexpr DWORD DefaultBlockSize = 16 * 1024;
+
+// How one file is converted. A batch's file names its batch: it shows its
+// progress through the batch's listener and heeds the batch's abort. A
+// preview's sample names none, and stops after its first bytes.
 struct ConvertOptions {
-    bool PartOfBatch = true;
+    DWORD BlockSize = DefaultBlockSize;
+    bool LowQuality = false;
     DWORD MaxSourceBytes = 0xFFFFFFFF;  // of the source's audio data
+    BatchListener* Batch = nullptr;
 };
 
-// Only the bytes of the source format are used; the destination format's
-// bytes and length become the destination's "fmt " chunk. Reads BufferSize
-// and LowQuality from the settings; as part of a batch, reports progress
-// after every block and looks for an abort request between blocks.
-// A batch passes the drivers it keeps open for its pairs of formats.
+// The destination format's bytes and length become the destination's "fmt "
+// chunk (PCM of up to 16 bits and two channels as the plain record); every
+// format but PCM is followed by a "fact" chunk with the sample count. As part
+// of a batch, reports progress after every block of the source and checks
+// for an abort request or a suspension between blocks and, inside a block,
+// between the pieces that the sample chain gives. A batch passes the drivers
+// it keeps open for its pairs of formats.
 ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
                           const char* destinationPath, const void* destinationFormat,
                           DWORD destinationFormatLength, CodecDrivers* drivers = nullptr,
                           const ConvertOptions& options = {});
 
-// The flags the conversion stream is opened with: without low quality the
+// The flags a conversion stream is opened with, by the converter and by the
+// chooser's check of what the converter will reach: without low quality the
 // codec must not trade quality for speed.
-DWORD ConversionStreamOpenFlags(DWORD lowQuality);
+DWORD ConversionStreamOpenFlags(bool lowQuality);

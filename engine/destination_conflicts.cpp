@@ -4,12 +4,12 @@
 #include <unordered_map>
 #include <unordered_set>
 #include "engine/destination_path.h"
+#include "engine/path_list.h"
+#include "win/path_size.h"
 
 namespace {
 
 constexpr size_t ShownConflicts = 5;
-// As the batch forms its destination paths.
-constexpr size_t DestinationChars = 256;
 
 // A path as the file system compares it: in UTF-16, upper-cased by the
 // system's table rather than by the user's locale.
@@ -38,9 +38,10 @@ std::vector<std::string> ConflictingDestinations(const std::vector<ListedSource>
     std::vector<Destination> destinations;
     std::unordered_map<std::wstring, int> uses;
     for (const ListedSource& row : rows) {
-        char joined[DestinationChars];
+        char joined[PathSize];  // as the batch forms its destination paths
         if (!row.Marked ||
-            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined)) != DestinationJoin::Joined)
+            JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined), row.TreeStart) !=
+                DestinationJoin::Joined)
             continue;
         destinations.push_back({ joined, ComparedPath(joined) });
         uses[destinations.back().compared] += 1;
@@ -57,12 +58,26 @@ std::string ConflictText(const std::vector<std::string>& destinations)
 {
     if (destinations.empty())
         return {};
-    std::string text = "Unable to convert: " + std::to_string(destinations.size()) +
-                       " marked files would overwrite a source file or each other:\n";
-    size_t shown = destinations.size() < ShownConflicts ? destinations.size() : ShownConflicts;
-    for (size_t index = 0; index < shown; ++index)
-        text += "\n" + destinations[index];
-    if (destinations.size() > shown)
-        text += "\nand " + std::to_string(destinations.size() - shown) + " more.";
-    return text;
+    return "Unable to convert: " + std::to_string(destinations.size()) +
+           " marked files would overwrite a source file or each other:\n" + PathListText(destinations, ShownConflicts);
+}
+
+std::vector<std::string> TooLongDestinations(const std::vector<ListedSource>& rows, const std::string& folder)
+{
+    std::vector<std::string> sources;
+    for (const ListedSource& row : rows) {
+        char joined[PathSize];
+        if (row.Marked && JoinDestinationPath(folder.c_str(), row.Path.c_str(), joined, sizeof(joined),
+                                              row.TreeStart) == DestinationJoin::TooLong)
+            sources.push_back(row.Path);
+    }
+    return sources;
+}
+
+std::string TooLongText(const std::vector<std::string>& sources)
+{
+    if (sources.empty())
+        return {};
+    return "Unable to convert: " + std::to_string(sources.size()) +
+           " marked files would get a destination path that is too long:\n" + PathListText(sources, ShownConflicts);
 }

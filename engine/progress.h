@@ -1,9 +1,11 @@
 // Progress and statistics of a running batch. The worker computes every
-// figure after each block and publishes them without waiting; the window's
-// thread shows the newest ones when it gets to them.
+// figure after each block and publishes them without waiting; whoever shows
+// them takes the newest ones when it gets to them.
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "engine/batch_job.h"
+#include "engine/progress_text.h"
 
 struct BatchCounters {
     uint64_t TotalBytes;     // declared data sizes of all marked files
@@ -17,33 +19,28 @@ struct BatchCounters {
 // Touched by the worker thread only.
 extern BatchCounters BatchStatistics;
 
-// Worker side. None of these waits for the window's thread: each publishes
-// the new figures and, unless one is still pending, posts WM_APP_PROGRESS to
-// MainDialog (nothing is posted while MainDialog is null).
+// Worker side. None of these waits for the one who shows the figures: each
+// publishes the new figures and, unless news of earlier ones is still
+// pending, tells the listener (FiguresPublished).
 
 // At batch start, after TotalBytes and MarkedFiles are known: zeroes the
 // other counters, takes the start tick and returns the figures to the idle
 // look (all texts empty, both bars at 0).
-void ResetProgressForBatch();
+void ResetProgressForBatch(BatchListener& listener);
 // Before each file: the line that names it, published with the file's start.
 void StartFileLine(const char* line);
-void StartFileProgress(DWORD dataSize);
-void UpdateProgress(DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone, DWORD fileSize);
-void ClearProgressRows();
+void StartFileProgress(BatchListener& listener, DWORD dataSize);
+void UpdateProgress(BatchListener& listener, DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone,
+                    DWORD fileSize);
+void ClearProgressRows(BatchListener& listener);
 
-// Window side.
+// The side that shows them.
 
-// The shortest time between two refreshes of the figures, and the timer that
-// brings a refresh that had to wait (its WM_TIMER goes to ShowLatestProgress).
-constexpr DWORD DefaultProgressRefreshInterval = 100;
-constexpr UINT_PTR ProgressRefreshTimer = 0x7052;
-void SetProgressRefreshInterval(DWORD milliseconds);
-
-// On WM_APP_PROGRESS and on the refresh timer: shows the newest published figures, touching only the
-// controls and the tray tooltip whose content differs. While a batch runs,
-// this is the only writer of the tray tooltip.
-void ShowLatestProgress(HWND mainWindow);
+// The newest published figures not taken before, or null. The news counts
+// as received: figures published from now on bring news again. The figures
+// stay valid until the next call.
+const ProgressView* TakeLatestProgress();
 // After the worker has ended and before the window returns to its idle look:
-// drops figures that were published but not yet shown, so that a
-// WM_APP_PROGRESS still in the queue finds nothing to show.
+// drops figures that were published but not yet shown, so that news still on
+// its way finds nothing to show.
 void DiscardPendingProgress();

@@ -5,13 +5,14 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include "win/path_size.h"
 
 // Both progress bars run from 0 to this.
 constexpr uint32_t ProgressBarRange = 10000;
 
 // The line that names the file being converted: a path of up to 255 bytes
 // and the words around it.
-constexpr size_t ConvertInfoChars = 256 + 64;
+constexpr size_t ConvertInfoChars = PathSize + 64;
 
 // Everything the fourteen progress controls, the file line and the tooltip
 // should show.

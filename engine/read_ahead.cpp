@@ -74,13 +74,13 @@ uint64_t ReadAhead::Wanted() const
 
 void ReadAhead::ReadRuns()
 {
-    AcquireSRWLockExclusive(&lock_);
+    ExclusiveLock hold(lock_);
     for (;;) {
         // Asleep until a whole run fits, or it would read in pieces as
         // small as the blocks that the converter frees.
         while (!stopping_ && !ended_ && Room() < Wanted()) {
             readerWaiting_ = true;
-            SleepConditionVariableSRW(&roomFreed_, &lock_, INFINITE, 0);
+            hold.Wait(roomFreed_);
         }
         readerWaiting_ = false;
         if (stopping_ || ended_)
@@ -94,11 +94,13 @@ void ReadAhead::ReadRuns()
             ended_ = true;
             break;
         }
-        // The converter does not touch the room until the head has passed it.
-        ReleaseSRWLockExclusive(&lock_);
         DWORD got = 0;
-        BOOL read = ::ReadFile(file_.Get(), bytes_ + index, DWORD(count), &got, nullptr);
-        AcquireSRWLockExclusive(&lock_);
+        BOOL read = FALSE;
+        {
+            // The converter does not touch the room until the head has passed it.
+            ExclusiveUnlock reading(lock_);
+            read = ::ReadFile(file_.Get(), bytes_ + index, DWORD(count), &got, nullptr);
+        }
         if (!read)
             failed_ = true;
         if (!read || got == 0)
@@ -111,14 +113,13 @@ void ReadAhead::ReadRuns()
     }
     // Whatever ended the reading, a converter waiting for data wakes up.
     WakeConditionVariable(&dataArrived_);
-    ReleaseSRWLockExclusive(&lock_);
 }
 
 LONG ReadAhead::Read(BYTE* buffer, DWORD count)
 {
     DWORD copied = 0;
     bool failed = false;
-    AcquireSRWLockExclusive(&lock_);
+    ExclusiveLock hold(lock_);
     for (;;) {
         // What lies before the position is never asked for again, but for
         // the end of a read larger than the ring, which a step back may ask
@@ -144,7 +145,7 @@ LONG ReadAhead::Read(BYTE* buffer, DWORD count)
             wanted = (capacity_ - kept) / 2;
         while (head_ - position_ < wanted && !ended_) {
             converterWaiting_ = true;
-            SleepConditionVariableSRW(&dataArrived_, &lock_, INFINITE, 0);
+            hold.Wait(dataArrived_);
         }
         converterWaiting_ = false;
         uint64_t available = head_ - position_;
@@ -152,22 +153,21 @@ LONG ReadAhead::Read(BYTE* buffer, DWORD count)
         if (available == 0)
             break;
         DWORD piece = available < count - copied ? DWORD(available) : count - copied;
-        // The bytes [position, position + piece) stay in the ring until the
-        // tail passes them, which only this thread moves, so they are copied
-        // without the lock.
-        ReleaseSRWLockExclusive(&lock_);
-        DWORD index = DWORD(position_ % capacity_);
-        DWORD first = capacity_ - index < piece ? capacity_ - index : piece;
-        memcpy(buffer + copied, bytes_ + index, first);
-        memcpy(buffer + copied + first, bytes_, piece - first);
-        AcquireSRWLockExclusive(&lock_);
+        {
+            // The bytes [position, position + piece) stay in the ring until
+            // the tail passes them, which only this thread moves, so they
+            // are copied without the lock.
+            ExclusiveUnlock copying(lock_);
+            DWORD index = DWORD(position_ % capacity_);
+            DWORD first = capacity_ - index < piece ? capacity_ - index : piece;
+            memcpy(buffer + copied, bytes_ + index, first);
+            memcpy(buffer + copied + first, bytes_, piece - first);
+        }
         position_ += piece;
         copied += piece;
         if (copied == count)
             break;
     }
-    ReleaseSRWLockExclusive(&lock_);
-
     if (copied < count && failed)
         return -1;
     lastRead_ = copied;
@@ -187,10 +187,11 @@ void ReadAhead::Stop()
 {
     if (!thread_)
         return;
-    AcquireSRWLockExclusive(&lock_);
-    stopping_ = true;
-    WakeConditionVariable(&roomFreed_);
-    ReleaseSRWLockExclusive(&lock_);
+    {
+        ExclusiveLock hold(lock_);
+        stopping_ = true;
+        WakeConditionVariable(&roomFreed_);
+    }
     WaitForSingleObject(thread_.Get(), INFINITE);
     thread_.Close();
 }

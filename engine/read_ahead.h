@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include "engine/handles.h"
+#include "win/handles.h"
 
 // How much the reading thread asks of the file at once: a call into the
 // system per run instead of per block.

@@ -80,6 +80,22 @@ bool WritePadByteIfOdd(HMMIO file, DWORD length)
     return mmioSeek(file, -1, SEEK_CUR) != -1;
 }
 
+// A "fact" chunk holding the placeholder sample count; offset is where the
+// count stands, for FinishWaveFile.
+bool WriteFactChunk(HMMIO file, DWORD& offset)
+{
+    MMCKINFO fact = {};
+    fact.ckid = mmioStringToFOURCCA("fact", 0);
+    fact.cksize = sizeof(DWORD);
+    if (mmioCreateChunk(file, &fact, 0) != 0)
+        return false;
+    const DWORD placeholder = PlaceholderChunkSize;
+    if (mmioWrite(file, reinterpret_cast<const char*>(&placeholder), sizeof(placeholder)) != sizeof(placeholder))
+        return false;
+    offset = fact.dwDataOffset;
+    return mmioAscend(file, &fact, 0) == 0;
+}
+
 }  // namespace
 
 bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
@@ -130,7 +146,7 @@ bool ReadDeclaredDataSize(const char* path, DWORD* size)
     return true;
 }
 
-bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer)
+bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk)
 {
     char name[MAX_PATH];
     if (!CopyPath(path, name))
@@ -156,6 +172,9 @@ bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, Wa
         return false;
     if (mmioAscend(file.Get(), &fmt, 0) != 0)
         return false;
+    DWORD factCountOffset = 0;
+    if (factChunk && !WriteFactChunk(file.Get(), factCountOffset))
+        return false;
 
     MMCKINFO data = {};
     data.ckid = mmioStringToFOURCCA("data", 0);
@@ -166,10 +185,11 @@ bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, Wa
     writer.File = std::move(file);
     writer.Riff = riff;
     writer.Data = data;
+    writer.FactCountOffset = factCountOffset;
     return true;
 }
 
-bool FinishWaveFile(WaveWriter& writer)
+bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount)
 {
     HMMIO file = writer.File.Get();
     LONG position = mmioSeek(file, 0, SEEK_CUR);
@@ -179,5 +199,11 @@ bool FinishWaveFile(WaveWriter& writer)
         return false;
     if (mmioAscend(file, &writer.Data, 0) != 0)
         return false;
-    return mmioAscend(file, &writer.Riff, 0) == 0;
+    if (mmioAscend(file, &writer.Riff, 0) != 0)
+        return false;
+    // The count last: until here its placeholder marks the file unfinished.
+    if (writer.FactCountOffset == 0)
+        return true;
+    return mmioSeek(file, LONG(writer.FactCountOffset), SEEK_SET) != -1 &&
+           mmioWrite(file, reinterpret_cast<const char*>(&sampleCount), sizeof(sampleCount)) == sizeof(sampleCount);
 }

@@ -3,13 +3,14 @@
 // straight to the file.
 #pragma once
 #include <windows.h>
-#include "engine/handles.h"
+#include "win/handles.h"
 
 // The largest "fmt " chunk accepted from a source file.
 constexpr DWORD MaxFormatBytes = 1024;
 
-// The size written into the RIFF and "data" size fields until the file is
-// finished: a destination that was never finished is recognisable by it.
+// The size written into the RIFF and "data" size fields, and the sample
+// count of a "fact" chunk, until the file is finished: a destination that
+// was never finished is recognisable by it.
 constexpr DWORD PlaceholderChunkSize = 1;
 
 struct WaveReader {
@@ -21,6 +22,7 @@ struct WaveWriter {
     MmioFile File;
     MMCKINFO Riff = {};
     MMCKINFO Data = {};
+    DWORD FactCountOffset = 0;  // where the "fact" chunk's sample count stands; 0 without one
 };
 
 // Reads the "fmt " chunk of a source into buffer (at least MaxFormatBytes
@@ -36,8 +38,14 @@ bool OpenWaveData(const char* path, WaveReader& reader);
 bool ReadDeclaredDataSize(const char* path, DWORD* size);
 
 // Creates (or truncates) a destination and writes everything up to the first
-// audio byte, with placeholder sizes. On failure the file is closed.
-bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer);
+// audio byte, with placeholder sizes. With factChunk, a "fact" chunk follows
+// "fmt " at once: the RIFF rules ask for one with compressed audio, and
+// readers on telephone systems look for it right there. On failure the file
+// is closed.
+bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer,
+                    bool factChunk = false);
 
-// Fixes the two open sizes. The caller closes the writer afterwards.
-bool FinishWaveFile(WaveWriter& writer);
+// Fixes the two open sizes and, where there is a "fact" chunk, writes
+// sampleCount (frames of the destination) into it. The caller closes the
+// writer afterwards.
+bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount = 0);

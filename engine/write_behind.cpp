@@ -36,25 +36,26 @@ DWORD WINAPI WriteBehind::ThreadMain(void* self)
 
 void WriteBehind::WriteRuns()
 {
-    AcquireSRWLockExclusive(&lock_);
+    ExclusiveLock hold(lock_);
     for (;;) {
         while (!stopping_ && pending_ < 0)
-            SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
+            hold.Wait(changed_);
         // A run handed over before the stop is still written.
         if (pending_ < 0)
             break;
         const int run = pending_;
         const LONG count = LONG(pendingCount_);
-        // The worker does not touch this run until it is given back.
-        ReleaseSRWLockExclusive(&lock_);
-        const bool written = mmioWrite(file_, reinterpret_cast<const char*>(bytes_[run]), count) == count;
-        AcquireSRWLockExclusive(&lock_);
+        bool written = false;
+        {
+            // The worker does not touch this run until it is given back.
+            ExclusiveUnlock writing(lock_);
+            written = mmioWrite(file_, reinterpret_cast<const char*>(bytes_[run]), count) == count;
+        }
         if (!written)
             failed_ = true;
         pending_ = -1;
         WakeAllConditionVariable(&changed_);
     }
-    ReleaseSRWLockExclusive(&lock_);
 }
 
 bool WriteBehind::HandOver()
@@ -68,18 +69,16 @@ bool WriteBehind::HandOver()
         // It writes for the converter, so it runs as the converter does.
         SetThreadPriority(thread_.Get(), GetThreadPriority(GetCurrentThread()));
     }
-    AcquireSRWLockExclusive(&lock_);
-    while (pending_ >= 0)
-        SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-    const bool failed = failed_;
-    if (!failed) {
+    {
+        ExclusiveLock hold(lock_);
+        while (pending_ >= 0)
+            hold.Wait(changed_);
+        if (failed_)
+            return false;
         pending_ = filling_;
         pendingCount_ = used_;
         WakeAllConditionVariable(&changed_);
     }
-    ReleaseSRWLockExclusive(&lock_);
-    if (failed)
-        return false;
     filling_ ^= 1;
     used_ = 0;
     return true;
@@ -113,22 +112,21 @@ bool WriteBehind::Flush()
     }
     if (used_ > 0 && !HandOver())
         return false;
-    AcquireSRWLockExclusive(&lock_);
+    ExclusiveLock hold(lock_);
     while (pending_ >= 0)
-        SleepConditionVariableSRW(&changed_, &lock_, INFINITE, 0);
-    const bool failed = failed_;
-    ReleaseSRWLockExclusive(&lock_);
-    return !failed;
+        hold.Wait(changed_);
+    return !failed_;
 }
 
 void WriteBehind::Stop()
 {
     if (!thread_)
         return;
-    AcquireSRWLockExclusive(&lock_);
-    stopping_ = true;
-    WakeAllConditionVariable(&changed_);
-    ReleaseSRWLockExclusive(&lock_);
+    {
+        ExclusiveLock hold(lock_);
+        stopping_ = true;
+        WakeAllConditionVariable(&changed_);
+    }
     WaitForSingleObject(thread_.Get(), INFINITE);
     thread_.Close();
 }

@@ -5,7 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
-#include "engine/handles.h"
+#include "win/handles.h"
 
 // How much output gathers before it is written: a call into the system per
 // run instead of per block, while a batch's file still grows visibly on disk.

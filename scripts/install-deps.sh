@@ -4,7 +4,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 packages=(cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-          wine wine64 fonts-wine xvfb xauth sox googletest imagemagick x11-utils xdotool zip unzip)
+          wine wine64 fonts-wine xvfb xauth sox googletest imagemagick x11-utils xdotool zip unzip
+          dpkg-dev)
 # The product is the 32-bit program: 32-bit Wine runs it and its tests
 # wherever the kernel runs 32-bit programs. Debian's wine32 is the same
 # Wine 8.0 as wine64.

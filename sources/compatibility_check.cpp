@@ -2,9 +2,6 @@
 #include "sources/compatibility_check.h"
 #include <commctrl.h>
 #include <msacm.h>
-#include <cstring>
-#include "engine/format_guard.h"
-#include "engine/handles.h"
 #include "sources/source_entry.h"
 
 namespace {
@@ -27,16 +24,11 @@ bool CompatibilityCheck::GatherSelectedFormats(HWND list)
         // A row whose item data cannot be read does not count against a format.
         if (entry == nullptr)
             continue;
-        GlobalLockScope lock(entry);
-        if (!lock)
-            return false;
-        const auto* bytes = static_cast<const BYTE*>(lock.Data());
+        BYTE bytes[MaxKeptFormatBytes];
         DWORD length = 0;
-        memcpy(&length, bytes, sizeof(length));
-        SIZE_T size = GlobalSize(entry);
-        if (size < sizeof(DWORD) || length > size - sizeof(DWORD))
+        if (!CopySourceFormat(entry, bytes, sizeof(bytes), &length))
             return false;
-        std::string format(reinterpret_cast<const char*>(bytes + sizeof(DWORD)), length);
+        std::string format(reinterpret_cast<const char*>(bytes), length);
         bool known = false;
         for (const std::string& source : sources_)
             known = known || source == format;
@@ -67,10 +59,6 @@ StreamOpenFunction CompatibilityQuery = acmStreamOpen;
 
 bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags)
 {
-    std::optional<GuardedFormat> guarded = GuardFormat(source, length);
-    if (!guarded)
-        return false;
-    WAVEFORMATEX* target = const_cast<WAVEFORMATEX*>(&candidate);
-    return CompatibilityQuery(nullptr, nullptr, guarded->Get(), target, nullptr, 0, 0,
-                              openFlags | ACM_STREAMOPENF_QUERY) == MMSYSERR_NOERROR;
+    return ChainCanReach(source, length, &candidate, sizeof(WAVEFORMATEX) + candidate.cbSize, openFlags,
+                         CompatibilityQuery);
 }

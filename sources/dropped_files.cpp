@@ -4,10 +4,11 @@
 #include <cstring>
 #include <set>
 #include "engine/conversion_state.h"
-#include "engine/handles.h"
+#include "engine/path_list.h"
+#include "win/handles.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -26,13 +27,25 @@ bool HasWaveExtension(const char* name)
     return length > 4 && lstrcmpiA(name + length - 4, ".wav") == 0;
 }
 
-// Adds the .wav files of a folder and its sub-folders to paths, each folder's
-// in the order of their names, so the same drop always gives the same order.
-void GatherFolder(const std::string& folder, std::vector<std::string>& paths)
+// The files that given items stand for, in order, and for each where the
+// part of its path below the folder it was handed over in begins (0 for a
+// file handed over by itself): its destination keeps that part.
+struct GivenFiles {
+    std::vector<std::string> Paths;
+    std::vector<DWORD> TreeStarts;
+};
+
+// The folder with one backslash at its end, as the paths inside it begin.
+std::string FolderPrefix(const std::string& folder)
 {
-    std::string prefix = folder;
-    if (prefix.empty() || prefix.back() != '\\')
-        prefix += '\\';
+    return folder.empty() || folder.back() != '\\' ? folder + '\\' : folder;
+}
+
+// Adds the .wav files of a folder and its sub-folders, each folder's in the
+// order of their names, so the same drop always gives the same order.
+void GatherFolder(const std::string& folder, DWORD treeStart, GivenFiles& given)
+{
+    std::string prefix = FolderPrefix(folder);
     WIN32_FIND_DATAA found;
     FindHandle search(FindFirstFileA((prefix + "*").c_str(), &found));
     if (!search)
@@ -51,9 +64,10 @@ void GatherFolder(const std::string& folder, std::vector<std::string>& paths)
     } while (FindNextFileA(search.Get(), &found));
     std::sort(files.begin(), files.end(), IgnoringCaseLess);
     std::sort(folders.begin(), folders.end(), IgnoringCaseLess);
-    paths.insert(paths.end(), files.begin(), files.end());
+    given.Paths.insert(given.Paths.end(), files.begin(), files.end());
+    given.TreeStarts.insert(given.TreeStarts.end(), files.size(), treeStart);
     for (const std::string& inner : folders)
-        GatherFolder(inner, paths);
+        GatherFolder(inner, treeStart, given);
 }
 
 // The dropped items in the order of the drop, each path whole: the drop
@@ -76,24 +90,51 @@ std::vector<std::string> DroppedItems(HDROP drop)
 
 // The files that the given items stand for, each once: a file as it was
 // given, a folder as the .wav files inside it.
-std::vector<std::string> GatherGivenFiles(const std::vector<std::string>& items)
+GivenFiles GatherGivenFiles(const std::vector<std::string>& items)
 {
-    std::vector<std::string> gathered;
+    GivenFiles gathered;
     for (const std::string& item : items) {
         DWORD attributes = GetFileAttributesA(item.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
-            GatherFolder(item, gathered);
-        else
-            gathered.push_back(item);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            GatherFolder(item, DWORD(FolderPrefix(item).size()), gathered);
+        } else {
+            gathered.Paths.push_back(item);
+            gathered.TreeStarts.push_back(0);
+        }
     }
-    // A file given both by itself and within its folder counts once.
+    // A file given both by itself and within its folder counts once, as it
+    // came first.
     std::set<std::string, bool (*)(const std::string&, const std::string&)> seen(IgnoringCaseLess);
-    std::vector<std::string> files;
-    files.reserve(gathered.size());
-    for (std::string& path : gathered)
-        if (seen.insert(path).second)
-            files.push_back(std::move(path));
+    GivenFiles files;
+    for (size_t index = 0; index < gathered.Paths.size(); ++index) {
+        if (!seen.insert(gathered.Paths[index]).second)
+            continue;
+        files.Paths.push_back(std::move(gathered.Paths[index]));
+        files.TreeStarts.push_back(gathered.TreeStarts[index]);
+    }
     return files;
+}
+
+// The message about the files that did not join the list as they should,
+// or nothing when all did: for one file refused alone its reason, worded as
+// Add Files words it; else how many were refused and how many stand in the
+// list without a description of their format, each with the first
+// ShownRefusedPaths of their paths.
+std::string GivenFilesText(const std::vector<std::string>& refused, const char* firstReason,
+                           const std::vector<std::string>& undescribed, GivenBy by)
+{
+    if (refused.size() == 1 && undescribed.empty())
+        return firstReason != nullptr ? firstReason : "";
+    const std::string ofThem = by == GivenBy::Drop ? " of the dropped files" : " of the given files";
+    std::string text;
+    if (!refused.empty())
+        text = "Unable to add " + std::to_string(refused.size()) + ofThem + ":\n" +
+               PathListText(refused, ShownRefusedPaths);
+    if (!undescribed.empty())
+        text += (text.empty() ? "" : "\n\n") + std::string("Unable to describe the audio format of ") +
+                std::to_string(undescribed.size()) + ofThem + ", listed without a description:\n" +
+                PathListText(undescribed, ShownRefusedPaths);
+    return text;
 }
 
 }  // namespace
@@ -101,46 +142,37 @@ std::vector<std::string> GatherGivenFiles(const std::vector<std::string>& items)
 void AddDroppedFiles(HWND window, HDROP drop)
 {
     // A batch reads the rows while it runs, so nothing may change them.
-    if (Conversion.Thread != nullptr) {
+    if (IsConversionActive()) {
         DragFinish(drop);
         return;
     }
     std::vector<std::string> items = DroppedItems(drop);
     DragFinish(drop);
-    AddGivenPaths(window, items);
+    AddGivenPaths(window, items, GivenBy::Drop);
 }
 
-void AddGivenPaths(HWND window, const std::vector<std::string>& items)
+void AddGivenPaths(HWND window, const std::vector<std::string>& items, GivenBy by)
 {
-    std::vector<std::string> files = GatherGivenFiles(items);
-    std::vector<const char*> outcomes = AddSourcePaths(window, files);
-    std::vector<std::string> refused;
+    GivenFiles given = GatherGivenFiles(items);
+    const std::vector<std::string>& files = given.Paths;
+    std::vector<AddOutcome> outcomes = AddSourcePaths(window, files, given.TreeStarts);
+    std::vector<std::string> refused, undescribed;
     const char* firstReason = nullptr;
     for (size_t index = 0; index < files.size(); ++index) {
-        if (outcomes[index] == nullptr)
+        if (outcomes[index].Message == nullptr)
             continue;
+        if (outcomes[index].Listed) {
+            undescribed.push_back(files[index]);
+            continue;
+        }
         if (firstReason == nullptr)
-            firstReason = outcomes[index];
+            firstReason = outcomes[index].Message;
         refused.push_back(files[index]);
     }
     UpdateSelectionButtons(window);
     ShowSelectionSummary(window);
     // Told only after the list shows what was added.
-    if (!refused.empty())
-        ShowMessage(window, RefusedDropText(refused, firstReason).c_str(), "Error", MB_ICONHAND | MB_OK);
-}
-
-std::string RefusedDropText(const std::vector<std::string>& paths, const char* firstReason)
-{
-    if (paths.empty())
-        return {};
-    if (paths.size() == 1)
-        return firstReason != nullptr ? firstReason : "";
-    std::string text = "Unable to add " + std::to_string(paths.size()) + " of the dropped files:\n";
-    size_t shown = std::min(paths.size(), ShownRefusedPaths);
-    for (size_t index = 0; index < shown; ++index)
-        text += "\n" + paths[index];
-    if (paths.size() > shown)
-        text += "\nand " + std::to_string(paths.size() - shown) + " more.";
-    return text;
+    std::string text = GivenFilesText(refused, firstReason, undescribed, by);
+    if (!text.empty())
+        ShowError(window, text.c_str());
 }

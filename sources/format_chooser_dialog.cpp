@@ -50,13 +50,6 @@ bool AskHook(HWND dialog, const ChooserState& state, WPARAM kind, LPARAM candida
     return offered;
 }
 
-// PCM formats are complete without their cbSize field; every other format
-// carries cbSize extra bytes after the standard record.
-DWORD FormatLength(const WAVEFORMATEX& format)
-{
-    return format.wFormatTag == WAVE_FORMAT_PCM ? sizeof(PCMWAVEFORMAT) : sizeof(WAVEFORMATEX) + format.cbSize;
-}
-
 struct TagFound {
     DWORD tag;
     std::string name;
@@ -82,7 +75,7 @@ BOOL CALLBACK CollectFormat(HACMDRIVERID, LPACMFORMATDETAILSA details, DWORD_PTR
 {
     auto* search = reinterpret_cast<FormatSearch*>(instance);
     const WAVEFORMATEX& format = *details->pwfx;
-    DWORD length = FormatLength(format);
+    DWORD length = ChosenFormatLength(format);
     if (length > search->bufferSize)
         return TRUE;
     ListedFormat listed;
@@ -197,7 +190,7 @@ void HandleOk(HWND dialog, ChooserState& state)
     const ListedFormat& chosen = state.formats[index];
     ACMFORMATCHOOSEA& record = *state.record;
     const auto& format = *reinterpret_cast<const WAVEFORMATEX*>(chosen.bytes.data());
-    if (FormatLength(format) > record.cbwfx) {
+    if (ChosenFormatLength(format) > record.cbwfx) {
         Finish(dialog, state, ACMERR_NOTPOSSIBLE);
         return;
     }
@@ -260,6 +253,11 @@ INT_PTR CALLBACK FormatChooserProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 }  // namespace
+
+DWORD ChosenFormatLength(const WAVEFORMATEX& format)
+{
+    return format.wFormatTag == WAVE_FORMAT_PCM ? sizeof(PCMWAVEFORMAT) : sizeof(WAVEFORMATEX) + format.cbSize;
+}
 
 MMRESULT RunFormatChooser(ACMFORMATCHOOSEA* chooser)
 {

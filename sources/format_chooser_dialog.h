@@ -27,3 +27,8 @@
 // restrictions of the enumeration); MMSYSERR_ERROR when the dialog cannot be
 // shown.
 MMRESULT RunFormatChooser(ACMFORMATCHOOSEA* chooser);
+
+// The bytes a format takes as the chooser hands it on and a row stores it: a
+// PCM format is complete without its cbSize field, every other format
+// carries cbSize extra bytes after the standard record.
+DWORD ChosenFormatLength(const WAVEFORMATEX& format);

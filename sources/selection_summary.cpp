@@ -2,8 +2,10 @@
 #include "sources/selection_summary.h"
 #include <commctrl.h>
 #include "res/resource.h"
+#include "sources/file_size.h"
 #include "sources/source_entry.h"
-#include "sources/source_list.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
 
 namespace {
 
@@ -11,12 +13,9 @@ namespace {
 // when the row's item data or its entry cannot be read.
 bool RowHasDestination(HWND list, int row, bool* readable)
 {
-    LVITEMA item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
+    LPARAM entry = 0;
     HGLOBAL destination = nullptr;
-    *readable = SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != 0 &&
-                ReadDestinationHandle(reinterpret_cast<HGLOBAL>(item.lParam), &destination);
+    *readable = ReadRowData(list, row, &entry) && ReadDestinationHandle(reinterpret_cast<HGLOBAL>(entry), &destination);
     return *readable && IsLiveBlock(destination);
 }
 
@@ -55,16 +54,11 @@ void ShowSelectionSummary(HWND window)
     unsigned files = 0;
     int row = -1;
     while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_SELECTED))) != -1) {
-        char path[256];
-        LVITEMA item = {};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = path;
-        item.cchTextMax = sizeof(path);
-        if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)))
+        char path[PathSize];
+        if (!ReadRowText(list, row, 0, path))
             continue;
         uint64_t size = 0;
-        if (!ReadSourceFileSize(item.pszText, &size)) {
+        if (!ReadSourceFileSize(path, &size)) {
             SetDlgItemTextA(window, IDC_SELECTION_INFO, "Unable to calculate size of selected files.");
             return;
         }

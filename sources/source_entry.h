@@ -1,20 +1,28 @@
 // The records that travel with the rows of the source file list, in movable
 // global memory: a row's SourceEntry (the source format as a format block,
 // then the handle of the row's own destination format block) and the
-// destination FormatBlock (its length, then the format bytes). Only handles
-// are kept; every access locks, copies and unlocks within the call.
+// destination FormatBlock (its length, then the format bytes). Behind the
+// destination handle an entry keeps, as a u32, where the part of the row's
+// path below the folder it was handed over in begins (0: added by itself).
+// Only handles are kept; every access locks, copies and unlocks within the
+// call.
 #pragma once
 #include <windows.h>
 
 // Largest format the program keeps.
 constexpr DWORD MaxKeptFormatBytes = 1024;
 
-// A new entry holding the source format and no destination; nullptr when the
-// memory cannot be had or the format is longer than MaxKeptFormatBytes.
-HGLOBAL CreateSourceEntry(const void* format, DWORD length);
+// Why a new record could not be made: its format is longer than
+// MaxKeptFormatBytes, its memory could not be had or not be locked.
+enum class BlockFailure { None, TooLong, NoMemory, NoLock };
 
-// A new destination format block; nullptr on failure.
-HGLOBAL CreateFormatBlock(const void* format, DWORD length);
+// A new entry holding the source format, no destination and the start of its
+// path's part below the handed-over folder; nullptr, with the reason in
+// failure when one is given, when it cannot be made.
+HGLOBAL CreateSourceEntry(const void* format, DWORD length, BlockFailure* failure = nullptr, DWORD treeStart = 0);
+
+// A new destination format block; nullptr on failure, as above.
+HGLOBAL CreateFormatBlock(const void* format, DWORD length, BlockFailure* failure = nullptr);
 
 // Copies the source format of an entry (or the format of a format block) into
 // buffer; false when the block cannot be locked or the format does not fit.
@@ -28,6 +36,11 @@ bool SetDestinationHandle(HGLOBAL entry, HGLOBAL destination);
 // The same read, telling a handle of 0 apart from an entry that cannot be
 // locked or read (false).
 bool ReadDestinationHandle(HGLOBAL entry, HGLOBAL* destination);
+
+// Where the part of the row's path below its handed-over folder begins: the
+// byte after that folder's backslash, 0 for a file added by itself. False
+// when the entry cannot be locked or read.
+bool ReadTreeStart(HGLOBAL entry, DWORD* treeStart);
 
 // A handle that is set and still names a live block.
 bool IsLiveBlock(HGLOBAL block);

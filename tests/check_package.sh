@@ -1,21 +1,28 @@
 #!/usr/bin/env bash
 # The package a Windows user downloads: exactly the 32-bit product, the README
-# (with its version and manifest), the README as README.txt and the LICENSE,
-# the texts with Windows line ends.
+# (with its version and manifest), the README as README.txt, the LICENSE and
+# libsoxr's licence, the texts with Windows line ends; the README says where
+# libsoxr's source is.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 zip=$(bash "$root/scripts/package.sh" | tail -n1)
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 unzip -q "$zip" -d "$out"
-[ "$(cd "$out" && ls | tr '\n' ' ')" = "LICENSE README.txt tonvelka.exe " ] || { unzip -l "$zip"; exit 1; }
+[ "$(cd "$out" && ls | tr '\n' ' ')" = "LICENSE LICENSE-libsoxr.txt README.txt tonvelka.exe " ] || { unzip -l "$zip"; exit 1; }
 cmp "$out/tonvelka.exe" "$root/build/i686/tonvelka.exe"
 i686-w64-mingw32-objdump -f "$out/tonvelka.exe" | grep -q 'file format pei-i386' || { echo "not the 32-bit program"; exit 1; }
 # What Explorer's Properties and the system read from the program.
 i686-w64-mingw32-strings -el "$out/tonvelka.exe" | tr '\n' ' ' | grep -q 'OriginalFilename tonvelka.exe .*ProductVersion 1.1.0.0' || { echo "no version"; exit 1; }
 grep -q '<activeCodePage[^>]*>UTF-8</activeCodePage>' "$out/tonvelka.exe" || { echo "no manifest with the UTF-8 code page"; exit 1; }
-for text in README.txt LICENSE; do
+declare -A origin=([README.txt]="$root/README.md" [LICENSE]="$root/LICENSE"
+                   [LICENSE-libsoxr.txt]="$root/build/soxr/src/libsoxr/COPYING.LGPL")
+for text in "${!origin[@]}"; do
   if grep -qv $'\r$' "$out/$text"; then echo "$text has lines without a Windows line end"; exit 1; fi
-  [ "$(tr -d '\r' < "$out/$text")" = "$(cat "$root/${text/README.txt/README.md}")" ] || { echo "$text differs"; exit 1; }
+  [ "$(tr -d '\r' < "$out/$text")" = "$(cat "${origin[$text]}")" ] || { echo "$text differs"; exit 1; }
 done
+grep -q 'GNU LESSER GENERAL PUBLIC LICENSE' "$out/LICENSE-libsoxr.txt" || { echo "no LGPL"; exit 1; }
+tr -d '\r' < "$out/README.txt" | tr '\n' ' ' | grep -q "Debian's source package libsoxr 0.1.3" || { echo "no word of libsoxr's source"; exit 1; }
+# libsoxr is linked into the program itself, not beside it.
+i686-w64-mingw32-objdump -p "$out/tonvelka.exe" | grep -qi 'soxr.*\.dll' && { echo "libsoxr as a DLL"; exit 1; }
 echo "package ok: $zip"

@@ -8,7 +8,7 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <atomic>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/progress.h"
@@ -18,8 +18,9 @@
 #include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
+#include "ui/tooltips.h"
 #include "ui/tray_icon.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -109,7 +110,7 @@ protected:
         if (Preview.PreviewDevice != 0)
             mciSendCommandA(Preview.PreviewDevice, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, DWORD_PTR(&length));
         bool face = SendDlgItemMessageA(window_, IDC_PLAY, BM_GETIMAGE, IMAGE_BITMAP, 0) == LPARAM(Resources.PauseFace);
-        return std::to_string(Preview.PreviewState) + (face ? " pause face " : " play face ") +
+        return std::to_string(int(Preview.PreviewState)) + (face ? " pause face " : " play face ") +
                std::to_string(length.dwReturn) + " ms, " + tip;
     }
     bool WaitForAudio() const { return PumpUntil([&] { return FileSize(destination_) > 100000; }, 30000); }
@@ -170,7 +171,7 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_EQ(RightClick("", IDC_PLAY), "Play+ Play in Destination Format- Select Destination Format...- Remove File- ");
     EXPECT_TRUE(Playing().starts_with("1 pause face") && Playing().ends_with("Playing the source file")) << Playing();
     Press(window_, IDC_PLAY);
-    EXPECT_EQ(Preview.PreviewState, PreviewPaused);
+    EXPECT_EQ(Preview.PreviewState, PlayState::Paused);
     Press(window_, IDC_STOP_PLAY);
     EXPECT_EQ(Preview.PreviewDevice, 0u);
     SelectRows(window_, {});
@@ -203,27 +204,30 @@ TEST_F(Batch, ConvertLocksTheRowsGrowsTheWindowAndStopYesGivesEverythingBack)
     EXPECT_FALSE(FileExists(out_.File("z-later.wav")));
 }
 
-TEST_F(Batch, StopNoHoldsTheWorkerUntilContinueAndStandstillsChangeNoByte)
+// 8 kHz resampled to 22,050 Hz stereo for IMA ADPCM, the whole file one
+// block: the suspensions and the abort land inside the resampling stage.
+TEST_F(Batch, StopNoSuspendsTheWorkerUntilContinueAndSuspensionsChangeNoByte)
 {
     std::string reference = out_.File("reference.wav");
-    BatchStatistics.TotalBytes = 1, MainDialog = nullptr;
-    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), gsm_.data(), DWORD(gsm_.size())), Converted);
-    MainDialog = window_;
-    AddBatchRow(window_, long_, gsm_);
+    const Bytes ima = SuggestFormat(PcmFormat(2, 22050, 16), WAVE_FORMAT_IMA_ADPCM);
+    ASSERT_EQ(ConvertFile(long_.c_str(), Pcm8k.data(), 16, reference.c_str(), ima.data(), DWORD(ima.size())),
+              ConvertResult::Converted);
+    Settings.BufferSize = 65535;
+    AddBatchRow(window_, long_, ima);
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
     Press(window_, IDC_CONVERT);
     EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{StopQuestion});
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
-    EXPECT_EQ(Conversion.State.load(), ConversionSuspended);
-    // It stands still at its next look, within one block.
+    EXPECT_EQ(Conversion.State.load(), ConversionState::Suspended);
+    // It is suspended at its next check, within one piece of the chain's output.
     PumpFor(100);
     uint64_t standing = FileSize(destination_);
     PumpFor(700);
     EXPECT_EQ(FileSize(destination_), standing);
     Press(window_, IDC_CONVERT);
     EXPECT_EQ(ControlText(window_, IDC_CONVERT), "Stop");
-    EXPECT_EQ(Conversion.State.load(), ConversionRunning);
+    EXPECT_EQ(Conversion.State.load(), ConversionState::Running);
     int cycles = 0;
     for (; cycles < 40 && IsConversionActive(); ++cycles)
         Press(window_, IDC_CONVERT), PumpFor(1), Press(window_, IDC_CONVERT), PumpFor(1);  // Stop, No, Continue
@@ -231,6 +235,13 @@ TEST_F(Batch, StopNoHoldsTheWorkerUntilContinueAndStandstillsChangeNoByte)
     ASSERT_TRUE(WaitForIdle());
     EXPECT_FALSE(FinishedAudio(destination_).empty());
     EXPECT_TRUE(FinishedAudio(destination_) == FinishedAudio(reference));
+    // Stop, Yes: the file's only block ends unfinished.
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForAudio());
+    recorder_.SetAnswer(IDYES);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(HasPlaceholders(destination_));
 }
 
 // Through the real program all states are closed; here the end of a logon
@@ -269,11 +280,14 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
 {
     AddBatchRow(window_, Tone("a.wav", 8000 * 200), ulaw_);  // 1.6 MB of u-law
     AddBatchRow(window_, Tone("b.wav"), ulaw_);
+    std::string unmounted;
     for (const char* variable : {"", "TONVELKA_FULL_FOLDER", "TONVELKA_READONLY_FOLDER"}) {
         SCOPED_TRACE(variable);
         char folder[MAX_PATH] = "Z:";
-        bool mounted = *variable == '\0' || GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) != 0;
-        ASSERT_TRUE(mounted) << "not mounted for this run";
+        if (*variable != '\0' && GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) == 0) {
+            unmounted += std::string(" ") + variable;
+            continue;
+        }
         std::string path = *variable != '\0' ? folder : out_.File("no such folder");
         lstrcpynA(Settings.DestinationPath, path.c_str(), sizeof(Settings.DestinationPath));
         recorder_.Clear();
@@ -286,6 +300,8 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
         EXPECT_EQ(HasPlaceholders(path + "/a.wav"), full);
         DeleteFileA((path + "/a.wav").c_str());
     }
+    if (!unmounted.empty())
+        GTEST_SKIP() << "not mounted for this run:" << unmounted;
 }
 
 TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
@@ -400,6 +416,11 @@ TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRem
     AddBatchRow(window_, long_, gsm_);
     AddBatchRow(window_, clip, ima);
     AddBatchRow(window_, broken, msAdpcm_);
+    // 48 kHz 24-bit stereo whose extensible header claims 1 byte a second.
+    Bytes studio = WaveFormat(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 24, 24, 3);
+    studio[8] = 1, studio[9] = studio[10] = 0;
+    WriteWholeFile(in_.File("studio.wav"), RiffForm("WAVE", Join({Chunk("fmt ", studio), Chunk("data", Bytes(48000 * 6 * 31, 0))})));
+    AddBatchRow(window_, in_.File("studio.wav"), ulaw_);
     const std::string idle = "0 play face 0 ms, Play";
     for (const std::string& left : Samples())  // by an earlier run that failed
         DeleteFileA(left.c_str());
@@ -412,11 +433,13 @@ TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRem
     EXPECT_EQ(FinishedAudio(Samples()[0]).size(), 750u * 65);
     PumpFor(150);
     EXPECT_STREQ(TrayIcon.szTip, "Tonvelka is idle");
-    // Pause as for a source; a new sample replaces it; Stop removes it.
+    // Pause as for a source; a new sample replaces it, 30 s of the studio
+    // source as u-law 8 kHz mono; Stop removes it.
     Press(window_, IDC_PLAY);
     EXPECT_EQ(Playing(), "2 pause face 30000 ms, Playing in the destination format");
-    RightClick(long_, IDC_PLAY_DESTINATION);
-    EXPECT_EQ(Samples().size(), 1u);
+    RightClick(in_.File("studio.wav"), IDC_PLAY_DESTINATION);
+    ASSERT_EQ(Samples().size(), 1u);
+    EXPECT_EQ(FinishedAudio(Samples()[0]).size(), 8000u * 30);
     EXPECT_EQ(Playing(), "1 pause face 30000 ms, Playing in the destination format");
     Press(window_, IDC_STOP_PLAY);
     EXPECT_EQ(Playing(), idle);

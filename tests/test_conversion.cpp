@@ -2,7 +2,9 @@
 // through the real main window. What is written is read back by sox or byte
 // by byte, and no source may change.
 #include <gtest/gtest.h>
-#include "app/settings.h"
+#include "settings/settings.h"
+#include <cmath>
+#include "engine/conversion_plan.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
 #include "engine/destination_conflicts.h"
@@ -10,6 +12,7 @@
 #include "engine/progress.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
+#include "sources/selection_summary.h"
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
@@ -18,9 +21,45 @@
 
 namespace {
 
+using enum ConvertResult;
+
 const Bytes Pcm8k = PcmFormat(1, 8000, 16);
 // Wine decodes Microsoft ADPCM but cannot encode it.
 const Bytes Adpcm = Join({Bytes{2, 0, 1, 0, 0x40, 0x1F, 0, 0, 0, 16, 0, 0, 0, 1, 4, 0, 32, 0, 0xF4, 1, 7, 0}, Bytes(28, 0)});
+
+// The level of the 1 kHz tone in the first channel, and how far all else
+// lies below it, in dB, over the middle half of the samples.
+std::pair<double, double> ToneAndRest(const std::vector<int16_t>& samples, uint32_t channels, uint32_t rate)
+{
+    double re = 0, im = 0, power = 0, n = 0;
+    for (size_t i = samples.size() / channels / 4; i < samples.size() / channels * 3 / 4; ++i, ++n) {
+        double value = samples[i * channels] / 32768.0, phase = 6.283185307179586 * 1000 * double(i) / rate;
+        power += value * value, re += value * std::cos(phase), im += value * std::sin(phase);
+    }
+    double tone = 2 * std::pow(std::hypot(re, im) / n, 2);  // the power of its amplitude's sine
+    return {10 * std::log10(2 * tone), 10 * std::log10(tone / (power / n - tone))};
+}
+
+// What one codec stream makes of audio in one call, as every file was
+// converted before there was a chain.
+Bytes BareStream(Bytes from, Bytes to, Bytes audio)
+{
+    from.resize(std::max<size_t>(from.size(), 18)), to.resize(std::max<size_t>(to.size(), 18));
+    auto* source = reinterpret_cast<WAVEFORMATEX*>(from.data());
+    auto* destination = reinterpret_cast<WAVEFORMATEX*>(to.data());
+    HACMSTREAM stream = nullptr;
+    DWORD size = 0;
+    EXPECT_EQ(acmStreamOpen(&stream, nullptr, source, destination, nullptr, 0, 0, ACM_STREAMOPENF_NONREALTIME), 0u);
+    acmStreamSize(stream, DWORD(audio.size()), &size, ACM_STREAMSIZEF_SOURCE);
+    Bytes out(size);
+    ACMSTREAMHEADER header = {sizeof(header), 0, 0, audio.data(), DWORD(audio.size()), 0, 0, out.data(), size, 0, 0, {}};
+    acmStreamPrepareHeader(stream, &header, 0);
+    EXPECT_EQ(acmStreamConvert(stream, &header, ACM_STREAMCONVERTF_BLOCKALIGN), 0u);
+    out.resize(header.cbDstLengthUsed);
+    acmStreamUnprepareHeader(stream, &header, 0);
+    acmStreamClose(stream, 0);
+    return out;
+}
 
 class Conversions : public testing::Test {
 protected:
@@ -54,7 +93,10 @@ protected:
         Bytes from(MaxFormatBytes);
         DWORD length = 0;
         EXPECT_TRUE(ReadSourceFormat(source.c_str(), from.data(), &length));
-        return ConvertFile(source.c_str(), from.data(), length, destination.c_str(), format.data(), DWORD(format.size()));
+        ConvertOptions options;
+        options.BlockSize = BlockSizeInBytes(Settings.BufferSize);
+        return ConvertFile(source.c_str(), from.data(), length, destination.c_str(), format.data(), DWORD(format.size()),
+                           nullptr, options);
     }
     // The audio of a finished destination whose format chunk is format.
     Bytes Audio(const std::string& path, const Bytes& format)
@@ -138,7 +180,7 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
     EXPECT_GT(SignalToNoise(samples, decoded), 30);
     ASSERT_EQ(Convert(Source(in_.File("empty.wav"), PcmWave(2, 44100, {})), out_.File("empty.wav"), ima), Converted);
-    EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size());
+    EXPECT_EQ(ReadWholeFile(out_.File("empty.wav")).size(), 28 + ima.size() + 12);  // with its "fact" chunk
     // 100000 bytes declared, 8000 present: the file ends at its last byte,
     // and a longer destination there is replaced.
     Bytes cut = Join({RiffForm("WAVE", Chunk("fmt ", Pcm8k)), ChunkWithSize("data", 100000, {}),
@@ -148,6 +190,105 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     EXPECT_EQ(Audio(out_.File("cut.wav"), ulaw_).size(), 4000u);
 }
 
+// Every kind of source the own reader takes and two that codecs decode, into
+// the formats of telephone systems and games, read back by sox: the samples
+// that the rates imply, counted by a "fact" chunk right after "fmt ", and
+// the tone at its level. Malformed extensible formats are refused.
+TEST_F(Conversions, EveryKindOfSourceReachesTelephoneAndGameFormats)
+{
+    const WORD ext = WAVE_FORMAT_EXTENSIBLE;
+    std::vector<std::pair<std::string, std::string>> sources;
+    auto add = [&](const std::string& name, const Bytes& format) {
+        sources.emplace_back(name, Source(in_.File(name + ".wav"), ToneWave(format)));
+    };
+    add("u8", WaveFormat(1, 1, 22050, 8)), add("s16", WaveFormat(1, 2, 44100, 16));
+    add("s24", WaveFormat(1, 1, 96000, 24)), add("20 in 24, mask", WaveFormat(ext, 2, 48000, 24, 20, 3));
+    add("s32", WaveFormat(1, 2, 48000, 32)), add("f32", WaveFormat(3, 1, 44100, 32));
+    add("f64", WaveFormat(3, 2, 48000, 64)), add("3 floats, no mask", WaveFormat(ext, 3, 32000, 32, 0, 0, 3));
+    add("5.1", WaveFormat(ext, 6, 48000, 16, 16, 0x3F));
+    for (auto [coding, rate] : {std::pair{"ima-adpcm", 22050}, {"gsm-full-rate", 8000}}) {
+        add(coding + std::string(" from"), WaveFormat(1, 1, rate, 16));
+        std::string pcm = UnixArgument(sources.back().second);
+        sources.back() = {coding, in_.File(coding + std::string(".wav"))};
+        ASSERT_EQ(RunUnixCommand("sox " + pcm + " -e " + coding + " " + UnixArgument(sources.back().second)), 0);
+    }
+    const Bytes ima = SuggestFormat(WaveFormat(1, 2, 11025, 16), WAVE_FORMAT_IMA_ADPCM);
+    const struct {
+        Bytes format;
+        uint32_t blockFrames;
+        double level;  // the least the tone keeps above all else
+    } destinations[] = {{ulaw_, 1, 30}, {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), 320, 15},
+                        {ima, ReadU32(ima, 16) >> 16, 20}, {Pcm8k, 1, 30}};
+    for (const auto& [name, path] : sources) {
+        for (const auto& d : destinations) {
+            SCOPED_TRACE(name + " to " + std::to_string(ReadU32(d.format, 0) % 65536));
+            ASSERT_EQ(Convert(path, out_.File("out.wav"), d.format), Converted);
+            const uint32_t channels = ReadU32(d.format, 0) >> 16, rate = ReadU32(d.format, 4);
+            std::vector<int16_t> decoded;
+            ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
+            const uint32_t frames = uint32_t(decoded.size() / channels);
+            EXPECT_NEAR(frames, rate, d.blockFrames + rate / 100);  // a codec's blocks on either side
+            Bytes file = ReadWholeFile(out_.File("out.wav"));
+            const size_t fact = 20 + (d.format.size() + 1) / 2 * 2;
+            const bool pcm = d.format.size() == 16;
+            EXPECT_EQ(std::string(file.begin() + fact, file.begin() + fact + 4), pcm ? "data" : "fact");
+            EXPECT_TRUE(pcm || (ReadU32(file, fact + 4) == 4 && ReadU32(file, fact + 8) == frames));
+            auto [tone, rest] = ToneAndRest(decoded, channels, rate);
+            EXPECT_NEAR(tone, -6, 1.5);
+            EXPECT_GT(rest, d.level);
+        }
+    }
+    // Valid bits above the container, a mask of three channels for two, an
+    // unknown sub-format, float of 24 bits.
+    int bad = 0;
+    for (const Bytes& malformed : {WaveFormat(ext, 2, 48000, 16, 17, 3), WaveFormat(ext, 2, 48000, 16, 16, 7),
+                                   WaveFormat(ext, 2, 48000, 16, 16, 3, 0x55), WaveFormat(ext, 2, 48000, 24, 24, 3, 3)}) {
+        std::string name = "bad" + std::to_string(++bad) + ".wav";
+        Source(in_.File(name), RiffForm("WAVE", Join({Chunk("fmt ", malformed), Chunk("data", Bytes(9600, 0x40))})));
+        EXPECT_EQ(Convert(in_.File(name), out_.File(name), Pcm8k), Failed);
+        EXPECT_FALSE(FileExists(out_.File(name)));
+    }
+}
+
+// The stages planned for pairs of formats, the codecs asked through a
+// recorder: one stream where it changes nothing but the coding (and then
+// the audio is the bare stream's), else the chain with the codecs it needs.
+TEST_F(Conversions, OneStreamWhereItChangesOnlyTheCodingElseTheChain)
+{
+    const Bytes stereo = PcmFormat(2, 44100, 16), ima = SuggestFormat(stereo, WAVE_FORMAT_IMA_ADPCM);
+    std::string asked;
+    auto record = [&](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
+        asked += "DdE"[int(stage)];
+        return acmStreamOpen(nullptr, nullptr, from, to, nullptr, 0, 0, ACM_STREAMOPENF_QUERY) == 0;
+    };
+    const struct {
+        Bytes from, to;
+        std::string plan;
+    } cases[] = {{Pcm8k, ulaw_, "one stream: D"}, {stereo, ima, "one stream: D"}, {ima, stereo, "one stream: D"},
+                 {PcmFormat(1, 48000, 16), ulaw_, "own, chain, codec: E"},
+                 {WaveFormat(3, 2, 48000, 32), stereo, "own, chain, PCM: "},
+                 {SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610), ulaw_, "codec, chain, codec: dE"},
+                 {Pcm8k, Adpcm, "none: DE"}, {WaveFormat(WAVE_FORMAT_EXTENSIBLE, 2, 48000, 16, 17, 3), stereo, "none: "}};
+    std::string out = out_.File("o.wav"), stereoTone = in_.File("s.wav");
+    Source(stereoTone, PcmWave(2, 44100, SineSamples(44100, 2, 44100, 440)));
+    std::vector<std::string> direct = {Tone("t.wav"), stereoTone, out_.File("ima.wav")};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const Bytes &from = cases[i].from, &to = cases[i].to;
+        asked.clear();
+        auto plan = PlanConversion(from.data(), DWORD(from.size()), to.data(), DWORD(to.size()), record);
+        std::string route = !plan ? "none" : plan->Direct ? "one stream" : plan->DecodeByCodec ? "codec" : "own";
+        if (plan && !plan->Direct)
+            route += plan->EncodeByCodec ? ", chain, codec" : ", chain, PCM";
+        EXPECT_EQ(route + ": " + asked, cases[i].plan);
+        EXPECT_EQ(ChainCanReach(from.data(), DWORD(from.size()), to.data(), DWORD(to.size()), 0), plan.has_value());
+        if (i >= direct.size())
+            continue;
+        ASSERT_EQ(Convert(direct[i], out, to), Converted);
+        EXPECT_TRUE(Audio(out, to) == BareStream(from, to, FinishedAudio(direct[i]))) << i;
+        CopyFileA(out.c_str(), out_.File("ima.wav").c_str(), FALSE);
+    }
+}
+
 TEST(DestinationPath, FolderBackslashAndFileName)
 {
     char out[256];
@@ -155,15 +296,20 @@ TEST(DestinationPath, FolderBackslashAndFileName)
     const struct {
         const char *folder, *source, *joined;
         DestinationJoin result;
+        size_t tree = 0;  // where the part below a handed-over folder begins
     } cases[] = {{"C:\\OUT", "D:\\SRC\\A.WAV", "C:\\OUT\\A.WAV", DestinationJoin::Joined},
                  {"C:\\", "D:\\SRC\\A.WAV", "C:\\A.WAV", DestinationJoin::Joined},
                  {"C:\\OUT", "A.WAV", "", DestinationJoin::NoBackslash},
                  {folder.c_str(), "D:\\abcde", "", DestinationJoin::TooLong},
-                 {folder.c_str(), "D:\\abcd", nullptr, DestinationJoin::Joined}};
+                 {folder.c_str(), "D:\\abcd", nullptr, DestinationJoin::Joined},
+                 {"C:\\OUT", "D:\\P\\en\\uk\\A.WAV", "C:\\OUT\\en\\uk\\A.WAV", DestinationJoin::Joined, 5}};
     for (const auto& c : cases) {
-        EXPECT_EQ(JoinDestinationPath(c.folder, c.source, out, sizeof(out)), c.result) << c.source;
+        EXPECT_EQ(JoinDestinationPath(c.folder, c.source, out, sizeof(out), c.tree), c.result) << c.source;
         EXPECT_EQ(std::string(out), c.joined != nullptr ? c.joined : folder + "\\abcd");
     }
+    // A part below the folder never leaves the destination folder.
+    for (const char* outside : {"D:\\P\\..\\A.WAV", "D:\\P\\\\A.WAV", "D:\\P\\C:A.WAV", "D:\\P\\en\\.\\A.WAV", "D:\\P\\"})
+        EXPECT_EQ(JoinDestinationPath("C:\\OUT", outside, out, sizeof(out), 5), DestinationJoin::OutsideFolder) << outside;
     // Names compared whole and regardless of case; rows without a folder are left to the batch.
     std::vector<ListedSource> rows = {{"D:\\in\\own.wav", true}, {"C:\\out\\OWN.WAV", false}, {"D:\\in\\own.wav2", true}, {"n.wav", true}};
     for (char folder : std::string("123456"))
@@ -188,8 +334,28 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     const std::string deep = out_.File(std::string(250 - out_.Path().size(), 'd'));
     const std::string unmeasured = "Unable to calculate size of all files marked for conversion.";
     const std::string failed = "Unable to convert audio file.";
-    CreateDirectoryA(deep.c_str(), nullptr);
+    const std::string tooLong = "Unable to convert: 1 marked files would get a destination path that is too long:\n\n";
+    const std::string deeper = out_.File(std::string(245 - out_.Path().size(), 'e'));
+    CreateDirectoryA(deep.c_str(), nullptr), CreateDirectoryA(deeper.c_str(), nullptr);
     auto add = [&](const std::string& source, const Bytes& format = {}) { AddBatchRow(window_, source, format); };
+    // Folders below in_ with their files, dropped and then all marked.
+    auto drop = [&](const std::vector<std::string>& folders, std::initializer_list<std::string> files) {
+        for (const std::string& file : files) {
+            for (size_t at = 0; (at = file.find('\\', at + 1)) != std::string::npos;)
+                CreateDirectoryA(in_.File(file.substr(0, at)).c_str(), nullptr);
+            Tone(file);
+        }
+        std::vector<std::string> dropped;
+        for (const std::string& folder : folders)
+            dropped.push_back(in_.File(folder));
+        DropPaths(window_, dropped);
+        for (int row = 0; row < int(RowTexts(window_).size()); ++row) {
+            HGLOBAL entry = GetRowEntry(GetDlgItem(window_, IDC_FILE_LIST), row);
+            SetDestinationHandle(entry, CreateFormatBlock(ulaw_.data(), DWORD(ulaw_.size())));
+        }
+        UpdateConvertButton(window_);
+        ASSERT_TRUE(IsWindowEnabled(GetDlgItem(window_, IDC_CONVERT)));
+    };
     auto other = [&](const char* name, uint32_t frames) {
         return Source(other_.File(name), PcmWave(1, 8000, SineSamples(8000, 1, frames, 440)));
     };
@@ -218,11 +384,21 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
          }, {refused("2") + out_.File("same.wav") + "\n" + out_.File("same.wav")}},
         {"a row without a backslash after one with", [&] {
              add(Tone("j.wav"), ulaw_);
-             InsertSourceRow(window_, 0, "zzz-no-folder.wav", "0", CreateSourceEntry(Pcm8k.data(), 16));
+             InsertSourceRow(window_, "zzz-no-folder.wav", "0", CreateSourceEntry(Pcm8k.data(), 16));
          }, {"Invalid filename encountered."}},
         {"a destination too long for a path", [&] {
              add(Tone("long-enough-name.wav"), ulaw_), lstrcpyA(Settings.DestinationPath, deep.c_str());
-         }, {"Unable to convert audio file: the destination path is too long."}},
+         }, {tooLong + in_.File("long-enough-name.wav")}},
+        // A folder's tree is kept below the destination folder, its top files go straight in.
+        {"a dropped tree", [&] {
+             drop({"tree"}, {"tree\\top.wav", "tree\\en\\hi.wav", "tree\\de\\hi.wav", "tree\\en\\uk\\hi.wav"});
+         }, {}},
+        {"two trees with one file", [&] { drop({"tree", "tree2"}, {"tree2\\en\\hi.wav"}); },
+         {refused("2") + out_.File("en\\hi.wav") + "\n" + out_.File("en\\hi.wav")}},
+        {"a file where a folder goes", [&] { WriteWholeFile(out_.File("x"), {}), drop({"t3"}, {"t3\\x\\k.wav"}); }, {failed}},
+        {"a deep part too long", [&] {
+             drop({"t4"}, {"t4\\top.wav", "t4\\deeper\\top.wav"}), lstrcpyA(Settings.DestinationPath, deeper.c_str());
+         }, {tooLong + in_.File("t4\\deeper\\top.wav")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.why);
@@ -236,8 +412,10 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     }
     // A refused batch never started: the button still read Convert.
     EXPECT_EQ(infoAtMessage, (std::vector<std::string>{"Stop: Converting file " + in_.File("e.wav") + " (4 of 5) ...",
-        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Stop: "}));
-    for (const char* name : {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav"}) {
+        "Stop: ", "Stop: ", "Convert: ", "Convert: ", "Convert: ", "Stop: Converting file " + in_.File("j.wav") + " (1 of 1) ...", "Convert: ",
+        "Convert: ", "Stop: Converting file " + in_.File("t3\\x\\k.wav") + " (1 of 1) ...", "Convert: "}));
+    for (const char* name :
+         {"a.wav", "c.wav", "d.wav", "i.wav", "j.wav", "top.wav", "en\\hi.wav", "de\\hi.wav", "en\\uk\\hi.wav"}) {
         std::vector<int16_t> decoded;
         ASSERT_TRUE(SoxDecode(out_.File(name), decoded)) << name;
         EXPECT_EQ(decoded.size(), 8000u) << name;
@@ -247,4 +425,5 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     EXPECT_TRUE(HasPlaceholders(out_.File("e.wav")));
     EXPECT_FALSE(FileExists(out_.File("same.wav")));
     EXPECT_FALSE(FileExists(deep + "\\long-enough-name.wav"));
+    EXPECT_FALSE(FileExists(deeper + "\\deeper") || FileExists(deeper + "\\top.wav"));
 }

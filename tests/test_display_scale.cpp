@@ -6,7 +6,7 @@
 #include <commctrl.h>
 #include "res/resource.h"
 #include "support/batch_window.h"
-#include "ui/display_scale.h"
+#include "win/dpi.h"
 #include "ui/window_size.h"
 
 namespace {
@@ -51,15 +51,10 @@ void ExpectWholeControls(HWND window)
                          !Inside(other->second, one->second)) << one->first << " overlaps " << other->first;
 }
 
-}  // namespace
-
-// Run only by the test below, in a process started at the DPI it names.
-TEST(DisplayScale, MainWindowAtThisScale)
+// The checks at one scale, run by the test below in a process started at the
+// DPI it names; registered in that process only, so no other run counts it.
+void CheckMainWindowAtThisScale(int dpi)
 {
-    char wanted[16] = "";
-    if (GetEnvironmentVariableA("TONVELKA_TEST_DPI", wanted, sizeof(wanted)) == 0)
-        GTEST_SKIP() << "started by LaidOutAtEveryScale";
-    const int dpi = atoi(wanted);
     HWND window = CreateBatchWindow(), list = GetDlgItem(window, IDC_FILE_LIST);
     ASSERT_EQ(int(WindowDpi(window)), dpi) << "LogPixels did not take effect";
     const LONG dialogHeight = TextSize(window, FontOf(window)).cy;
@@ -93,6 +88,14 @@ TEST(DisplayScale, MainWindowAtThisScale)
            int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0)), int(SendMessageA(list, LVM_GETCOLUMNWIDTH, 2, 0)),
            idle.right - idle.left, idle.bottom - idle.top, converting.right - converting.left, converting.bottom - converting.top);
 }
+struct MainWindowAtThisScale : testing::Test {
+    void TestBody() override { CheckMainWindowAtThisScale(atoi(getenv("TONVELKA_TEST_DPI"))); }
+};
+[[maybe_unused]] const bool AtThisScale = getenv("TONVELKA_TEST_DPI") != nullptr &&
+    (testing::RegisterTest("DisplayScale", "MainWindowAtThisScale", nullptr, nullptr, __FILE__, __LINE__,
+                           []() -> testing::Test* { return new MainWindowAtThisScale; }), true);
+
+}  // namespace
 
 TEST(DisplayScale, LaidOutAtEveryScale)
 {

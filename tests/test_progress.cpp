@@ -8,8 +8,10 @@
 #include "engine/progress_text.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
+#include "ui/batch_listener.h"
 #include "ui/main_window.h"
+#include "ui/progress_display.h"
 #include "ui/tray_icon.h"
 
 TEST(ProgressFigures, EveryFigureOfABlock)
@@ -73,17 +75,18 @@ static void RunWorker(const std::function<void()>& work, const std::function<voi
 TEST(ProgressDisplay, TheWindowShowsTheNewestFiguresWholeAndNeverStaleOnes)
 {
     HWND window = CreateBatchWindow();
+    WindowBatchListener listener(window);
     SetProgressRefreshInterval(0);
     auto text = [&](int id) { return ControlText(window, id); };
     // Ten thousand blocks: every look of the window shows the newest block whole.
     int torn = 0;
     RunWorker(
-        [] {
+        [&] {
             BatchStatistics.TotalBytes = 20000;
-            ResetProgressForBatch();
-            StartFileProgress(10000);
+            ResetProgressForBatch(listener);
+            StartFileProgress(listener, 10000);
             for (DWORD done = 1; done <= 10000; ++done)
-                UpdateProgress(1, 1, done, 10000);
+                UpdateProgress(listener, 1, 1, done, 10000);
         },
         [&] { torn += text(IDC_TOTAL_TEXT_LEFT) != text(IDC_FILE_TEXT_LEFT); });
     EXPECT_EQ(torn, 0);
@@ -93,7 +96,7 @@ TEST(ProgressDisplay, TheWindowShowsTheNewestFiguresWholeAndNeverStaleOnes)
     EXPECT_STREQ(TrayIcon.szTip, ("50.00 % converted (" + text(IDC_ELAPSED_TIME) + " left)").c_str());
 
     // Figures still waiting when the batch ends never overwrite the idle look.
-    std::thread([] { UpdateProgress(1, 1, 10001, 10000); }).join();
+    std::thread([&] { UpdateProgress(listener, 1, 1, 10001, 10000); }).join();
     DiscardPendingProgress();
     SetDlgItemTextA(window, IDC_TOTAL_TEXT_LEFT, "");
     PumpFor(20);

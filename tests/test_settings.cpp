@@ -5,13 +5,13 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <thread>
-#include "app/settings.h"
-#include "app/settings_dialog.h"
-#include "app/settings_store.h"
+#include "settings/settings.h"
+#include "ui/settings_dialog.h"
+#include "settings/settings_store.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -134,6 +134,7 @@ TEST(DestinationFolder, ChangesOnlyWhenAFolderThatFitsIsChosen)
     ScratchFolder folder;
     HWND window = CreateBatchWindow();
     SetBrowseForFolderFunction(ChooseFolder);
+    AtScopeEnd restore([] { SetBrowseForFolderFunction(nullptr); });
     // Fewer than 256 characters, more than 255 bytes: the stored folder counts bytes.
     std::string before = Settings.DestinationPath, fits = folder.Path() + "\\Ausgabe ✓ Ступени", deep = fits;
     while (deep.size() < 300)
@@ -146,6 +147,5 @@ TEST(DestinationFolder, ChangesOnlyWhenAFolderThatFitsIsChosen)
         EXPECT_EQ(ControlText(window, IDC_DEST_INFO), "Current destination directory is " + after);
     }
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to use the selected folder: its path is too long."});
-    SetBrowseForFolderFunction(nullptr);
     DestroyWindow(window);
 }

@@ -7,16 +7,17 @@
 #include <commctrl.h>
 #include <cstring>
 #include "app/command_line.h"
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
-#include "sources/format_panels.h"
-#include "sources/format_texts.h"
+#include "ui/format_panels.h"
+#include "ui/format_texts.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/file_size.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ protected:
         HGLOBAL entry = CreateSourceEntry(source.data(), DWORD(source.size()));
         if (!destination.empty())
             SetDestinationHandle(entry, CreateFormatBlock(destination.data(), DWORD(destination.size())));
-        InsertSourceRow(window, 0, name, "0", entry);
+        InsertSourceRow(window, name, "0", entry);
         return entry;
     }
     bool Enabled(int id) const { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
@@ -189,6 +190,29 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     EXPECT_EQ(RowTexts(window), (std::vector<std::string>{good, longest}));
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 7 of the dropped files:\n\n" + bad + "\n" + tooLong + "\n" +
                                                          dropped[4] + "\n" + dropped[5] + "\n" + dropped[6] + "\nand 2 more."});
+    // The command line speaks of given files and tells a row without a
+    // description apart; the own reader's formats are described (valid bits,
+    // not the container's) where no codec does; one no stage reads is refused.
+    recorder.Clear(), ClearBatchRows(window);
+    const WORD ext = WAVE_FORMAT_EXTENSIBLE;
+    std::vector<std::string> given;
+    std::string line;
+    for (const Bytes& format : {WaveFormat(ext, 2, 48000, 24, 20, 3), WaveFormat(ext, 6, 44100, 32, 0, 0x3F, 3),
+                                WaveFormat(ext, 1, 48000, 24, 24, 4),
+                                Bytes{0x77, 0x77, 1, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 8, 0}, WaveFormat(1, 1, 8000, 40)}) {
+        given.push_back(wave(std::string{'f', char('0' + given.size())} + ".wav", RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", {})}))));
+        line += given.back() + " ";
+    }
+    AddCommandLinePaths(window, line.c_str());
+    EXPECT_EQ(RowTexts(window, 3), (std::vector<std::string>{given[0] + " | 68 | PCM - 48000 Hz; 20 bits; Stereo",
+                                                            given[1] + " | 68 | IEEE Float - 44100 Hz; 32 bits; 6 Channels",
+                                                            given[2] + " | 68 | PCM - 48000 Hz; 24 bits; Mono", given[3] + " | 44 | "}));
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to add 1 of the given files:\n\n" + given[4] +
+                                                         "\n\nUnable to describe the audio format of 1 of the given files, "
+                                                         "listed without a description:\n\n" + given[3]});
+    SelectRows(window, {1});
+    ShowFormatPanels(window);
+    EXPECT_EQ(ControlText(window, IDC_SRC_FORMATTAG), "IEEE Float - 44100 Hz; 32 bits; 6 Channels");
     EXPECT_EQ(SplitCommandLine(" \"C:\\a b\\c.wav\"  d.wav \"e\\\\\" f\\\"g \"h\"\"i\" "),
               (std::vector<std::string>{"C:\\a b\\c.wav", "d.wav", "e\\", "f\"g", "h\"i"}));
 }
@@ -237,6 +261,22 @@ TEST_F(SourceList, FormatPanelsShowTheFieldsTheSelectedRowsShareAndDashesElsewhe
     SelectRows(window, {});
     ShowFormatPanels(window);
     EXPECT_EQ(ControlText(window, IDC_SRC_CHANNELS) + ControlText(window, IDC_DST_CHANNELS), "");
+}
+
+// A change of the selection shows in the buttons, the panels and the
+// selection line once its timer has run out, not before.
+TEST_F(SourceList, ASelectionChangeShowsWhenItsTimerRunsOut)
+{
+    WriteWholeFile(folder.File("a.wav"), PcmWave(1, 8000, SineSamples(8000, 1, 100, 440)));
+    AddFiles({"a.wav"});
+    PumpFor(100);  // the refreshes of earlier changes
+    Settings.SelectionTimer = 300;
+    SelectRows(window, {0});
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO) + ControlText(window, IDC_SRC_CHANNELS), "No files selected.");
+    ASSERT_FALSE(Enabled(IDC_REMOVE_FILE));
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(IDC_REMOVE_FILE); }, 5000));
+    EXPECT_EQ(ControlText(window, IDC_SELECTION_INFO) + ControlText(window, IDC_SRC_CHANNELS),
+              "244 bytes in 1 files selected.1 (Mono)");
 }
 
 TEST(FormatTexts, RatesStepInThousandsAndBinaryMultiplesRoundingHalfUp)

@@ -7,16 +7,18 @@
 #include <commctrl.h>
 #include <cstring>
 #include <random>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "engine/conversion_state.h"
 #include "engine/convert_file.h"
+#include "engine/riff_layout.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "sources/format_choice.h"
+#include "sources/compatibility_check.h"
 #include "sources/format_names.h"
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
+#include "sources/format_description.h"
 #include "sources/source_list.h"
 #include "ui/conversion_control.h"
 #include "support/batch_window.h"
@@ -110,23 +112,45 @@ TEST(WaveWriting, FinishedFilesMatchTheLayoutByteForByte)
     for (auto [formatLength, audioLength] : {std::pair{16, 1000}, {21, 7}, {17, 1}, {18, 3}, {16, 0}, {50, 1}}) {
         Bytes format = Filled(formatLength, 3), audio = Filled(audioLength, 9);
         for (bool finish : {true, false}) {
+            const bool fact = formatLength > 18;  // as a compressed format has it
+            const size_t dataAt = 20 + ((formatLength + 1) & ~1) + (fact ? 12 : 0);
             WaveWriter writer;
-            ASSERT_TRUE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer));
+            ASSERT_TRUE(CreateWaveFile(path.c_str(), format.data(), DWORD(format.size()), writer, fact));
             EXPECT_EQ(mmioWrite(writer.File.Get(), reinterpret_cast<const char*>(audio.data()), LONG(audio.size())),
                       LONG(audio.size()));
-            EXPECT_EQ(!finish || FinishWaveFile(writer), true);
+            EXPECT_EQ(!finish || FinishWaveFile(writer, 777), true);
             EXPECT_TRUE(writer.File.Close());
-            Bytes written = ReadWholeFile(path);
-            Bytes expected = RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", audio)}));
+            Bytes written = ReadWholeFile(path), count;
+            AppendU32(count, finish ? 777 : 1);
+            Bytes expected = RiffForm("WAVE", Join({Chunk("fmt ", format), fact ? Chunk("fact", count) : Bytes(), Chunk("data", audio)}));
             if (!finish) {
-                // An unfinished file keeps size 1 in both fields and no pad byte yet.
+                // An unfinished file keeps 1 in both size fields and no pad byte yet.
                 memcpy(expected.data() + 4, "\1\0\0\0", 4);
-                memcpy(expected.data() + 24 + ((formatLength + 1) & ~1), "\1\0\0\0", 4);
-                expected.resize(28 + ((formatLength + 1) & ~1) + audioLength);
+                memcpy(expected.data() + dataAt + 4, "\1\0\0\0", 4);
+                expected.resize(dataAt + 8 + audioLength);
             }
             EXPECT_EQ(written, expected) << formatLength << " format, " << audioLength << " audio bytes, " << finish;
         }
     }
+}
+
+// The size arithmetic alone, at the 4 GiB limit that only a large mount
+// reaches through a file: pad bytes after odd chunks, no 32-bit wrap, and
+// the most audio whose form size still fits its field.
+TEST(WaveWriting, RiffSizesPadOddChunksAndStopAtTheFieldsLimit)
+{
+    EXPECT_EQ(RiffFormSize(16, 1000), 1036u);
+    EXPECT_EQ(RiffFormSize(21, 7), 50u);  // 4 + 8 + 22 + 8 + 8
+    EXPECT_EQ(RiffFormSize(16, 0x100000000ull), 0x100000024ull);
+    for (uint64_t format : {16u, 17u, 50u, 1024u, 0xFFFFFFD0u}) {
+        uint64_t room = MaxAudioBytes(format);
+        EXPECT_EQ(RiffFormSize(format, room), MaxRiffSize - 1) << format;  // an odd room would pad past it
+        EXPECT_GT(RiffFormSize(format, room + 1), MaxRiffSize) << format;
+    }
+    EXPECT_EQ(MaxAudioBytes(16), 0xFFFFFFDAu);
+    EXPECT_EQ(MaxAudioBytes(0xFFFFFFEBu), 0u);  // not even the format fits
+    EXPECT_EQ(RiffFormSize(20, 7, true), RiffFormSize(20, 7) + 12);  // the "fact" chunk
+    EXPECT_EQ(MaxAudioBytes(20, true), MaxAudioBytes(20) - 12);
 }
 
 // A fixed sample of seeded mutations of a valid file; the large run is the
@@ -185,10 +209,11 @@ TEST(BadInput, MutatedSourcesEndInAFailureOrAValidFile)
             ConvertResult result =
                 ConvertFile(source.c_str(), exact.data, length, destination.c_str(), to.data, targetLength);
             Bytes written = ReadWholeFile(destination);
-            bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength) &&
+            size_t fact = target == &ima ? 12 : 0;
+            bool valid = (!FinishedAudio(destination).empty() || written.size() == 28 + targetLength + fact) &&
                          std::equal(target->begin(), target->end(), written.begin() + 20);
             bool failed = !FileExists(destination) || HasPlaceholders(destination);
-            EXPECT_TRUE(result == Converted ? valid : result == Failed && failed);
+            EXPECT_TRUE(result == ConvertResult::Converted ? valid : result == ConvertResult::Failed && failed);
         }
         EXPECT_EQ(ReadWholeFile(source), file) << "the source changed";
         WIN32_FIND_DATAA found;
@@ -242,6 +267,7 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
     PumpWaitingMessages();  // an earlier window's quit message would end the chooser at once
     MessageRecorder recorder;
     CompatibilityQuery = WatchedQuery;
+    AtScopeEnd restore([] { CompatibilityQuery = acmStreamOpen; });
     const Bytes pcm = PcmFormat(1, 8000, 16), ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
     ASSERT_EQ(ima.size(), 20u);
     heldBytes = 20;
@@ -271,13 +297,14 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
         UpdateConvertButton(window);
         Press(window, IDC_CONVERT);
         ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
-        std::vector<std::string> messages = {"Unable to insert new source file into file list.", "Unable to convert audio file."};
+        std::vector<std::string> messages = {
+            "Unable to describe the audio format of 1 of the dropped files, listed without a description:\n\n" + source,
+            "Unable to convert audio file."};
         EXPECT_EQ(recorder.Texts(), ends ? std::vector<std::string>{} : messages);
         EXPECT_EQ(FileExists(out.File("source.wav")), ends);
         DeleteFileA(out.File("source.wav").c_str());
         ClearBatchRows(window);
     }
-    CompatibilityQuery = acmStreamOpen;
     DestroyWindow(window);
     PumpWaitingMessages();
 }

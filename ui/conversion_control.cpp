@@ -1,14 +1,15 @@
 // Conversion control.
 #include "ui/conversion_control.h"
-#include "app/settings.h"
-#include "engine/conversion_state.h"
+#include <utility>
+#include "settings/settings.h"
 #include "engine/conversion_thread.h"
 #include "engine/destination_conflicts.h"
 #include "res/resource.h"
-#include "sources/source_entry.h"
+#include "sources/batch_rows.h"
 #include "ui/batch_controls.h"
+#include "ui/batch_listener.h"
 #include "ui/idle_state.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -16,87 +17,80 @@ namespace {
 // answer, so that the answer never acts on released handles.
 bool QuestionOpen = false;
 bool EndWaiting = false;
+// The worker's listener, for as long as the worker runs.
+WindowBatchListener Listener;
 
-void CloseIfSet(HANDLE& handle)
+// A batch that would replace a source, write two results into one file, or
+// meet a destination path too long to be made does not start: nothing is
+// written and the controls stay as they are.
+bool RefuseConflictingBatch(HWND window, const std::vector<BatchRow>& rows)
 {
-    if (handle != nullptr)
-        CloseHandle(handle);
-    handle = nullptr;
-}
-
-// Every row's path and whether it is marked, in list order, as the worker
-// will walk them.
-std::vector<ListedSource> ListedSources(HWND window)
-{
-    std::vector<BatchRow> rows;
-    CollectBatchRows(window, rows);
     std::vector<ListedSource> listed;
     listed.reserve(rows.size());
     for (const BatchRow& row : rows)
-        listed.push_back({ row.Path, GetDestinationHandle(row.Entry) != nullptr });
-    return listed;
+        listed.push_back({ row.Path, row.Marked, row.TreeStart });
+    std::string refusal = TooLongText(TooLongDestinations(listed, Settings.DestinationPath));
+    if (refusal.empty())
+        refusal = ConflictText(ConflictingDestinations(listed, Settings.DestinationPath));
+    if (refusal.empty())
+        return false;
+    ShowError(window, refusal.c_str());
+    return true;
 }
 
-// A batch that would replace a source, or write two results into one file,
-// does not start: nothing is written and the controls stay as they are.
-bool RefuseConflictingBatch(HWND window)
+BatchJob JobOf(std::vector<BatchRow> rows)
 {
-    std::vector<std::string> conflicts = ConflictingDestinations(ListedSources(window), Settings.DestinationPath);
-    if (conflicts.empty())
-        return false;
-    ShowMessage(window, ConflictText(conflicts).c_str(), "Error", MB_OK | MB_ICONHAND);
-    return true;
+    BatchJob job;
+    job.Rows = std::move(rows);
+    job.DestinationFolder = Settings.DestinationPath;
+    job.BlockSize = BlockSizeInBytes(Settings.BufferSize);
+    job.LowQuality = Settings.LowQuality != 0;
+    return job;
+}
+
+// A start that failed: the message, then the controls as they were.
+void ReturnToConvert(HWND window, const char* text)
+{
+    ShowMessage(window, text, "Error", MB_OK | MB_ICONHAND);
+    ReleaseConversion();
+    GiveBackEnableStates(window);
+    SetDlgItemTextA(window, IDC_CONVERT, "Convert");
 }
 
 void StartConversion(HWND window)
 {
-    if (RefuseConflictingBatch(window))
+    std::vector<BatchRow> rows = CollectBatchRows(window);
+    if (RefuseConflictingBatch(window, rows))
         return;
     SetDlgItemTextA(window, IDC_CONVERT, "Stop");
     DisableBatchControls(window);
 
-    Conversion.AbortEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    Conversion.RunEvent = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    if (Conversion.AbortEvent == nullptr || Conversion.RunEvent == nullptr) {
-        CloseIfSet(Conversion.AbortEvent);
-        CloseIfSet(Conversion.RunEvent);
-        ShowMessage(window, "Unable to create event for conversion.", "Error", MB_OK | MB_ICONHAND);
-        GiveBackEnableStates(window);
-        SetDlgItemTextA(window, IDC_CONVERT, "Convert");
+    if (!CreateConversionEvents()) {
+        ReturnToConvert(window, "Unable to create event for conversion.");
         return;
     }
-
-    Conversion.AbortSignalled = false;
-    Conversion.StandStillAsked = false;
-    Conversion.State = ConversionRunning;
-    Conversion.Thread = CreateThread(nullptr, 0, ConversionThread, nullptr, 0, &Conversion.ThreadId);
-    if (Conversion.Thread != nullptr) {
-        SetThreadPriority(Conversion.Thread, Settings.Priority);
+    Conversion.State = ConversionState::Running;
+    Listener = WindowBatchListener(window);
+    if (StartConversionThread(JobOf(std::move(rows)), Listener, Settings.Priority)) {
         // A batch of hours must not be cut by the machine going to sleep.
         SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
         return;
     }
-    ShowMessage(window, "Unable to start conversion thread.", "Error", MB_OK | MB_ICONHAND);
-    CloseIfSet(Conversion.AbortEvent);
-    CloseIfSet(Conversion.RunEvent);
-    Conversion.ThreadId = 0;
-    Conversion.State = ConversionIdle;
-    GiveBackEnableStates(window);
-    SetDlgItemTextA(window, IDC_CONVERT, "Convert");
+    ReturnToConvert(window, "Unable to start conversion thread.");
 }
 
 void ContinueConversion(HWND window)
 {
     SetDlgItemTextA(window, IDC_CONVERT, "Stop");
-    Conversion.State = ConversionRunning;
-    LetRunOn();
+    Conversion.State = ConversionState::Running;
+    ResumeWorker();
 }
 
-// The worker stands still at its next look (between blocks, between files)
+// The worker is suspended at its next check (between blocks, between files)
 // while the user decides; the progress it showed last stays on screen.
 void AskToStop(HWND window)
 {
-    AskToStandStill();
+    SuspendWorker();
     QuestionOpen = true;
     int answer = ShowMessage(window,
                              "Do you want to abort the conversion process ? If you answer NO, the conversion "
@@ -110,16 +104,14 @@ void AskToStop(HWND window)
     }
     if (answer == IDYES) {
         SignalAbort();
-        LetRunOn();
+        ResumeWorker();
         return;
     }
-    Conversion.State = ConversionSuspended;
+    Conversion.State = ConversionState::Suspended;
     SetDlgItemTextA(window, IDC_CONVERT, "Continue");
 }
 
 }  // namespace
-
-bool IsConversionActive() { return Conversion.Thread != nullptr; }
 
 void OnConvertCommand(HWND window)
 {
@@ -127,13 +119,13 @@ void OnConvertCommand(HWND window)
         return;
     if (!IsConversionActive())
         StartConversion(window);
-    else if (Conversion.State == ConversionSuspended)
+    else if (Conversion.State == ConversionState::Suspended)
         ContinueConversion(window);
     else
         AskToStop(window);
 }
 
-void OnConversionEnded(HWND)
+void OnConversionEnded(HWND window)
 {
     if (!IsConversionActive())
         return;
@@ -143,14 +135,10 @@ void OnConversionEnded(HWND)
     }
     EndWaiting = false;
     // The worker posted this as its last act; it ends at once.
-    WaitForSingleObject(Conversion.Thread, INFINITE);
-    CloseIfSet(Conversion.Thread);
-    CloseIfSet(Conversion.AbortEvent);
-    CloseIfSet(Conversion.RunEvent);
+    WaitForSingleObject(Conversion.Thread.Get(), INFINITE);
+    ReleaseConversion();
     SetThreadExecutionState(ES_CONTINUOUS);
-    RestoreIdleState();
-    Conversion.ThreadId = 0;
-    Conversion.State = ConversionIdle;
+    RestoreIdleState(window);
 }
 
 void EndConversionForClose(HWND window)
@@ -158,10 +146,11 @@ void EndConversionForClose(HWND window)
     if (!IsConversionActive())
         return;
     SignalAbort();
-    LetRunOn();
-    // The worker may be sending to the window (a list read, a text, a
-    // message box owner); those are handled while waiting, posted ones wait.
-    while (MsgWaitForMultipleObjects(1, &Conversion.Thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
+    ResumeWorker();
+    // The worker may be sending to the window (a text, a message box owner,
+    // the window's growth); those are handled while waiting, posted ones wait.
+    HANDLE thread = Conversion.Thread.Get();
+    while (MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE) != WAIT_OBJECT_0) {
         MSG message;
         PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }

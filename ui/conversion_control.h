@@ -1,7 +1,8 @@
 // The window's side of a batch: the Convert / Stop / Continue button, the
-// worker's start, standstill, resumption and abort, and its end.
+// worker's start, suspension, resumption and abort, and its end.
 #pragma once
 #include <windows.h>
+#include "engine/conversion_state.h"
 
 // The command of IDC_CONVERT.
 void OnConvertCommand(HWND window);
@@ -10,10 +11,7 @@ void OnConvertCommand(HWND window);
 // and returns the window to its idle look.
 void OnConversionEnded(HWND window);
 
-// Whether a batch exists, running or suspended.
-bool IsConversionActive();
-
-// Before the window goes: aborts the batch, lets a suspended worker run on
-// and waits until it has ended, handling what it sends to the window
-// meanwhile. The file in progress keeps its placeholder sizes.
+// Before the window goes: aborts the batch, resumes a suspended worker and
+// waits until it has ended, handling what it sends to the window meanwhile.
+// The file in progress keeps its placeholder sizes.
 void EndConversionForClose(HWND window);

@@ -1,22 +1,23 @@
-// The sample of a row in its destination format, and its temporary file.
+// The sample of a row in its destination format.
 #include "ui/destination_preview.h"
 #include <commctrl.h>
 #include <cstddef>
 #include <cstring>
+#include "settings/settings.h"
 #include "engine/convert_file.h"
+#include "engine/sample_layout.h"
 #include "res/resource.h"
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"
 #include "ui/preview.h"
-#include "ui/user_prompts.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
+#include "win/user_prompts.h"
 
 namespace {
 
-// The sample file while one exists; empty otherwise. Window's thread only.
-char SampleFile[MAX_PATH] = "";
-
 struct SelectedRow {
-    char Path[256] = "";
+    char Path[PathSize] = "";
     BYTE Source[MaxKeptFormatBytes] = {};
     DWORD SourceLength = 0;
     BYTE Destination[MaxKeptFormatBytes] = {};
@@ -34,38 +35,19 @@ bool ReadSelectedRow(HWND window, SelectedRow& row)
     HGLOBAL destination = entry != nullptr ? GetDestinationHandle(entry) : nullptr;
     if (!IsLiveBlock(destination))
         return false;
-    LVITEMA item = {};
-    item.iSubItem = 0;
-    item.pszText = row.Path;
-    item.cchTextMax = sizeof(row.Path);
-    SendMessageA(list, LVM_GETITEMTEXTA, WPARAM(index), reinterpret_cast<LPARAM>(&item));
+    ReadRowText(list, index, 0, row.Path);
     return CopySourceFormat(entry, row.Source, sizeof(row.Source), &row.SourceLength) &&
            CopyFormatBlock(destination, row.Destination, sizeof(row.Destination), &row.DestinationLength);
 }
 
-// A new, empty file of a name nobody else has, in the user's temporary
-// folder: the sample never lands among the user's files or replaces one.
-bool CreateSampleFile()
+bool ConvertSample(const SelectedRow& row, const char* sampleFile)
 {
-    char folder[MAX_PATH];
-    DWORD length = GetTempPathA(sizeof(folder), folder);
-    // GetTempFileName adds up to 14 characters to the folder.
-    if (length == 0 || length > sizeof(folder) - 14)
-        return false;
-    return GetTempFileNameA(folder, "tvk", 0, SampleFile) != 0;
-}
-
-bool ConvertSample(const SelectedRow& row)
-{
-    if (!CreateSampleFile()) {
-        SampleFile[0] = '\0';
-        return false;
-    }
     ConvertOptions sample;
-    sample.PartOfBatch = false;
+    sample.BlockSize = BlockSizeInBytes(Settings.BufferSize);
+    sample.LowQuality = Settings.LowQuality != 0;
     sample.MaxSourceBytes = SampleSourceBytes(row.Source, row.SourceLength, SampleSeconds);
-    return ConvertFile(row.Path, row.Source, row.SourceLength, SampleFile, row.Destination, row.DestinationLength,
-                       nullptr, sample) == Converted;
+    return ConvertFile(row.Path, row.Source, row.SourceLength, sampleFile, row.Destination, row.DestinationLength,
+                       nullptr, sample) == ConvertResult::Converted;
 }
 
 }  // namespace
@@ -86,24 +68,14 @@ BOOL PlayInDestinationFormat(HWND window)
     StopPreview(window);
     if (Preview.PreviewDevice != 0)
         return TRUE;
-    if (!ConvertSample(row)) {
+    const char* sampleFile = CreateSampleFile();
+    if (sampleFile == nullptr || !ConvertSample(row, sampleFile)) {
         RemoveSampleFile();
-        ShowMessage(window, "Unable to convert audio file.", "Error", MB_OK | MB_ICONHAND);
+        ShowError(window, "Unable to convert audio file.");
         return TRUE;
     }
-    PlayPreviewFile(window, SampleFile);
-    if (Preview.PreviewDevice == 0)
-        RemoveSampleFile();
+    PlaySampleFile(window);
     return TRUE;
-}
-
-bool IsSamplePlaying() { return SampleFile[0] != '\0'; }
-
-void RemoveSampleFile()
-{
-    if (SampleFile[0] != '\0')
-        DeleteFileA(SampleFile);
-    SampleFile[0] = '\0';
 }
 
 DWORD SampleSourceBytes(const void* format, DWORD length, DWORD seconds)
@@ -112,9 +84,16 @@ DWORD SampleSourceBytes(const void* format, DWORD length, DWORD seconds)
         return 0xFFFFFFFF;
     WAVEFORMATEX fields = {};
     memcpy(&fields, format, offsetof(WAVEFORMATEX, wBitsPerSample));
+    unsigned long long perSecond = fields.nAvgBytesPerSec;
+    // The own reader's layouts count by their frames, whatever the data rate
+    // field of a float or extensible header claims; a codec's format by its
+    // blocks and data rate.
+    LayoutReading reading = ReadSampleLayout(format, length);
+    if (reading.Verdict == LayoutVerdict::Readable)
+        perSecond = static_cast<unsigned long long>(reading.Layout.SamplesPerSecond) * fields.nBlockAlign;
     if (fields.nBlockAlign == 0)
         return 0xFFFFFFFF;
-    unsigned long long bytes = static_cast<unsigned long long>(fields.nAvgBytesPerSec) * seconds;
+    unsigned long long bytes = perSecond * seconds;
     bytes -= bytes % fields.nBlockAlign;
     if (bytes < fields.nBlockAlign)
         bytes = fields.nBlockAlign;

@@ -16,13 +16,6 @@ bool CanPlayInDestinationFormat(HWND window);
 // file." and leaves no preview. Returns TRUE.
 BOOL PlayInDestinationFormat(HWND window);
 
-// Whether the open preview plays a sample rather than a source.
-bool IsSamplePlaying();
-
-// Deletes the sample file when there is one. The preview calls it whenever it
-// has closed the device, and at the window's end.
-void RemoveSampleFile();
-
 // The bytes of a source's audio data that hold its first seconds, in whole
 // blocks of the source format (at least one); from the format's bytes.
 DWORD SampleSourceBytes(const void* format, DWORD length, DWORD seconds);

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include "engine/conversion_state.h"
 #include "res/resource.h"
-#include "ui/main_window.h"
 #include "ui/preview.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
@@ -13,29 +12,47 @@ UINT MainWindowDpi = BaseDpi;
 
 namespace {
 
-// Per-window DPI came with Windows 10 1607; earlier systems have one DPI for
-// every window, which the screen's device context tells.
-UINT ScreenDpi()
+// The labels of the two panels, of the progress rows and statistics, and the
+// destination line.
+constexpr int BoldLabels[] = {
+    IDC_SRC_FORMATTAG_LABEL,  IDC_SRC_CHANNELS_LABEL,   IDC_SRC_SAMPLERATE_LABEL,  IDC_SRC_DATARATE_LABEL,
+    IDC_SRC_BLOCKALIGN_LABEL, IDC_SRC_RESOLUTION_LABEL, IDC_SRC_EXTRA_LABEL,       IDC_DST_FORMATTAG_LABEL,
+    IDC_DST_CHANNELS_LABEL,   IDC_DST_SAMPLERATE_LABEL, IDC_DST_DATARATE_LABEL,    IDC_DST_BLOCKALIGN_LABEL,
+    IDC_DST_RESOLUTION_LABEL, IDC_CONVERT_INFO,         IDC_AVG_COMPRESSION_LABEL, IDC_CUR_COMPRESSION_LABEL,
+    IDC_ELAPSED_TIME_LABEL,   IDC_ESTIMATED_TIME_LABEL, IDC_DEST_INFO,             IDC_TOTAL_LABEL,
+    IDC_FILE_LABEL,
+};
+
+void ApplyBoldFont(HWND window, HFONT font)
 {
-    HDC screen = GetDC(nullptr);
-    int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen != nullptr)
-        ReleaseDC(nullptr, screen);
-    return dpi > 0 ? UINT(dpi) : BaseDpi;
+    for (int id : BoldLabels)
+        SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
 }
 
-template <typename Function>
-Function User32Function(const char* name)
+// Replaces the bold font by the dialog's own font in bold, as the dialog
+// manager made it for the window's DPI, and gives it to the labels; the font
+// before is released. Everything stays as it was when the new font cannot be
+// made.
+void MatchBoldFontTo(HWND dialog)
 {
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 != nullptr ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                             : nullptr;
+    LOGFONTA description = {};
+    auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+    if (dialogFont == nullptr || GetObjectA(dialogFont, sizeof(description), &description) == 0)
+        return;
+    description.lfWeight = FW_BOLD;
+    HFONT bold = CreateFontIndirectA(&description);
+    if (bold == nullptr)
+        return;
+    ApplyBoldFont(dialog, bold);
+    if (Resources.BoldFont != nullptr)
+        DeleteObject(Resources.BoldFont);
+    Resources.BoldFont = bold;
 }
 
 void SetFaces(HWND window)
 {
-    HBITMAP playFace = Preview.PreviewDevice != 0 && Preview.PreviewState != PreviewIdle ? Resources.PauseFace
-                                                                                         : Resources.PlayFace;
+    bool playing = Preview.PreviewDevice != 0 && Preview.PreviewState != PlayState::Idle;
+    HBITMAP playFace = playing ? Resources.PauseFace : Resources.PlayFace;
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(playFace));
     SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
                         reinterpret_cast<LPARAM>(Resources.StopFace));
@@ -51,24 +68,6 @@ void ScaleColumns(HWND window, UINT from, UINT to)
 }
 
 }  // namespace
-
-UINT WindowDpi(HWND window)
-{
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFunction>("GetDpiForWindow");
-    UINT dpi = getDpiForWindow != nullptr ? getDpiForWindow(window) : 0;
-    return dpi != 0 ? dpi : ScreenDpi();
-}
-
-UINT SystemDpi()
-{
-    using GetDpiForSystemFunction = UINT(WINAPI*)();
-    static const auto getDpiForSystem = User32Function<GetDpiForSystemFunction>("GetDpiForSystem");
-    UINT dpi = getDpiForSystem != nullptr ? getDpiForSystem() : 0;
-    return dpi != 0 ? dpi : ScreenDpi();
-}
-
-int ScaleToDpi(int pixelsAtBaseDpi, UINT dpi) { return MulDiv(pixelsAtBaseDpi, int(dpi), int(BaseDpi)); }
 
 void ApplyDisplayScale(HWND window)
 {
@@ -93,7 +92,7 @@ void FollowDpiChange(HWND window)
     if (previous != MainWindowDpi)
         ScaleColumns(window, previous, MainWindowDpi);
     MoveFormatToolTips(window);
-    if (Conversion.Thread != nullptr)
+    if (IsConversionActive())
         ShowConversionSize(window);
     else
         ShowIdleSize(window);

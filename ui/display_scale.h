@@ -4,18 +4,7 @@
 // monitor of another DPI.
 #pragma once
 #include <windows.h>
-
-constexpr UINT BaseDpi = 96;  // the DPI at which a figure in pixels is as given
-
-// The DPI the window is drawn at: its monitor's where the system tells it per
-// window, otherwise the system's.
-UINT WindowDpi(HWND window);
-
-// The system's DPI, for what is made before any window exists.
-UINT SystemDpi();
-
-// A length given in pixels at BaseDpi, at another DPI.
-int ScaleToDpi(int pixelsAtBaseDpi, UINT dpi);
+#include "win/dpi.h"
 
 // The DPI the main window was last laid out for; BaseDpi before it exists.
 extern UINT MainWindowDpi;

@@ -6,13 +6,11 @@
 #include "engine/progress.h"
 #include "res/resource.h"
 #include "ui/batch_controls.h"
-#include "ui/main_window.h"
 #include "ui/tray_icon.h"
 #include "ui/window_size.h"
 
-void RestoreIdleState()
+void RestoreIdleState(HWND window)
 {
-    HWND window = MainDialog;
     // Figures the worker published but the window has not shown yet must
     // never overwrite the idle look.
     DiscardPendingProgress();

@@ -5,7 +5,7 @@
 #include "res/resource.h"
 #include "sources/selection_summary.h"
 #include "ui/destination_preview.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

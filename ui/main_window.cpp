@@ -1,89 +1,88 @@
-// The main window's dialog procedure.
+// The main window's dialog procedure: one handler per message.
 #include "ui/main_window.h"
 #include <commctrl.h>
-#include <shlobj.h>
-#include <cstdio>
-#include <cstring>
-#include "app/settings.h"
-#include "app/settings_dialog.h"
-#include "app/settings_store.h"
-#include "engine/conversion_thread.h"
-#include "engine/progress.h"
+#include <shellapi.h>
 #include "res/resource.h"
+#include "settings/settings_store.h"
 #include "sources/dropped_files.h"
 #include "sources/format_choice.h"
-#include "sources/format_panels.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
-#include "ui/app_messages.h"
 #include "ui/conversion_control.h"
+#include "ui/destination_folder.h"
 #include "ui/destination_preview.h"
 #include "ui/display_scale.h"
+#include "ui/format_panels.h"
 #include "ui/list_menu.h"
 #include "ui/preview.h"
+#include "ui/progress_display.h"
 #include "ui/resources.h"
+#include "ui/selection_refresh.h"
+#include "ui/settings_dialog.h"
 #include "ui/tooltips.h"
 #include "ui/tray_icon.h"
-#include "ui/user_prompts.h"
+#include "win/app_messages.h"
+#include "win/user_prompts.h"
 
 HWND MainDialog = nullptr;
-HWND ToolTipWindow = nullptr;
-bool (*CreateColumnsFunction)(HWND window) = CreateFileListColumns;
-unsigned SelectionRefreshCount = 0;
 
 namespace {
 
-const char HelpFile[] = "TONVELKA.HLP";
 constexpr ULONG_PTR MainWindowHelpContext = 2000;
 
-UINT_PTR PendingSelectionTimer = 0;
+// The commands of the buttons and of the list's menu, each with what it does.
+struct Command {
+    int id;
+    void (*run)(HWND window);
+};
+const Command Commands[] = {
+    {IDC_SELECT_FORMAT,
+     [](HWND window) {
+         if (ChooseDestinationFormat(window))
+             ShowFormatPanels(window);
+         UpdateConvertButton(window);
+     }},
+    {IDC_ADD_FILES,
+     [](HWND window) {
+         AddSourceFiles(window);
+         UpdateSelectionButtons(window);
+     }},
+    {IDC_REMOVE_FILE,
+     [](HWND window) {
+         RemoveSelectedFiles(window);
+         UpdateSelectionButtons(window);
+     }},
+    {IDC_DESTINATION,
+     [](HWND window) {
+         if (BrowseDestinationFolder(window))
+             ShowDestinationLine(window);
+     }},
+    {IDC_CONVERT, OnConvertCommand},
+    {IDC_SETTINGS,
+     [](HWND window) {
+         if (RunSettingsDialog(window) == 0)
+             ApplyPriorities();
+     }},
+    {IDC_PLAY, [](HWND window) { PlayPreview(window); }},
+    {IDC_STOP_PLAY, [](HWND window) { StopPreview(window); }},
+    {IDC_PLAY_DESTINATION, [](HWND window) { PlayInDestinationFormat(window); }},
+};
 
-void RefreshSelection(HWND window)
+BOOL OnCommand(HWND window, int id)
 {
-    ++SelectionRefreshCount;
-    UpdateSelectionButtons(window);
-    ShowFormatPanels(window);
-    ShowSelectionSummary(window);
-}
-
-// A burst of selection changes costs one refresh, SelectionTimer after the
-// last of them.
-void RestartSelectionTimer(HWND window)
-{
-    if (PendingSelectionTimer != 0) {
-        KillTimer(window, PendingSelectionTimer);
-        PendingSelectionTimer = 0;
+    for (const Command& command : Commands) {
+        if (command.id == id) {
+            command.run(window);
+            return TRUE;
+        }
     }
-    PendingSelectionTimer = SetTimer(window, SelectionTimerId, Settings.SelectionTimer, nullptr);
-    if (PendingSelectionTimer == 0)
-        RefreshSelection(window);
-}
-
-bool IsSelectionChange(WPARAM control, const NMHDR* header)
-{
-    if (control != IDC_FILE_LIST || header->code != LVN_ITEMCHANGED)
-        return false;
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-    return (change->uChanged & LVIF_STATE) != 0 && ((change->uOldState ^ change->uNewState) & LVIS_SELECTED) != 0;
-}
-
-void RelayToToolTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    MSG relayed = {};
-    relayed.hwnd = window;
-    relayed.message = message;
-    relayed.wParam = wParam;
-    relayed.lParam = lParam;
-    relayed.time = DWORD(GetMessageTime());
-    relayed.pt.x = short(LOWORD(lParam));
-    relayed.pt.y = short(HIWORD(lParam));
-    SendMessageA(ToolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    return FALSE;
 }
 
 BOOL OnInitDialog(HWND window)
 {
     MainDialog = window;
-    if (!CreateColumnsFunction(window)) {
+    if (!CreateFileListColumns(window)) {
         ShowMessage(window, "Unable to create columns for the file list.", "Fatal Error", MB_OK | MB_ICONHAND);
         PostQuitMessage(1);
         return TRUE;
@@ -100,59 +99,32 @@ BOOL OnInitDialog(HWND window)
     return TRUE;
 }
 
-void OnCommand(HWND window, int id)
+BOOL OnTimer(HWND window, WPARAM timer)
 {
-    switch (id) {
-    case IDC_SELECT_FORMAT:
-        ChooseDestinationFormat(window);
-        UpdateConvertButton(window);
-        break;
-    case IDC_ADD_FILES:
-        AddSourceFiles(window);
-        UpdateSelectionButtons(window);
-        break;
-    case IDC_REMOVE_FILE:
-        RemoveSelectedFiles(window);
-        UpdateSelectionButtons(window);
-        break;
-    case IDC_DESTINATION:
-        if (BrowseDestinationFolder(window))
-            ShowDestinationLine(window);
-        break;
-    case IDC_CONVERT:
-        OnConvertCommand(window);
-        break;
-    case IDC_SETTINGS:
-        if (RunSettingsDialog(window) == 0)
-            ApplyPriorities();
-        break;
-    case IDC_PLAY:
-        PlayPreview(window);
-        break;
-    case IDC_STOP_PLAY:
-        StopPreview(window);
-        break;
-    case IDC_PLAY_DESTINATION:
-        PlayInDestinationFormat(window);
-        break;
+    if (timer == ProgressRefreshTimer) {
+        ShowLatestProgress(window);
+        return TRUE;
     }
+    RefreshSelection(window);
+    return FALSE;
 }
 
-bool IsCommand(int id)
+// The minimize box hides the window behind the tray icon while there is one.
+BOOL OnNonClientButtonDown(HWND window, WPARAM hitTest)
 {
-    switch (id) {
-    case IDC_SELECT_FORMAT:
-    case IDC_ADD_FILES:
-    case IDC_REMOVE_FILE:
-    case IDC_DESTINATION:
-    case IDC_CONVERT:
-    case IDC_SETTINGS:
-    case IDC_PLAY:
-    case IDC_STOP_PLAY:
-    case IDC_PLAY_DESTINATION:
-        return true;
-    }
-    return false;
+    if (hitTest != HTMINBUTTON || !TrayIconShown)
+        return FALSE;
+    ShowWindow(window, SW_HIDE);
+    return TRUE;
+}
+
+BOOL OnTrayIcon(HWND window, LPARAM mouseMessage)
+{
+    if (mouseMessage != WM_LBUTTONDOWN)
+        return FALSE;
+    ShowWindow(window, SW_RESTORE);
+    SetForegroundWindow(window);
+    return TRUE;
 }
 
 // True when no batch runs or the user agreed to abort it; the batch has then
@@ -207,117 +179,20 @@ void OnDestroy(HWND window)
 {
     EndConversionForClose(window);
     ClosePreview(window);
-    if (ToolTipWindow != nullptr) {
-        DestroyWindow(ToolTipWindow);
-        ToolTipWindow = nullptr;
-    }
+    DestroyToolTips();
     ShowHelp(window, HelpFile, HELP_QUIT, 0);
     FreeAllSourceEntries(window);
-    PendingSelectionTimer = 0;
+    ForgetSelectionTimer();
     PostQuitMessage(0);
 }
 
-}  // namespace
-
-void ShowDestinationLine(HWND window)
+// The messages of the window's own making and of the platform's that the
+// dialog manager does not handle, past the worker's.
+INT_PTR OnPrivateMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    // Room for the longest folder the settings hold, so the line is never cut.
-    char line[sizeof("Current destination directory is ") + DestinationPathSize];
-    snprintf(line, sizeof(line), "Current destination directory is %s", Settings.DestinationPath);
-    SetDlgItemTextA(window, IDC_DEST_INFO, line);
-}
-
-bool BrowseDestinationFolder(HWND window)
-{
-    char displayName[MAX_PATH] = "";
-    BROWSEINFOA browse = {};
-    browse.hwndOwner = window;
-    browse.pszDisplayName = displayName;
-    browse.lpszTitle = "Destination Folder";
-    browse.ulFlags = BIF_RETURNONLYFSDIRS;
-    PIDLIST_ABSOLUTE chosen = ShowFolderBrowser(&browse);
-    if (chosen == nullptr)
-        return false;
-    // A path longer than the buffer in bytes can come back cut and without
-    // its terminator; the byte behind the buffer stays zero and tells.
-    char path[MAX_PATH + 1] = "";
-    BOOL isFolder = SHGetPathFromIDListA(chosen, path);
-    CoTaskMemFree(chosen);
-    if (!isFolder)
-        return false;
-    if (strnlen(path, MAX_PATH + 1) >= sizeof(Settings.DestinationPath)) {
-        ShowMessage(window, "Unable to use the selected folder: its path is too long.", "Error", MB_OK | MB_ICONHAND);
-        return false;
-    }
-    lstrcpynA(Settings.DestinationPath, path, sizeof(Settings.DestinationPath));
-    return true;
-}
-
-void ApplyBoldFont(HWND window, HFONT font)
-{
-    static const int Labels[] = {1003, 1002, 1006, 1008, 1010, 1012, 1014, 1019, 1021, 1023, 1025,
-                                 1027, 1029, 1031, 1032, 1048, 1046, 1050, 1058, 1041, 1043};
-    for (int id : Labels)
-        SendDlgItemMessageA(window, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-}
-
-INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == TaskbarCreatedMessage() && message != 0) {
-        RestoreTrayIcon(dialog);
-        return FALSE;
-    }
     switch (message) {
-    case WM_INITDIALOG:
-        return OnInitDialog(dialog);
-    case WM_COMMAND:
-        if (!IsCommand(LOWORD(wParam)))
-            return FALSE;
-        OnCommand(dialog, LOWORD(wParam));
-        return TRUE;
-    case WM_NOTIFY:
-        if (!IsSelectionChange(wParam, reinterpret_cast<const NMHDR*>(lParam)))
-            return FALSE;
-        RestartSelectionTimer(dialog);
-        return TRUE;
-    case WM_TIMER:
-        if (wParam == ProgressRefreshTimer) {
-            ShowLatestProgress(dialog);
-            return TRUE;
-        }
-        KillTimer(dialog, PendingSelectionTimer);
-        RefreshSelection(dialog);
-        return FALSE;
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        if (ToolTipWindow != nullptr)
-            RelayToToolTip(dialog, message, wParam, lParam);
-        return FALSE;
-    case WM_HELP:
-        ShowHelp(dialog, HelpFile, HELP_CONTEXT, MainWindowHelpContext);
-        return TRUE;
-    case WM_NCLBUTTONDOWN:
-        if (wParam != HTMINBUTTON || !TrayIconShown)
-            return FALSE;
-        // Hidden instead of minimized: the tray icon brings it back.
-        ShowWindow(dialog, SW_HIDE);
-        return TRUE;
     case WM_APP_TRAY:
-        if (lParam != WM_LBUTTONDOWN)
-            return FALSE;
-        ShowWindow(dialog, SW_RESTORE);
-        SetForegroundWindow(dialog);
-        return TRUE;
-    case WM_CONTEXTMENU:
-        return ShowListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam) ? TRUE : FALSE;
-    case WM_DROPFILES:
-        AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
-        return TRUE;
+        return OnTrayIcon(dialog, lParam);
     case WM_DPICHANGED_MESSAGE:
         // The dialog manager moves and scales the window and its controls
         // in its default handling; the rest follows once that is done.
@@ -329,16 +204,54 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
     case WM_APP_PROGRESS:
         ShowLatestProgress(dialog);
         return TRUE;
-    case WM_APP_COLLECT_ROWS:
-        // A dialog answers a sent message through DWLP_MSGRESULT.
-        SetWindowLongPtrA(dialog, DWLP_MSGRESULT,
-                          CollectBatchRows(dialog, *reinterpret_cast<std::vector<BatchRow>*>(lParam)));
-        return TRUE;
     case WM_APP_CONVERSION_ENDED:
         OnConversionEnded(dialog);
         return TRUE;
     case MM_MCINOTIFY:
         return FinishPreview(dialog, wParam);
+    }
+    return FALSE;
+}
+
+// Mouse messages in the window's client area, which its tooltip must see.
+bool IsMouseMessage(UINT message)
+{
+    return message == WM_MOUSEMOVE || message == WM_LBUTTONDOWN || message == WM_LBUTTONUP ||
+           message == WM_RBUTTONDOWN || message == WM_RBUTTONUP || message == WM_MBUTTONDOWN ||
+           message == WM_MBUTTONUP;
+}
+
+}  // namespace
+
+INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == TaskbarCreatedMessage() && message != 0) {
+        RestoreTrayIcon(dialog);
+        return FALSE;
+    }
+    if (IsMouseMessage(message)) {
+        RelayToToolTip(dialog, message, wParam, lParam);
+        return FALSE;
+    }
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(dialog);
+    case WM_COMMAND:
+        return OnCommand(dialog, LOWORD(wParam));
+    case WM_NOTIFY:
+        return NoticeSelectionChange(dialog, wParam, reinterpret_cast<const NMHDR*>(lParam)) ? TRUE : FALSE;
+    case WM_TIMER:
+        return OnTimer(dialog, wParam);
+    case WM_HELP:
+        ShowHelp(dialog, HelpFile, HELP_CONTEXT, MainWindowHelpContext);
+        return TRUE;
+    case WM_NCLBUTTONDOWN:
+        return OnNonClientButtonDown(dialog, wParam);
+    case WM_CONTEXTMENU:
+        return ShowListMenu(dialog, reinterpret_cast<HWND>(wParam), lParam) ? TRUE : FALSE;
+    case WM_DROPFILES:
+        AddDroppedFiles(dialog, reinterpret_cast<HDROP>(wParam));
+        return TRUE;
     case WM_CLOSE:
         OnClose(dialog);
         return TRUE;
@@ -351,5 +264,5 @@ INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
         OnDestroy(dialog);
         return TRUE;
     }
-    return FALSE;
+    return OnPrivateMessage(dialog, message, wParam, lParam);
 }

@@ -1,31 +1,9 @@
 // The main window: its handle, kept for the code that reaches it from other
-// threads, and its dialog procedure, which dispatches every message of the
-// window to the module that owns the work.
+// threads, and its dialog procedure, which hands every message of the window
+// to the module that owns the work.
 #pragma once
 #include <windows.h>
 
 extern HWND MainDialog;
 
-// The tooltip window of the main window (absent when it could not be made),
-// with one tool per Audio Format value, identified 1001 and 1020.
-extern HWND ToolTipWindow;
-
 INT_PTR CALLBACK MainDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-
-// The one timer of the selection refresh.
-constexpr UINT_PTR SelectionTimerId = 1;
-
-// How many selection refreshes have run; tests watch the timer's effect.
-extern unsigned SelectionRefreshCount;
-
-// The list's columns are created through this, so a test can make it fail.
-extern bool (*CreateColumnsFunction)(HWND window);
-
-// Asks for a destination folder; true when a new one stands in the settings.
-bool BrowseDestinationFolder(HWND window);
-
-// Gives the bold font to the 21 labels of the main window.
-void ApplyBoldFont(HWND window, HFONT font);
-
-// The line that names the destination folder.
-void ShowDestinationLine(HWND window);

@@ -3,14 +3,18 @@
 #include "ui/preview.h"
 #include <commctrl.h>
 #include "res/resource.h"
-#include "ui/destination_preview.h"
 #include "ui/resources.h"
 #include "ui/tooltips.h"
-#include "ui/user_prompts.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
+#include "win/user_prompts.h"
 
 PreviewRecord Preview = {};
 
 namespace {
+
+// The sample file while one exists; empty otherwise. Window's thread only.
+char SampleFile[MAX_PATH] = "";
 
 constexpr char OpenFailedText[] = "Unable to open waveform audio device.";
 constexpr char PlayFailedText[] = "Unable to start playback.";
@@ -27,7 +31,7 @@ void ReportDeviceError(HWND window, MCIERROR error, const char* fixedText)
     const char* text = fixedText;
     if (mciGetErrorStringA(error, errorText, sizeof(errorText)) && errorText[0] != '\0')
         text = errorText;
-    ShowMessage(window, text, "Error", MB_ICONHAND);
+    ShowError(window, text);
 }
 
 // A command that waits for the device; reports its failure.
@@ -60,52 +64,40 @@ void SetPlayButtonFace(HWND window, HBITMAP face)
 {
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face));
     const char* tip = face != Resources.PauseFace ? IdlePlayTip
-                      : IsSamplePlaying()         ? "Playing in the destination format"
+                      : SampleFile[0] != '\0'     ? "Playing in the destination format"
                                                   : "Playing the source file";
     ShowPlayToolTip(window, tip);
 }
 
 // The full path of the first selected row in list order; false when no row
 // is selected.
-bool ReadSelectedPath(HWND window, char (&path)[256])
+bool ReadSelectedPath(HWND window, char (&path)[PathSize])
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     LRESULT row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));
     if (row < 0)
         return false;
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = static_cast<int>(row);
-    item.iSubItem = 0;
-    item.pszText = path;
-    item.cchTextMax = 255;
-    path[0] = '\0';
-    SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    path[255] = '\0';
+    ReadRowText(list, int(row), 0, path);
     return true;
 }
 
-void StartPreview(HWND window)
+// Stops and closes the device, forgets it, deletes the sample it may have
+// played and gives the play button its play face; false, with the device
+// kept, when the device refuses (its message shown).
+bool CloseDevice(HWND window)
 {
-    // A device that is open while not playing or paused is left over from a
-    // play call that failed; it goes before a new file is opened.
-    if (Preview.PreviewDevice != 0) {
-        if (!StopAndCloseDevice(window))
-            return;
-        Preview.PreviewDevice = 0;
-        RemoveSampleFile();
-    }
-    Preview.PreviewState = PreviewIdle;
-
-    char path[256];
-    if (!ReadSelectedPath(window, path))
-        return;
-    PlayPreviewFile(window, path);
+    if (!StopAndCloseDevice(window))
+        return false;
+    Preview.PreviewDevice = 0;
+    Preview.PreviewState = PlayState::Idle;
+    RemoveSampleFile();
+    SetPlayButtonFace(window, Resources.PlayFace);
+    return true;
 }
 
-}  // namespace
-
-void PlayPreviewFile(HWND window, const char* path)
+// Opens a file on the closed device and plays it; a failure is reported, and
+// a device that opened but did not start playing stays open with no preview.
+void PlayFile(HWND window, const char* path)
 {
     MCI_WAVE_OPEN_PARMSA open = {};
     open.lpstrDeviceType = "waveaudio";
@@ -130,17 +122,33 @@ void PlayPreviewFile(HWND window, const char* path)
         return;
     }
     SetPlayButtonFace(window, Resources.PauseFace);
-    Preview.PreviewState = PreviewPlaying;
+    Preview.PreviewState = PlayState::Playing;
 }
+
+void StartPreview(HWND window)
+{
+    // A device that is open while not playing or paused is left over from a
+    // play call that failed; it goes before a new file is opened.
+    if (Preview.PreviewDevice != 0 && !CloseDevice(window))
+        return;
+    Preview.PreviewState = PlayState::Idle;
+
+    char path[PathSize];
+    if (!ReadSelectedPath(window, path))
+        return;
+    PlayFile(window, path);
+}
+
+}  // namespace
 
 BOOL PlayPreview(HWND window)
 {
-    if (Preview.PreviewDevice != 0 && Preview.PreviewState == PreviewPlaying) {
+    if (Preview.PreviewDevice != 0 && Preview.PreviewState == PlayState::Playing) {
         if (SendWaitingCommand(window, MCI_PAUSE, PauseFailedText))
-            Preview.PreviewState = PreviewPaused;
-    } else if (Preview.PreviewDevice != 0 && Preview.PreviewState == PreviewPaused) {
+            Preview.PreviewState = PlayState::Paused;
+    } else if (Preview.PreviewDevice != 0 && Preview.PreviewState == PlayState::Paused) {
         if (SendWaitingCommand(window, MCI_RESUME, ResumeFailedText))
-            Preview.PreviewState = PreviewPlaying;
+            Preview.PreviewState = PlayState::Playing;
     } else {
         StartPreview(window);
     }
@@ -149,14 +157,9 @@ BOOL PlayPreview(HWND window)
 
 BOOL StopPreview(HWND window)
 {
-    if (Preview.PreviewDevice != 0) {
-        if (!StopAndCloseDevice(window))
-            return TRUE;
-        Preview.PreviewDevice = 0;
-        RemoveSampleFile();
-        SetPlayButtonFace(window, Resources.PlayFace);
-    }
-    Preview.PreviewState = PreviewIdle;
+    if (Preview.PreviewDevice != 0 && !CloseDevice(window))
+        return TRUE;
+    Preview.PreviewState = PlayState::Idle;
     return TRUE;
 }
 
@@ -166,13 +169,7 @@ BOOL FinishPreview(HWND window, WPARAM flags)
     // a playback that reached its end closes the device here.
     if (Preview.PreviewDevice == 0 || (flags & MCI_NOTIFY_SUCCESSFUL) == 0)
         return FALSE;
-    if (!StopAndCloseDevice(window))
-        return TRUE;
-    Preview.PreviewDevice = 0;
-    RemoveSampleFile();
-    SetPlayButtonFace(window, Resources.PlayFace);
-    Preview.PreviewState = PreviewIdle;
-    return FALSE;
+    return CloseDevice(window) ? FALSE : TRUE;
 }
 
 void ClosePreview(HWND)
@@ -185,6 +182,33 @@ void ClosePreview(HWND)
         mciSendCommandA(Preview.PreviewDevice, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&parameters));
     }
     Preview.PreviewDevice = 0;
-    Preview.PreviewState = PreviewIdle;
+    Preview.PreviewState = PlayState::Idle;
     RemoveSampleFile();
+}
+
+const char* CreateSampleFile()
+{
+    RemoveSampleFile();
+    char folder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof(folder), folder);
+    // GetTempFileName adds up to 14 characters to the folder.
+    if (length == 0 || length > sizeof(folder) - 14 || GetTempFileNameA(folder, "tvk", 0, SampleFile) == 0) {
+        SampleFile[0] = '\0';
+        return nullptr;
+    }
+    return SampleFile;
+}
+
+void PlaySampleFile(HWND window)
+{
+    PlayFile(window, SampleFile);
+    if (Preview.PreviewDevice == 0)
+        RemoveSampleFile();
+}
+
+void RemoveSampleFile()
+{
+    if (SampleFile[0] != '\0')
+        DeleteFileA(SampleFile);
+    SampleFile[0] = '\0';
 }

@@ -1,19 +1,18 @@
-// Preview playback of a source file through the "waveaudio" device: the two
-// buttons at the end of the selection line, the device's end notification
-// and the closing of the device when the main window goes.
+// Preview playback of a source file, or of a sample in its destination
+// format, through the "waveaudio" device: the two buttons at the end of the
+// selection line, the device's end notification, the closing of the device
+// when the main window goes, and the sample's temporary file.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
 
-// The values of PreviewState. They count only while a device is open: with
-// no device every value means no preview.
-constexpr WORD PreviewIdle = 0;
-constexpr WORD PreviewPlaying = 1;
-constexpr WORD PreviewPaused = 2;
+// What the open device does. It counts only while a device is open: with no
+// device every value means no preview.
+enum class PlayState : WORD { Idle = 0, Playing = 1, Paused = 2 };
 
 struct PreviewRecord {
     MCIDEVICEID PreviewDevice;  // the open "waveaudio" device; 0 when none is open
-    WORD PreviewState;
+    PlayState PreviewState;
 };
 
 // Written only by the functions below, on the main window's thread.
@@ -23,10 +22,18 @@ extern PreviewRecord Preview;
 // opens the file of the first selected row and plays it. Returns TRUE.
 BOOL PlayPreview(HWND window);
 
-// Opens a file on the closed device and plays it, as the Play command does
-// with the selected row's file; a failure is reported, and a device that
-// opened but did not start playing stays open with no preview.
-void PlayPreviewFile(HWND window, const char* path);
+// A new, empty file of a name nobody else has, in the user's temporary
+// folder, for a sample: it never lands among the user's files or replaces
+// one. The preview owns it from now on and deletes it whenever its device
+// closes. nullptr when it cannot be made.
+const char* CreateSampleFile();
+
+// Plays the sample file on the closed device as Play plays a source; a
+// failure is reported, and the file goes unless the device stays open.
+void PlaySampleFile(HWND window);
+
+// Deletes the sample file when there is one.
+void RemoveSampleFile();
 
 // The IDC_STOP_PLAY command: stops and closes the device. Returns TRUE.
 BOOL StopPreview(HWND window);

@@ -1,8 +1,7 @@
 // Loading and releasing the process-wide resources of the main window.
 #include "ui/resources.h"
 #include "res/resource.h"
-#include "ui/display_scale.h"
-#include "ui/main_window.h"
+#include "win/dpi.h"
 
 ProgramResources Resources = {};
 
@@ -20,23 +19,6 @@ bool CreateBoldFont()
                                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                      DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, "MS Sans Serif");
     return Resources.BoldFont != nullptr;
-}
-
-bool MatchBoldFontTo(HWND dialog)
-{
-    LOGFONTA description = {};
-    auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (dialogFont == nullptr || GetObjectA(dialogFont, sizeof(description), &description) == 0)
-        return false;
-    description.lfWeight = FW_BOLD;
-    HFONT bold = CreateFontIndirectA(&description);
-    if (bold == nullptr)
-        return false;
-    ApplyBoldFont(dialog, bold);
-    if (Resources.BoldFont != nullptr)
-        DeleteObject(Resources.BoldFont);
-    Resources.BoldFont = bold;
-    return true;
 }
 
 bool LoadButtonFaces(HINSTANCE instance, UINT dpi, HBITMAP (&previous)[3])

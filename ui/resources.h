@@ -21,12 +21,6 @@ extern ProgramResources Resources;
 // on without.
 bool CreateBoldFont();
 
-// Replaces the bold font by the dialog's own font in bold, as the dialog
-// manager made it for the window's DPI, and gives it to the labels; the
-// font before is released. False, with everything as it was, when the new
-// font cannot be made.
-bool MatchBoldFontTo(HWND dialog);
-
 // Loads the icon, then the play, stop and pause faces, from the program's
 // own module, the faces scaled for the system's DPI; false when any of them
 // is missing.

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 #include <utility>
 #include "res/resource.h"
-#include "ui/main_window.h"
 
+HWND ToolTipWindow = nullptr;
 FormatToolRects FormatToolRectangles = {};
 
 namespace {
@@ -94,4 +94,26 @@ void MoveFormatToolTips(HWND window)
         tool.rect = rect;
         SendMessageA(ToolTipWindow, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
     }
+}
+
+void RelayToToolTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (ToolTipWindow == nullptr)
+        return;
+    MSG relayed = {};
+    relayed.hwnd = window;
+    relayed.message = message;
+    relayed.wParam = wParam;
+    relayed.lParam = lParam;
+    relayed.time = DWORD(GetMessageTime());
+    relayed.pt.x = short(LOWORD(lParam));
+    relayed.pt.y = short(HIWORD(lParam));
+    SendMessageA(ToolTipWindow, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+}
+
+void DestroyToolTips()
+{
+    if (ToolTipWindow != nullptr)
+        DestroyWindow(ToolTipWindow);
+    ToolTipWindow = nullptr;
 }

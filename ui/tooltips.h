@@ -3,6 +3,10 @@
 #pragma once
 #include <windows.h>
 
+// The tooltip window of the main window (absent when it could not be made),
+// with one tool per Audio Format value and one over the play button.
+extern HWND ToolTipWindow;
+
 // Tool identifiers: those of the two Audio Format value controls.
 constexpr UINT_PTR SourceFormatTool = 1001;
 constexpr UINT_PTR DestinationFormatTool = 1020;
@@ -30,3 +34,10 @@ void ShowPlayToolTip(HWND window, const char* text);
 // Gives the two tools the rectangles of their controls anew, after the
 // window was laid out for another DPI.
 void MoveFormatToolTips(HWND window);
+
+// Hands a mouse message of the main window on to the tooltip (nothing
+// without tooltips): the format tools are rectangles of the window itself.
+void RelayToToolTip(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// At the window's destruction: the tooltip window goes with it.
+void DestroyToolTips();

@@ -1,6 +1,6 @@
 // The notification-area icon and its tooltip.
 #include "ui/tray_icon.h"
-#include "ui/app_messages.h"
+#include "win/app_messages.h"
 
 NOTIFYICONDATAA TrayIcon = {};
 bool TrayIconShown = false;

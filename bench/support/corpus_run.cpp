@@ -6,13 +6,13 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
-#include "app/settings.h"
-#include "engine/conversion_state.h"
+#include "settings/settings.h"
 #include "engine/convert_file.h"
 #include "engine/wave_file.h"
 #include "res/resource.h"
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include "sources/source_entry.h"
+#include "sources/format_description.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
 #include "support/codec_formats.h"
@@ -170,18 +170,21 @@ void SelectAllRows(HWND list)
     SendMessageA(list, LVM_SETITEMSTATE, WPARAM(-1), reinterpret_cast<LPARAM>(&state));
 }
 
-// Whether a destination holds the finished layout around the given format;
-// its audio bytes go to audio.
+// Whether a destination holds the finished layout around the given format,
+// with a "fact" chunk after it unless it is PCM; its audio bytes go to audio.
 bool FinishedLayout(const Bytes& file, const Bytes& format, Bytes& audio, std::string& why)
 {
     const size_t f = format.size();
     const size_t f2 = (f + 1) & ~size_t(1);
-    if (file.size() < 28 + f2) {
+    const bool fact = f < 2 || format[0] != WAVE_FORMAT_PCM || format[1] != 0;
+    const size_t h = 20 + f2 + (fact ? 12 : 0);  // where "data" stands
+    if (file.size() < h + 8) {
         why = "shorter than its header";
         return false;
     }
     if (memcmp(file.data(), "RIFF", 4) != 0 || memcmp(file.data() + 8, "WAVE", 4) != 0 ||
-        memcmp(file.data() + 12, "fmt ", 4) != 0 || memcmp(file.data() + 20 + f2, "data", 4) != 0) {
+        memcmp(file.data() + 12, "fmt ", 4) != 0 || memcmp(file.data() + h, "data", 4) != 0 ||
+        (fact && (memcmp(file.data() + 20 + f2, "fact", 4) != 0 || ReadU32(file, 24 + f2) != 4))) {
         why = "codes out of place";
         return false;
     }
@@ -193,13 +196,13 @@ bool FinishedLayout(const Bytes& file, const Bytes& format, Bytes& audio, std::s
         why = "format chunk differs from the destination format";
         return false;
     }
-    const size_t d = ReadU32(file, 24 + f2);
+    const size_t d = ReadU32(file, h + 4);
     const size_t d2 = (d + 1) & ~size_t(1);
-    if (file.size() != 28 + f2 + d2 || (d2 != d && file.back() != 0)) {
+    if (file.size() != h + 8 + d2 || (d2 != d && file.back() != 0)) {
         why = "data size " + Number(d) + " for " + Number(file.size()) + " bytes";
         return false;
     }
-    audio.assign(file.begin() + long(28 + f2), file.begin() + long(28 + f2 + d));
+    audio.assign(file.begin() + long(h + 8), file.begin() + long(h + 8 + d));
     return true;
 }
 
@@ -209,10 +212,6 @@ CorpusRunner::CorpusRunner() : watchdog_(30000)
 {
     window_ = SharedMainWindow();
     ResetSettingsToDefaults(Settings);
-    Conversion.AbortEvent = nullptr;
-    Conversion.RunEvent = nullptr;
-    Conversion.AbortSignalled = false;
-    Conversion.StandStillAsked = false;
     const Bytes pcm = CorpusBaseFormat();
     const Bytes ima = SuggestFormat(pcm, WAVE_FORMAT_IMA_ADPCM);
     targets_ = {
@@ -326,7 +325,7 @@ void CorpusRunner::CheckPanels(const CorpusFile& file, const Bytes& format, cons
     const Bytes& destination = targets_[2].Format;
     SetDestinationHandle(entry, CreateFormatBlock(destination.data(), DWORD(destination.size())));
     // A row whose format cannot be described still stays in the list.
-    InsertSourceRow(window_, 0, folder_.File("source.wav").c_str(), "0", entry);
+    InsertSourceRow(window_, folder_.File("source.wav").c_str(), "0", entry);
     SelectAllRows(list);
     ShowFormatPanels(window_);
 
@@ -356,7 +355,7 @@ void CorpusRunner::CheckPanels(const CorpusFile& file, const Bytes& format, cons
     // value where both agree and "-----" where they differ.
     const Bytes base = CorpusBaseFormat();
     HGLOBAL second = CreateSourceEntry(base.data(), DWORD(base.size()));
-    InsertSourceRow(window_, 1, "C:\\second.wav", "0", second);
+    InsertSourceRow(window_, "C:\\second.wav", "0", second);
     SelectAllRows(list);
     ShowFormatPanels(window_);
     const WAVEFORMATEX b = FieldsOf(base);
@@ -379,18 +378,18 @@ void CorpusRunner::Convert(const CorpusFile& file, const Bytes& format, const Ex
         }
         const std::string destination = folder_.File(target.Name);
         watchdog_.Arm(file.Name + ": ConvertFile to " + target.Name);
-        Settings.BufferSize = target.BufferSize;
         GuardedBytes sourceFormat(format.data(), format.size());
         GuardedBytes destinationFormat(target.Format.data(), target.Format.size());
+        ConvertOptions options;
+        options.BlockSize = BlockSizeInBytes(target.BufferSize);
         ConvertResult result = ConvertFile(source.c_str(), sourceFormat.Data(), DWORD(format.size()),
                                            destination.c_str(), destinationFormat.Data(),
-                                           DWORD(target.Format.size()));
-        Settings.BufferSize = DefaultBufferSize;
+                                           DWORD(target.Format.size()), nullptr, options);
         Pump();
         out.Results.push_back(result);
         const std::string label = std::string(target.Name) + ": ";
 
-        if (result == Converted) {
+        if (result == ConvertResult::Converted) {
             Bytes audio;
             std::string why;
             if (!FinishedLayout(ReadWholeFile(destination), target.Format, audio, why))
@@ -398,8 +397,10 @@ void CorpusRunner::Convert(const CorpusFile& file, const Bytes& format, const Ex
             if (!expected.DataFound)
                 out.Faults.push_back(label + "converted a file without a data chunk");
             // Between equal PCM formats the audio is copied: whole samples
-            // of what the file holds of its declared data.
-            if (expected.DataFound && format == target.Format) {
+            // of what the file holds of its declared data. (A codec's format
+            // into itself is decoded and encoded again.)
+            const bool pcm = format.size() >= 2 && format[0] == WAVE_FORMAT_PCM && format[1] == 0;
+            if (expected.DataFound && pcm && format == target.Format) {
                 size_t available = file.Content.size() > expected.DataOffset
                                        ? file.Content.size() - expected.DataOffset
                                        : 0;
@@ -409,13 +410,13 @@ void CorpusRunner::Convert(const CorpusFile& file, const Bytes& format, const Ex
                     out.Faults.push_back(label + "copied " + Number(audio.size()) + " audio bytes of " +
                                          Number(present));
             }
-        } else if (result == Failed) {
+        } else if (result == ConvertResult::Failed) {
             if (!expected.DataFound && FileExists(destination))
                 out.Faults.push_back(label + "a destination was created for a source without data");
             if (FileExists(destination) && !HasPlaceholders(destination))
                 out.Faults.push_back(label + "failed, leaving a destination without placeholder sizes");
         } else {
-            out.Faults.push_back(label + "result " + Number(result) + " without an abort request");
+            out.Faults.push_back(label + "result " + Number(WORD(result)) + " without an abort request");
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "engine/convert_file.h"
 #include "support/test_files.h"
 #include "support/wave_corpus.h"
 
@@ -53,7 +54,7 @@ struct CorpusOutcome {
     bool FormatRead = false;
     bool DataOpened = false;
     bool Described = false;
-    std::vector<WORD> Results;  // ConvertResult per target
+    std::vector<ConvertResult> Results;  // per target
     std::vector<std::string> Faults;
 };
 

@@ -7,7 +7,7 @@
 #include "sources/source_list.h"
 #include "support/test_files.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "ui/main_window.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 HWND CreateBatchWindow()
 {
@@ -25,7 +25,7 @@ HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinati
     HGLOBAL entry = CreateSourceEntry(format.data(), length);
     if (!destinationFormat.empty())
         SetDestinationHandle(entry, CreateFormatBlock(destinationFormat.data(), DWORD(destinationFormat.size())));
-    InsertSourceRow(window, 0, path.c_str(), "0", entry);
+    InsertSourceRow(window, path.c_str(), "0", entry);
     UpdateConvertButton(window);
     return entry;
 }
@@ -127,17 +127,23 @@ uint64_t FileSize(const std::string& path)
     return uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
-// Where the "data" chunk's size field stands behind the "fmt " chunk at 12.
+// Where the "data" chunk's size field stands behind the "fmt " chunk at 12
+// and the "fact" chunk that follows it in compressed files.
+static bool CodeAt(const Bytes& file, size_t at, const char* code)
+{
+    return at + 4 <= file.size() && memcmp(&file[at], code, 4) == 0;
+}
 static size_t DataSizeAt(const Bytes& file)
 {
-    return 24 + ((size_t(ReadU32(file, 16)) + 1) & ~size_t(1));
+    size_t at = 24 + ((size_t(ReadU32(file, 16)) + 1) & ~size_t(1));
+    return at + (CodeAt(file, at - 4, "fact") ? 12 : 0);
 }
 
 Bytes FinishedAudio(const std::string& path)
 {
     Bytes file = ReadWholeFile(path);
     size_t at = DataSizeAt(file), size = ReadU32(file, at);
-    if (file.size() < at + 4 || ReadU32(file, 4) != file.size() - 8 || memcmp(&file[at - 4], "data", 4) != 0 ||
+    if (file.size() < at + 4 || ReadU32(file, 4) != file.size() - 8 || !CodeAt(file, at - 4, "data") ||
         at + 4 + ((size + 1) & ~size_t(1)) != file.size())
         return {};
     return Bytes(file.begin() + long(at + 4), file.begin() + long(at + 4 + size));
@@ -146,7 +152,10 @@ Bytes FinishedAudio(const std::string& path)
 bool HasPlaceholders(const std::string& path)
 {
     Bytes file = ReadWholeFile(path);
-    return file.size() >= DataSizeAt(file) + 4 && ReadU32(file, 4) == 1 && ReadU32(file, DataSizeAt(file)) == 1;
+    // A "fact" chunk's sample count, too, is still its placeholder.
+    size_t at = DataSizeAt(file);
+    return file.size() >= at + 4 && ReadU32(file, 4) == 1 && ReadU32(file, at) == 1 &&
+           (!CodeAt(file, at - 16, "fact") || ReadU32(file, at - 8) == 1);
 }
 
 namespace {

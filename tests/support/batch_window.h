@@ -45,3 +45,15 @@ struct MessageRecorder {
     void SetAnswer(int answer);
     void SetResponder(std::function<int(const ShownMessage&)> responder);
 };
+// Runs its action when the scope ends, however the test leaves it: a hook
+// that a test installed goes again also when an assertion ends the test.
+class AtScopeEnd {
+public:
+    explicit AtScopeEnd(std::function<void()> action) : action_(std::move(action)) {}
+    ~AtScopeEnd() { action_(); }
+    AtScopeEnd(const AtScopeEnd&) = delete;
+    AtScopeEnd& operator=(const AtScopeEnd&) = delete;
+
+private:
+    std::function<void()> action_;
+};

@@ -120,6 +120,37 @@ Bytes PcmWave(uint16_t channels, uint32_t rate, const std::vector<int16_t>& samp
     return RiffForm("WAVE", Join({Chunk("fmt ", PcmFormat(channels, rate, 16)), Chunk("data", SampleBytes(samples))}));
 }
 
+Bytes WaveFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t valid, uint32_t mask,
+                 uint16_t subTag)
+{
+    Bytes out;
+    uint32_t frame = channels * bits / 8u;
+    for (uint32_t field : {uint32_t(tag | channels << 16), rate, rate * frame, uint32_t(frame | bits << 16)})
+        AppendU32(out, field);
+    if (tag == WAVE_FORMAT_EXTENSIBLE)
+        for (uint32_t field : {uint32_t(22 | valid << 16), mask, uint32_t(subTag), 0x00100000u, 0xAA000080u, 0x719B3800u})
+            AppendU32(out, field);
+    return out;
+}
+
+Bytes ToneWave(const Bytes& format)
+{
+    const bool extensible = ReadU32(format, 0) % 65536 == WAVE_FORMAT_EXTENSIBLE;
+    const uint32_t channels = ReadU32(format, 0) >> 16, rate = ReadU32(format, 4), bits = ReadU32(format, 12) >> 16;
+    const uint32_t valid = extensible && ReadU32(format, 16) >> 16 ? ReadU32(format, 16) >> 16 : bits;
+    const bool floating = ReadU32(format, 0) % 65536 == 3 || (extensible && ReadU32(format, 24) == 3);
+    Bytes audio;
+    for (uint32_t i = 0; i < rate * channels; ++i) {
+        double value = 0.5 * std::sin(6.283185307179586 * 1000 * (i / channels) / rate);
+        float single = float(value);
+        int64_t word = (std::llround(std::ldexp(value, int(valid) - 1)) << (bits - valid)) + (bits == 8 ? 128 : 0);
+        const void* bytes = !floating ? static_cast<const void*>(&word)
+                            : bits == 32 ? static_cast<const void*>(&single) : static_cast<const void*>(&value);
+        AppendRaw(audio, bytes, bits / 8);
+    }
+    return RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", audio)}));
+}
+
 Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag)
 {
     Bytes source = sourceFormat, suggested(512);

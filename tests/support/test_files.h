@@ -44,6 +44,13 @@ std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t fram
 Bytes SampleBytes(const std::vector<int16_t>& samples);
 std::vector<int16_t> SamplesOf(const Bytes& bytes);
 Bytes PcmWave(uint16_t channels, uint32_t rate, const std::vector<int16_t>& samples);
+// A format record of a tag (PCM and float in 16 bytes); WAVE_FORMAT_EXTENSIBLE
+// with its valid bits, channel mask and sub-format tag in the standard GUID.
+Bytes WaveFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t valid = 0,
+                 uint32_t mask = 0, uint16_t subTag = 1);
+// A second of a 1 kHz sine at -6 dBFS on every channel of a format made by
+// WaveFormat: integer PCM of any valid bits, or float.
+Bytes ToneWave(const Bytes& format);
 
 // The codecs' format of a tag for a source, as the program stores
 // destinations (PCM in 16 bytes); empty when there is none.

@@ -1,5 +1,5 @@
 // The settings record and its defaults.
-#include "app/settings.h"
+#include "settings/settings.h"
 
 AppSettings Settings = {};
 
@@ -8,8 +8,8 @@ void ResetSettingsToDefaults(AppSettings& settings)
     settings = {};
     // Asked for with 255 bytes: a longer current directory leaves the folder
     // empty rather than cut.
-    DWORD length = GetCurrentDirectoryA(DestinationPathSize - 1, settings.DestinationPath);
-    if (length == 0 || length >= DestinationPathSize - 1)
+    DWORD length = GetCurrentDirectoryA(PathSize - 1, settings.DestinationPath);
+    if (length == 0 || length >= PathSize - 1)
         settings.DestinationPath[0] = '\0';
     settings.BufferSize = DefaultBufferSize;
     settings.PriorityClass = NORMAL_PRIORITY_CLASS;

@@ -14,10 +14,6 @@ constexpr UINT WM_APP_CONVERSION_ENDED = WM_APP + 2;
 // The tray icon's callback; lParam is the mouse message.
 constexpr UINT WM_APP_TRAY = WM_APP + 3;
 
-// Sent by the conversion worker at the start of a batch: lParam points to a
-// std::vector<BatchRow> that the window's thread fills with the list's rows.
-constexpr UINT WM_APP_COLLECT_ROWS = WM_APP + 4;
-
 // WM_DPICHANGED: sent from Windows 8.1 on, which the program's headers for
 // older systems do not name.
 constexpr UINT WM_DPICHANGED_MESSAGE = 0x02E0;

@@ -1,18 +1,18 @@
 // Format panels of the main window.
-#include "sources/format_panels.h"
+#include "ui/format_panels.h"
 #include <commctrl.h>
 #include <mmsystem.h>
 #include <mmreg.h>
 #include <cstring>
 #include <string>
 #include "engine/format_guard.h"
-#include "engine/handles.h"
 #include "res/resource.h"
+#include "sources/format_description.h"
 #include "sources/format_names.h"
-#include "sources/format_texts.h"
 #include "sources/source_entry.h"
-#include "ui/main_window.h"
+#include "ui/format_texts.h"
 #include "ui/tooltips.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -28,6 +28,8 @@ struct FormatCopy {
 
     const WAVEFORMATEX& Fields() const { return view.Fields(); }
     bool HasExtraCount() const { return view.Length > 16; }
+    // An extensible format shows its sub-format's tag.
+    WORD ShownTag() const { return ShownFormatTag(view.Bytes, view.Length); }
 };
 
 // Which fields all contributing rows have in common.
@@ -46,7 +48,7 @@ struct Agreement {
         const WAVEFORMATEX& a = reference.Fields();
         const WAVEFORMATEX& b = other.Fields();
         severalRows = true;
-        tag = tag && a.wFormatTag == b.wFormatTag;
+        tag = tag && reference.ShownTag() == other.ShownTag();
         channels = channels && a.nChannels == b.nChannels;
         rate = rate && a.nSamplesPerSec == b.nSamplesPerSec;
         dataRate = dataRate && a.nAvgBytesPerSec == b.nAvgBytesPerSec;
@@ -119,15 +121,17 @@ std::string FormatTagText(const FormatCopy& reference, const Agreement& agreemen
     if (!agreement.tag)
         return DifferingText;
     char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS];
-    if (!GetFormatTagName(reference.Fields().wFormatTag, tagName))
+    if (!NameShownTag(reference.ShownTag(), tagName))
         return AudioFormatText(nullptr, nullptr, agreement.severalRows);
-    // Several rows share only the tag; the codecs are asked for a format's
-    // name only when one row contributes, and never for a format they must
-    // not see. The whole zero-filled copy is offered, as the buffer the
-    // format lies in.
+    // Several rows share only the tag; a format's name is asked for only
+    // when one row contributes, from the codecs (never for a format they
+    // must not see, and offered the whole zero-filled copy, as the buffer the
+    // format lies in) or else as the list names the layouts of the own reader.
     char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
-    bool named = !agreement.severalRows && CodecsCanTake(reference.Fields()) &&
-                 GetFormatName(&reference.Fields(), sizeof(reference.view.Bytes), formatName);
+    bool named = !agreement.severalRows &&
+                 ((CodecsCanTake(reference.Fields()) &&
+                   GetFormatName(&reference.Fields(), sizeof(reference.view.Bytes), formatName)) ||
+                  NameOwnFormat(reference.view.Bytes, reference.view.Length, formatName));
     return AudioFormatText(tagName, named ? formatName : nullptr, agreement.severalRows);
 }
 

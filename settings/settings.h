@@ -2,12 +2,12 @@
 // loads and saves it; everything else only reads it.
 #pragma once
 #include <windows.h>
+#include "win/path_size.h"
 
-constexpr int DestinationPathSize = 256;  // 255 characters and the terminator
 constexpr WORD DefaultBufferSize = 16;    // KBytes
 
 struct AppSettings {
-    char DestinationPath[DestinationPathSize];
+    char DestinationPath[PathSize];
     WORD BufferSize;        // KBytes of source read per conversion step
     DWORD PriorityClass;    // process priority class
     int Priority;           // the worker thread's priority

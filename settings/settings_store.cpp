@@ -1,7 +1,7 @@
 // Loading and saving the settings, and applying the priorities.
-#include "app/settings_store.h"
+#include "settings/settings_store.h"
 #include <cstring>
-#include "app/settings.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -24,7 +24,7 @@ bool QueryDword(HKEY key, const char* name, DWORD* value)
 // 255-byte request; an over-long or unterminated one is ignored.
 void LoadDestinationPath(HKEY key)
 {
-    char text[DestinationPathSize - 1];
+    char text[PathSize - 1];
     DWORD type = 0;
     DWORD size = sizeof(text);
     if (RegQueryValueExA(key, "DestinationPath", nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
@@ -92,7 +92,7 @@ void SaveSettings()
 
     // The buffer always holds a terminator; never write past it.
     size_t length = strnlen(Settings.DestinationPath, sizeof(Settings.DestinationPath) - 1);
-    char path[DestinationPathSize];
+    char path[PathSize];
     memcpy(path, Settings.DestinationPath, length);
     path[length] = '\0';
     RegSetValueExA(store, "DestinationPath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), DWORD(length + 1));

@@ -1,5 +1,5 @@
 // The seams around calls that block on a person.
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 int RealMessageBox(HWND owner, const char* text, const char* title, UINT style)
@@ -34,6 +34,7 @@ void SetMessageBoxFunction(MessageBoxFunction function)
 {
     messageBoxFunction = function != nullptr ? function : RealMessageBox;
 }
+void ShowError(HWND owner, const char* text) { ShowMessage(owner, text, "Error", MB_OK | MB_ICONHAND); }
 
 BOOL ShowOpenDialog(OPENFILENAMEA* dialog) { return openFileNameFunction(dialog); }
 void SetOpenFileNameFunction(OpenFileNameFunction function)

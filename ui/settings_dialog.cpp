@@ -1,10 +1,10 @@
 // The settings dialog.
-#include "app/settings_dialog.h"
+#include "ui/settings_dialog.h"
 #include <commctrl.h>
 #include <iterator>
-#include "app/settings.h"
+#include "settings/settings.h"
 #include "res/resource.h"
-#include "ui/user_prompts.h"
+#include "win/user_prompts.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ void OnOk(HWND dialog)
         Settings.BufferSize = WORD(bufferSize);
         EndDialog(dialog, 0);
     } else {
-        ShowMessage(dialog, "You have entered an invalid buffer size.", "Error", MB_OK | MB_ICONHAND);
+        ShowError(dialog, "You have entered an invalid buffer size.");
     }
     // The other values are taken whether or not the buffer size was.
     Settings.CompatibilityCheck = IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) == BST_CHECKED ? 1 : 0;
@@ -111,7 +111,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     }
     case WM_HELP:
-        ShowHelp(dialog, "TONVELKA.HLP", HELP_CONTEXT, 3000);
+        ShowHelp(dialog, HelpFile, HELP_CONTEXT, 3000);
         return TRUE;
     }
     return FALSE;

@@ -19,6 +19,8 @@ using PopupMenuFunction = int (*)(HMENU menu, UINT flags, int x, int y, HWND own
 // A message box; returns the button the user chose.
 int ShowMessage(HWND owner, const char* text, const char* title, UINT style);
 void SetMessageBoxFunction(MessageBoxFunction function);
+// An error: the text under the title "Error", with the stop sign and OK.
+void ShowError(HWND owner, const char* text);
 
 // The open dialog (GetOpenFileNameA).
 BOOL ShowOpenDialog(OPENFILENAMEA* dialog);
@@ -32,7 +34,8 @@ void SetBrowseForFolderFunction(BrowseForFolderFunction function);
 MMRESULT ShowFormatChooser(ACMFORMATCHOOSEA* chooser);
 void SetFormatChooseFunction(FormatChooseFunction function);
 
-// Help (WinHelpA).
+// Help (WinHelpA), from the program's help file.
+constexpr char HelpFile[] = "TONVELKA.HLP";
 BOOL ShowHelp(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 void SetHelpFunction(HelpFunction function);
 

@@ -1,5 +1,5 @@
 // Texts of the format panels.
-#include "sources/format_texts.h"
+#include "ui/format_texts.h"
 #include <cmath>
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-// Small owners for the handles of the engine: each closes in its destructor,
+// Small owners for the handles the program holds: each closes in its destructor,
 // cannot be copied, and hands its handle over with Detach.
 #pragma once
 #include <windows.h>
@@ -94,4 +94,32 @@ public:
 private:
     HGLOBAL memory_;
     void* data_;
+};
+
+// Holds a slim reader/writer lock exclusively for one scope. Wait sleeps on
+// a condition variable, the lock let go meanwhile and held again on waking.
+class ExclusiveLock {
+public:
+    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
+    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
+    ExclusiveLock(const ExclusiveLock&) = delete;
+    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+
+    void Wait(CONDITION_VARIABLE& condition) { SleepConditionVariableSRW(&condition, &lock_, INFINITE, 0); }
+
+private:
+    SRWLOCK& lock_;
+};
+
+// Within an ExclusiveLock's scope: lets go of the lock for one inner scope
+// (a slow call that must not hold it) and holds it again at its end.
+class ExclusiveUnlock {
+public:
+    explicit ExclusiveUnlock(SRWLOCK& lock) : lock_(lock) { ReleaseSRWLockExclusive(&lock_); }
+    ~ExclusiveUnlock() { AcquireSRWLockExclusive(&lock_); }
+    ExclusiveUnlock(const ExclusiveUnlock&) = delete;
+    ExclusiveUnlock& operator=(const ExclusiveUnlock&) = delete;
+
+private:
+    SRWLOCK& lock_;
 };
