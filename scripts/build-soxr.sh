@@ -12,11 +12,21 @@ out="$root/build/soxr"
 version=0.1.3
 triplets=(i686-w64-mingw32 x86_64-w64-mingw32)
 
+# The 32-bit product computes on SSE2, as the 64-bit build does (see
+# CMakeLists.txt), and so does its libsoxr: built for the x87 unit, it gave
+# the 32-bit product other samples than the 64-bit build from the same input.
+c_flags_for() {
+  if [ "$1" = i686-w64-mingw32 ]; then echo "-msse2 -mfpmath=sse"; fi
+}
+
+built_for() {
+  [ -f "$out/$1/libsoxr.a" ] && [ -f "$out/$1/soxr.h" ] &&
+    [ "$(cat "$out/$1/c-flags" 2> /dev/null)" = "$(c_flags_for "$1")" ]
+}
+
 built() {
   [ -f "$out/src/libsoxr/COPYING.LGPL" ] || return 1
-  for t in "${triplets[@]}"; do
-    [ -f "$out/$t/libsoxr.a" ] && [ -f "$out/$t/soxr.h" ] || return 1
-  done
+  for t in "${triplets[@]}"; do built_for "$t" || return 1; done
 }
 built && exit 0
 
@@ -69,16 +79,18 @@ fetch_source() {
 
 build_for() {
   local triplet=$1 work="$out/work-$1"
+  rm -rf "$work"
   quietly "$work.log" cmake -Wno-dev -S "$out/src/libsoxr" -B "$work" -DCMAKE_SYSTEM_NAME=Windows \
         -DCMAKE_C_COMPILER="$triplet-gcc-posix" -DCMAKE_BUILD_TYPE=Release \
         -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTS=OFF -DBUILD_EXAMPLES=OFF \
-        -DWITH_OPENMP=OFF -DWITH_LSR_BINDINGS=OFF
+        -DWITH_OPENMP=OFF -DWITH_LSR_BINDINGS=OFF -DCMAKE_C_FLAGS="$(c_flags_for "$triplet")"
   quietly "$work.log" cmake --build "$work" -j "$(nproc)"
   mkdir -p "$out/$triplet"
   cp "$work/src/libsoxr.a" "$out/src/libsoxr/src/soxr.h" "$out/$triplet/"
+  c_flags_for "$triplet" > "$out/$triplet/c-flags"
 }
 
 [ -f "$out/src/libsoxr/src/soxr.h" ] || fetch_source
-for t in "${triplets[@]}"; do build_for "$t"; done
+for t in "${triplets[@]}"; do built_for "$t" || build_for "$t"; done
 built
 echo "libsoxr $version built for ${triplets[*]} in $out"
