@@ -26,6 +26,7 @@
 #include "support/test_files.h"
 #include "engine/wave_file.h"
 #include "ui/main_window.h"
+#include "win/list_rows.h"
 
 // The format panels are refreshed between the buttons and the selection line;
 // they are timed too when they are part of this build.
@@ -87,16 +88,6 @@ bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
     return true;
 }
 
-void SetSubItem(HWND list, int row, int subItem, const char* text)
-{
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT;
-    item.iItem = row;
-    item.iSubItem = subItem;
-    item.pszText = const_cast<char*>(text);
-    SendMessageA(list, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-}
-
 // One Add Files command over a dialog result.
 bool AddSourceFiles(HWND window, const std::string& result)
 {
@@ -136,13 +127,13 @@ bool AddSourceFiles(HWND window, const std::string& result)
         ok = row != -1;
         if (!ok)
             break;
-        SetSubItem(list, row, 1, sizeText);
+        SetRowText(list, row, 1, sizeText);
         std::string key(reinterpret_cast<char*>(format), length);
         if (key != lastFormat) {
             ok = DescribeFormat(format, length, description);
             lastFormat = key;
         }
-        SetSubItem(list, row, 2, description);
+        SetRowText(list, row, 2, description);
     }
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list, nullptr, TRUE);
