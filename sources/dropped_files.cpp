@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
-#include "engine/conversion_state.h"
-#include "engine/path_list.h"
+#include "engine/batch/batch_steering.h"
+#include "engine/batch/path_list.h"
 #include "win/handles.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"

@@ -3,8 +3,8 @@
 #include "sources/source_list.h"
 #include <commctrl.h>
 #include <cstring>
-#include "engine/sample_layout.h"
-#include "engine/wave_file.h"
+#include "engine/format/sample_layout.h"
+#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "sources/file_size.h"
 #include "sources/format_description.h"
