@@ -99,7 +99,10 @@ std::optional<DestinationSide> ReadDestinationSide(const void* format, DWORD len
     DestinationSide side;
     side.Guarded = *guarded;
     const WAVEFORMATEX& fields = guarded->Fields();
-    if (ReadSampleLayout(format, length).Verdict == LayoutVerdict::ForTheCodecs) {
+    // u-law and A-law, which the own reader decodes, are still written by
+    // their codec.
+    LayoutReading reading = ReadSampleLayout(format, length);
+    if (reading.Verdict == LayoutVerdict::ForTheCodecs || IsG711(reading.Layout)) {
         side.ByCodec = true;
         side.Pcm = PcmShape{fields.nSamplesPerSec, fields.nChannels, 16};
         side.EncoderPcm = PcmRecord(*side.Pcm);

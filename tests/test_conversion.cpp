@@ -160,7 +160,8 @@ TEST_F(Conversions, EveryCodecWritesWhatSoxDecodesToTheSourceAndDecodesWhatSoxWr
 }
 
 // 44.1 kHz stereo IMA ADPCM takes 8164 source bytes a block: 16 KB leave 56
-// bytes behind each time, to be read again; the partial tail is dropped.
+// bytes behind each time, to be read again; the partial tail is filled up
+// with silence into one more block.
 // 75 seconds of it make output of several runs, written in their order, and
 // blocks larger than the read-ahead ring and the write runs, decoded too.
 TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
@@ -175,7 +176,7 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
         ASSERT_EQ(Convert(out_.File("out.wav"), out_.File("back.wav"), PcmFormat(2, 44100, 16)), Converted);
         results.push_back(Join({ReadWholeFile(out_.File("out.wav")), ReadWholeFile(out_.File("back.wav"))}));
     }
-    EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), samples.size() * 2 / 8164 * 2048);
+    EXPECT_EQ(FinishedAudio(out_.File("out.wav")).size(), (samples.size() * 2 + 8163) / 8164 * 2048);
     EXPECT_TRUE(results[0] == results[1] && results[0] == results[2] && results[0] == results[3]);
     ASSERT_TRUE(SoxDecode(out_.File("out.wav"), decoded));
     EXPECT_GT(SignalToNoise(samples, decoded), 30);
@@ -232,7 +233,10 @@ TEST_F(Conversions, EveryKindOfSourceReachesTelephoneAndGameFormats)
             const size_t fact = 20 + (d.format.size() + 1) / 2 * 2;
             const bool pcm = d.format.size() == 16;
             EXPECT_EQ(std::string(file.begin() + fact, file.begin() + fact + 4), pcm ? "data" : "fact");
-            EXPECT_TRUE(pcm || (ReadU32(file, fact + 4) == 4 && ReadU32(file, fact + 8) == frames));
+            // The last block is filled up with silence; the count is the
+            // true length, which sox does not cut the block to.
+            EXPECT_TRUE(pcm || (ReadU32(file, fact + 4) == 4 && ReadU32(file, fact + 8) <= frames &&
+                                ReadU32(file, fact + 8) + d.blockFrames > frames));
             auto [tone, rest] = ToneAndRest(decoded, channels, rate);
             EXPECT_NEAR(tone, -6, 1.5);
             EXPECT_GT(rest, d.level);
@@ -284,7 +288,12 @@ TEST_F(Conversions, OneStreamWhereItChangesOnlyTheCodingElseTheChain)
         if (i >= direct.size())
             continue;
         ASSERT_EQ(Convert(direct[i], out, to), Converted);
-        EXPECT_TRUE(Audio(out, to) == BareStream(from, to, FinishedAudio(direct[i]))) << i;
+        // The bare stream drops a last partial block, which the converter
+        // fills up into one more (or, decoding, keeps as far as it holds).
+        Bytes ours = Audio(out, to), bare = BareStream(from, to, FinishedAudio(direct[i]));
+        size_t common = std::min(ours.size(), bare.size());
+        EXPECT_TRUE(std::equal(ours.begin(), ours.begin() + common, bare.begin())) << i;
+        EXPECT_LT(std::max(ours.size(), bare.size()) - common, 8164u) << i;
         CopyFileA(out.c_str(), out_.File("ima.wav").c_str(), FALSE);
     }
 }
