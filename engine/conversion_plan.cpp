@@ -183,6 +183,18 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     return std::nullopt;
 }
 
+bool ConversionReachable(const void* sourceFormat, DWORD sourceLength, const void* destinationFormat,
+                         DWORD destinationLength, const CodecStageCheck& check, const DecodedPcmSuggestion& suggest)
+{
+    std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength, suggest);
+    std::optional<DestinationSide> destination = ReadDestinationSide(destinationFormat, destinationLength);
+    if (!source || !destination)
+        return false;
+    ConversionPlan plan;
+    return PlanChain(*source, *destination, check, plan) ||
+           (source->MayStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()));
+}
+
 bool ChainCanReach(const void* sourceFormat, DWORD sourceLength, const void* destinationFormat,
                    DWORD destinationLength, DWORD openFlags, StreamOpenFunction query)
 {
@@ -190,7 +202,7 @@ bool ChainCanReach(const void* sourceFormat, DWORD sourceLength, const void* des
         return query(nullptr, nullptr, from, to, nullptr, 0, 0, openFlags | ACM_STREAMOPENF_QUERY) ==
                MMSYSERR_NOERROR;
     };
-    return PlanConversion(sourceFormat, sourceLength, destinationFormat, destinationLength, ask).has_value();
+    return ConversionReachable(sourceFormat, sourceLength, destinationFormat, destinationLength, ask);
 }
 
 std::vector<BYTE> DestinationHeaderFormat(const void* destinationFormat, DWORD destinationLength)

@@ -68,6 +68,14 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
                                              const CodecStageCheck& check,
                                              const DecodedPcmSuggestion& suggest = SuggestDecodedPcm);
 
+// Whether PlanConversion finds a way, asking the codecs as little as may be:
+// the chain first, whose codec questions (decoding this source, encoding
+// this destination) recur across pairs, and the one stream of the pair only
+// where the chain finds none. The answer is PlanConversion's, has_value().
+bool ConversionReachable(const void* sourceFormat, DWORD sourceLength, const void* destinationFormat,
+                         DWORD destinationLength, const CodecStageCheck& check,
+                         const DecodedPcmSuggestion& suggest = SuggestDecodedPcm);
+
 // Whether any stage reads the source format: the program's own reader, or a
 // codec that decodes it to PCM the chain reads (check asked about its
 // Decode stage). A format no stage reads reaches no destination.

@@ -54,8 +54,8 @@ bool CompatibilityCheck::CanReachAll(const WAVEFORMATEX& candidate)
     bool verdict = true;
     const DWORD length = DWORD(key.size());
     for (const std::string& source : sources_) {
-        if (!stages_ || !PlanConversion(source.data(), DWORD(source.size()), key.data(), length, stages_->Check(),
-                                        stages_->Suggestion())) {
+        if (!stages_ || !ConversionReachable(source.data(), DWORD(source.size()), key.data(), length,
+                                             stages_->Check(), stages_->Suggestion())) {
             verdict = false;
             break;
         }
