@@ -2,6 +2,7 @@
 // through the real main window. What is written is read back by sox or byte
 // by byte, and no source may change.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include "settings/settings.h"
 #include <cmath>
 #include "engine/conversion_plan.h"
@@ -189,6 +190,37 @@ TEST_F(Conversions, PartialBlocksAndEmptyAndCutSources)
     WriteWholeFile(out_.File("cut.wav"), Bytes(500000, 0x55));
     ASSERT_EQ(Convert(Source(in_.File("cut.wav"), cut), out_.File("cut.wav"), ulaw_), Converted);
     EXPECT_EQ(Audio(out_.File("cut.wav"), ulaw_).size(), 4000u);
+}
+
+// An IMA ADPCM file whose last block is partly filled, as editors end one,
+// with its "fact" count: that block is decoded as far as it holds samples,
+// so the destination is as long as sox decodes the source, at its own rate
+// and, through the chain, at another.
+TEST_F(Conversions, APartlyFilledLastAdpcmBlockIsConvertedToItsEnd)
+{
+    std::string made = in_.File("sox-ima.wav");
+    ASSERT_EQ(RunUnixCommand("sox " + UnixArgument(Tone("tone.wav")) + " -e ima-adpcm " + UnixArgument(made)), 0);
+    Bytes ima = ReadWholeFile(made);
+    auto at = [&](const char* code) { return size_t(std::search(ima.begin(), ima.end(), code, code + 4) - ima.begin()); };
+    const uint32_t block = ReadU32(ima, 32) & 0xFFFF, perBlock = (block - 4) * 2 + 1;
+    const uint32_t whole = ReadU32(ima, at("data") + 4) / block - 1;
+    // The last block keeps its header and 26 of its 4-byte groups.
+    uint32_t dataSize = whole * block + 4 + 26 * 4, frames = whole * perBlock + 1 + 26 * 8;
+    Bytes cut(ima.begin(), ima.begin() + at("data") + 8 + dataSize);
+    memcpy(cut.data() + at("data") + 4, &dataSize, 4);
+    ASSERT_LT(at("fact"), at("data"));
+    memcpy(cut.data() + at("fact") + 8, &frames, 4);
+    uint32_t riff = uint32_t(cut.size() - 8);
+    memcpy(cut.data() + 4, &riff, 4);
+    std::string source = Source(in_.File("partly.wav"), cut);
+    std::vector<int16_t> theirs;
+    ASSERT_TRUE(SoxDecode(source, theirs));
+    EXPECT_EQ(theirs.size(), frames);
+    for (uint32_t rate : {8000u, 11025u}) {
+        ASSERT_EQ(Convert(source, out_.File("out.wav"), PcmFormat(1, rate, 16)), Converted);
+        size_t ours = Audio(out_.File("out.wav"), PcmFormat(1, rate, 16)).size() / 2;
+        EXPECT_NEAR(double(ours), double(theirs.size()) * rate / 8000, 1.0) << rate;
+    }
 }
 
 // Every kind of source the own reader takes and two that codecs decode, into
