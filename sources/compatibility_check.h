@@ -1,34 +1,47 @@
 // The format chooser's compatibility check: whether the converter will find
 // a way, through its chain of stages and the installed codecs, from every
-// selected row's source format into a candidate format. A
-// thousand rows mostly hold two or three distinct source formats, and the
-// chooser asks about the same candidates again when the user returns to a
-// tag, so the codecs are asked once per distinct source format and
-// candidate, and the answers are kept while the chooser is open.
+// selected row's source format into a candidate format. The codecs are
+// asked each stage's question once per opening of the chooser (see
+// sources/stage_verdicts.h), and the verdict on a candidate is kept while
+// the chooser is open, since it asks about the same candidates again when
+// the user returns to a tag. Rows whose format no stage can read (a tag no
+// installed codec decodes) are left out of the check, so that they do not
+// empty the chooser for all the others; the caller tells the user about them.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
 #include <mmreg.h>
 #include <msacm.h>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 #include "engine/convert/conversion_plan.h"
+#include "sources/stage_verdicts.h"
 
 class CompatibilityCheck {
 public:
     // The distinct source formats of the list's selected rows, in the order
-    // of their first rows; false when a row's entry cannot be locked.
-    bool GatherSelectedFormats(HWND list);
+    // of their first rows, sorted into those some stage reads and those none
+    // does, the codecs asked with the given stream open flags; false when a
+    // row's entry cannot be locked.
+    bool GatherSelectedFormats(HWND list, DWORD openFlags);
 
-    // True when every gathered source format reaches the candidate with the
-    // given stream open flags (also when there is none); asked once per
-    // source format and candidate.
-    bool CanReachAll(const WAVEFORMATEX& candidate, DWORD openFlags);
+    // True when every gathered source format that a stage reads reaches the
+    // candidate (also when there is none).
+    bool CanReachAll(const WAVEFORMATEX& candidate);
+
+    // Whether a gathered source format is one that no stage reads.
+    bool IsUnreadable(const void* format, DWORD length) const;
+
+    // How many questions reached the codecs since the formats were gathered.
+    size_t CodecQuestions() const { return stages_ ? stages_->CodecQuestions() : 0; }
 
 private:
     std::vector<std::string> sources_;
+    std::vector<std::string> unreadable_;
     std::map<std::string, bool> verdicts_;  // by the candidate's bytes
+    std::unique_ptr<StageVerdicts> stages_;
 };
 
 // Whether the converter reaches candidate from source (a stored format of

@@ -120,11 +120,11 @@ GivenFiles GatherGivenFiles(const std::vector<std::string>& items)
 // Add Files words it; else how many were refused and how many stand in the
 // list without a description of their format, each with the first
 // ShownRefusedPaths of their paths.
-std::string GivenFilesText(const std::vector<std::string>& refused, const char* firstReason,
+std::string GivenFilesText(const std::vector<std::string>& refused, const std::string& firstReason,
                            const std::vector<std::string>& undescribed, GivenBy by)
 {
     if (refused.size() == 1 && undescribed.empty())
-        return firstReason != nullptr ? firstReason : "";
+        return firstReason;
     const std::string ofThem = by == GivenBy::Drop ? " of the dropped files" : " of the given files";
     std::string text;
     if (!refused.empty())
@@ -157,15 +157,15 @@ void AddGivenPaths(HWND window, const std::vector<std::string>& items, GivenBy b
     const std::vector<std::string>& files = given.Paths;
     std::vector<AddOutcome> outcomes = AddSourcePaths(window, files, given.TreeStarts);
     std::vector<std::string> refused, undescribed;
-    const char* firstReason = nullptr;
+    std::string firstReason;
     for (size_t index = 0; index < files.size(); ++index) {
-        if (outcomes[index].Message == nullptr)
+        if (outcomes[index].Message.empty())
             continue;
         if (outcomes[index].Listed) {
             undescribed.push_back(files[index]);
             continue;
         }
-        if (firstReason == nullptr)
+        if (firstReason.empty())
             firstReason = outcomes[index].Message;
         refused.push_back(files[index]);
     }

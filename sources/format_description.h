@@ -42,7 +42,7 @@ public:
     bool Describe(const BYTE* format, DWORD length, char (&description)[DescriptionChars]);
 
 private:
-    static constexpr size_t MaxKept = 32;
+    static constexpr size_t MaxKept = 256;
     struct Described {
         std::string format;
         std::string description;

@@ -2,6 +2,7 @@
 // rows' records.
 #include "sources/source_list.h"
 #include <commctrl.h>
+#include <cstdio>
 #include <cstring>
 #include "engine/format/sample_layout.h"
 #include "engine/wave/wave_file.h"
@@ -92,6 +93,32 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
     return described && SetRowText(list, row, 2, description);
 }
 
+// Why a source cannot be listed, or nothing when its format is in format:
+// a PCM or float format whose fields contradict each other, or that lies
+// beyond the reader (no channels, integer words of more than 32 bits), no
+// stage of a conversion can read; a file without a "data" chunk where the
+// converter looks for it has nothing to convert; RIFX files are read for
+// PCM and float only; audio past 32-bit figures the batch cannot count.
+std::string SourceRefusal(const char* path, BYTE (&format)[MaxFormatBytes], DWORD* length)
+{
+    const std::string unreadable = "Unable to read audio information from source file.";
+    SourceFacts facts;
+    if (!ReadSourceFormat(path, format, length, &facts) || !facts.DataFound)
+        return unreadable;
+    LayoutReading reading = ReadSampleLayout(format, *length);
+    if (reading.Verdict == LayoutVerdict::Refused)
+        return unreadable;
+    if (facts.BigEndian && (reading.Verdict != LayoutVerdict::Readable || IsG711(reading.Layout)))
+        return "Unable to read a big-endian (RIFX) source file whose audio is neither PCM nor float.";
+    if (facts.DataSize > 0xFFFFFFFFu) {
+        char text[160];
+        snprintf(text, sizeof(text), "Unable to add a source file with %0.2f GB of audio data: at most 4 GB can be "
+                 "converted.", double(facts.DataSize) / 1073741824.0);
+        return text;
+    }
+    return {};
+}
+
 // Adds one file unless a row holds its path already.
 AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
 {
@@ -106,13 +133,11 @@ AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, D
     if (!FormatFileSize(path, sizeText))
         return {"Unable to retrieve size of source file.", false};
 
-    // A PCM or float format whose fields contradict each other, or that lies
-    // beyond the reader (no channels, integer words of more than 32 bits),
-    // no stage of a conversion can read.
     BYTE format[MaxFormatBytes];
     DWORD length = 0;
-    if (!ReadSourceFormat(path, format, &length) || ReadSampleLayout(format, length).Verdict == LayoutVerdict::Refused)
-        return {"Unable to read audio information from source file.", false};
+    std::string refusal = SourceRefusal(path, format, &length);
+    if (!refusal.empty())
+        return {refusal, false};
 
     BlockFailure failure = BlockFailure::None;
     HGLOBAL entry = CreateSourceEntry(format, length, &failure, treeStart);
@@ -171,18 +196,18 @@ void AddSourceFiles(HWND window)
     std::vector<std::string> paths = AskForSourceFiles(window);
     if (paths.empty())
         return;
-    const char* failure = nullptr;
+    std::string failure;
     {
         AddSession session(window);
         for (const std::string& path : paths) {
             failure = AddSourceFile(window, path.c_str(), session.memo).Message;
-            if (failure != nullptr)
+            if (!failure.empty())
                 break;
         }
     }
     // Told only after the list shows what was added before the failure.
-    if (failure != nullptr)
-        ShowError(window, failure);
+    if (!failure.empty())
+        ShowError(window, failure.c_str());
 }
 
 bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry)

@@ -14,13 +14,13 @@ bool CreateFileListColumns(HWND window);
 // Stops at the first file that cannot be added, after telling the user why.
 void AddSourceFiles(HWND window);
 
-// What became of a file handed over. Message is nullptr when its row stands
+// What became of a file handed over. Message is empty when its row stands
 // in the list as it should (also when a row held it already); else it tells
 // what went wrong, as Add Files words it. Listed tells whether a row stands
 // in the list all the same: one whose format neither the codecs nor the
 // program describe is listed without a description.
 struct AddOutcome {
-    const char* Message = nullptr;
+    std::string Message;  // empty when the row stands as it should
     bool Listed = true;
 };
 

@@ -313,15 +313,16 @@ TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
         EXPECT_EQ(recorder_.Texts(), message != nullptr ? std::vector<std::string>{message} : std::vector<std::string>());
         ClearBatchRows(window_);
     };
-    const char* unmeasured = "Unable to calculate size of all files marked for conversion.";
+    // The message names the file that cannot be measured.
+    const std::string unmeasured = "Unable to calculate size of all files marked for conversion.\n\n";
     AddBatchRow(window_, Tone("gone.wav"), ulaw_);
     DeleteFileA(in_.File("gone.wav").c_str());
-    run(unmeasured);
+    run((unmeasured + in_.File("gone.wav")).c_str());
     // Held by another writer: it cannot be opened with writing denied.
     AddBatchRow(window_, Tone("locked.wav"), ulaw_);
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE lock = CreateFileA(in_.File("locked.wav").c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    run(unmeasured);
+    run((unmeasured + in_.File("locked.wav")).c_str());
     CloseHandle(lock);
     // Shortened: what is left converts into a valid file.
     AddBatchRow(window_, Tone("short.wav"), ulaw_);
@@ -446,7 +447,9 @@ TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRem
     EXPECT_TRUE(Samples().empty());
     // Shorter sources go in whole and play to their end.
     const auto* block = reinterpret_cast<const IMAADPCMWAVEFORMAT*>(ima.data());
-    for (auto [row, bytes] : {std::pair{clip, 88200u / block->wSamplesPerBlock * block->wfx.nBlockAlign},
+    // The last IMA ADPCM block is filled up with silence.
+    const uint32_t imaBlocks = (88200u + block->wSamplesPerBlock - 1) / block->wSamplesPerBlock;
+    for (auto [row, bytes] : {std::pair{clip, imaBlocks * block->wfx.nBlockAlign},
                               std::pair{voice, 16000u / 320 * 65}}) {
         RightClick(row, IDC_PLAY_DESTINATION);
         ASSERT_EQ(Samples().size(), 1u);

@@ -11,6 +11,7 @@
 #include "engine/chain/sample_decode.h"
 #include "engine/format/sample_layout.h"
 #include "support/test_files.h"
+#include <msacm.h>
 
 namespace {
 
@@ -102,6 +103,15 @@ TEST(SampleLayout, TakesPcmFloatAndExtensibleAndRefusesContradictions)
     EXPECT_EQ(LayoutOf(WithWord(PcmFormat(2, 8000, 16), 14, 12)).ValidBits, 12);
     EXPECT_EQ(LayoutOf(WithWord(PcmFormat(1, 8000, 64), 0, 3)).Coding, SampleCoding::Float);
     EXPECT_EQ(ReadSampleLayout(WithWord(PcmFormat(1, 8000, 16), 0, 2).data(), 16).Verdict, LayoutVerdict::ForTheCodecs);
+    // The block alignment is derived: a wider container it gives each
+    // channel, else the bytes of the bits, whatever the header says.
+    EXPECT_EQ(LayoutOf(WithWord(extensible, 12, 8)).FrameBytes, 6);
+    SampleLayout wide = LayoutOf(WithWord(PcmFormat(2, 48000, 24), 12, 8));
+    EXPECT_EQ(wide.ContainerBytes * 1000 + wide.ValidBits * 10 + wide.FrameBytes, 4248);
+    EXPECT_EQ(LayoutOf(WithWord(PcmFormat(2, 8000, 16), 12, 0)).FrameBytes, 4);
+    EXPECT_EQ(LayoutOf(WithWord(PcmFormat(2, 8000, 16), 12, 5)).FrameBytes, 4);
+    SampleLayout ulaw = LayoutOf(WithWord(PcmFormat(2, 16000, 16), 0, 7));
+    EXPECT_EQ(int(ulaw.Coding) * 100 + ulaw.FrameBytes, int(SampleCoding::MuLaw) * 100 + 2);
 
     const struct {
         const char* what;
@@ -113,7 +123,6 @@ TEST(SampleLayout, TakesPcmFloatAndExtensibleAndRefusesContradictions)
         {"a foreign GUID", WithWord(extensible, 38, 0)},
         {"a float sub-format of 24 bits", ExtensibleFormat(2, 24, 24, 0x3, 3)},
         {"plain float of 24 bits", WithWord(PcmFormat(2, 8000, 24), 0, 3)},
-        {"block align not matching", WithWord(extensible, 12, 8)},
         {"no channels", WithWord(extensible, 2, 0)},
         {"nine channels", PcmFormat(9, 8000, 16)},
         {"no rate", PcmFormat(1, 0, 16)},
@@ -155,6 +164,33 @@ TEST(SampleDecoding, KeepsTheValidBitsOfEveryContainer)
     DecodeSamples(LayoutOf(WithWord(PcmFormat(1, 8000, 64), 0, 3)), bytes.data(), 4, out);
     EXPECT_EQ(std::vector<float>(out, out + 3), std::vector<float>({0.5f, -0.25f, 0.0f}));
     EXPECT_GT(out[3], 1.0f);
+}
+
+// u-law and A-law decoded by the table give what the installed codec
+// gives, for every byte.
+TEST(SampleDecoding, G711TablesDecodeAsTheCodec)
+{
+    Bytes every(256);
+    for (int i = 0; i < 256; ++i)
+        every[size_t(i)] = uint8_t(i);
+    for (uint16_t tag : {uint16_t(WAVE_FORMAT_MULAW), uint16_t(WAVE_FORMAT_ALAW)}) {
+        WAVEFORMATEX coded = {tag, 1, 8000, 8000, 1, 8, 0}, pcm = {WAVE_FORMAT_PCM, 1, 8000, 16000, 2, 16, 0};
+        HACMSTREAM stream = nullptr;
+        ASSERT_EQ(acmStreamOpen(&stream, nullptr, &coded, &pcm, nullptr, 0, 0, 0), 0u);
+        Bytes decoded(512);
+        ACMSTREAMHEADER header = {};
+        header.cbStruct = sizeof(header);
+        header.pbSrc = every.data(), header.cbSrcLength = 256, header.pbDst = decoded.data(), header.cbDstLength = 512;
+        ASSERT_EQ(acmStreamPrepareHeader(stream, &header, 0), 0u);
+        ASSERT_EQ(acmStreamConvert(stream, &header, 0), 0u);
+        acmStreamUnprepareHeader(stream, &header, 0);
+        acmStreamClose(stream, 0);
+        SampleLayout layout = LayoutOf(WithWord(PcmFormat(1, 8000, 8), 0, tag));
+        std::vector<float> ours(256);
+        DecodeSamples(layout, every.data(), 256, ours.data());
+        for (size_t i = 0; i < 256; ++i)
+            EXPECT_EQ(std::lround(ours[i] * 32768), SamplesOf(decoded)[i]) << tag << " " << i;
+    }
 }
 
 TEST(ChannelMix, AveragesAndDownmixesWithoutClipping)

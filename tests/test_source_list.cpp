@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
+#include "engine/batch/batch_steering.h"
 #include "app/command_line.h"
 #include "settings/settings.h"
 #include "res/resource.h"
@@ -295,4 +298,117 @@ TEST(FormatTexts, RatesStepInThousandsAndBinaryMultiplesRoundingHalfUp)
     EXPECT_EQ(FixedPointHalfUp(9.9995, 3), "9.999");  // below half-way in binary
     EXPECT_EQ(ChannelsText(0) + BlockAlignText(0) + ResolutionText(1) + ExtraInformationText(1),
               "0 (Multi-Channel)0 Bytes1 Bit/Sample1 Byte");
+}
+
+namespace {
+// In the chooser: the U-Law tag, "8000 Hz mono" as the codec names it, OK.
+void CALLBACK PickULaw8kMono(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    HWND chooser = FindWindowA(nullptr, "Destination Format");
+    HWND tags = GetDlgItem(chooser, IDC_CHOOSER_TAG), formats = GetDlgItem(chooser, IDC_CHOOSER_FORMATS);
+    char tag[ACMFORMATTAGDETAILS_FORMATTAG_CHARS] = "", name[ACMFORMATDETAILS_FORMAT_CHARS] = "";
+    WAVEFORMATEX ulaw = {WAVE_FORMAT_MULAW, 1, 8000, 8000, 1, 8, 0};
+    GetFormatTagName(WAVE_FORMAT_MULAW, tag), GetFormatName(&ulaw, sizeof(ulaw), name);
+    SendMessageA(tags, CB_SETCURSEL, SendMessageA(tags, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(tag)), 0);
+    SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_TAG, CBN_SELCHANGE), LPARAM(tags));
+    SendMessageA(formats, LB_SETCURSEL, SendMessageA(formats, LB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(name)), 0);
+    SendMessageA(chooser, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_FORMATS, LBN_SELCHANGE), LPARAM(formats));
+    if (IsWindowEnabled(GetDlgItem(chooser, IDOK)))
+        SendDlgItemMessageA(chooser, IDOK, BM_CLICK, 0, 0);
+    else
+        SendDlgItemMessageA(chooser, IDCANCEL, BM_CLICK, 0, 0);
+}
+Bytes Patched(Bytes bytes, size_t at, uint32_t value, size_t size)
+{
+    memcpy(bytes.data() + at, &value, size);
+    return bytes;
+}
+}  // namespace
+
+// Files as recorders, game tools and other libraries write them: the list
+// takes what sox reads, describes it, refuses what no stage can convert with
+// its reason; the chooser offers u-law 8 kHz mono to all the readable rows
+// and leaves out the one whose tag no codec decodes, which gets no format
+// and one message; the size pass names a file deleted since; the batch
+// converts the rest, and sox reads back a second of the tone from each.
+TEST_F(SourceList, RecordingsOfOtherToolsJoinDescribedAndConvertInOneBatch)
+{
+    ScratchFolder out;
+    const Bytes mono16k = ToneWave(WaveFormat(1, 1, 16000, 16)), wide = ToneWave(WaveFormat(1, 2, 48000, 32));
+    const Bytes r16 = ToneWave(WaveFormat(1, 1, 22050, 16)), r24 = ToneWave(WaveFormat(1, 2, 44100, 24));
+    auto file = [&](const std::string& name, const Bytes& bytes) { return WriteWholeFile(folder.File(name), bytes), folder.File(name); };
+    auto sox = [&](const std::string& name, const std::string& from, const std::string& options) {
+        EXPECT_EQ(RunUnixCommand("sox " + UnixArgument(from) + " " + options + " " + UnixArgument(folder.File(name))), 0);
+        return folder.File(name);
+    };
+    std::string stereo16k = file("s16k.tmp", ToneWave(WaveFormat(1, 2, 16000, 16)));
+    std::string adpcm = sox("adpcm.wav", file("a.tmp", r16), "-e ms-adpcm");
+    WriteWholeFile(adpcm, Patched(ReadWholeFile(adpcm), 28, 0, 4));  // 0 bytes per second
+    std::vector<std::string> given = {
+        file("pcm zeroed.wav", Patched(Patched(mono16k, 28, 0, 4), 32, 0, 2)), adpcm,
+        file("24 in 4.wav", Patched(wide, 34, 24, 2)), sox("ulaw 16k.wav", stereo16k, "-e u-law"),
+        file("rf64.wav", Rf64Wave(FormatOf(mono16k), AudioOf(mono16k))),
+        file("rifx16.wav", RifxWave(FormatOf(r16), AudioOf(r16), 2)),
+        file("rifx24.wav", RifxWave(FormatOf(r24), AudioOf(r24), 3)),
+        file("unknown tag.wav", RiffForm("WAVE", Join({Chunk("fmt ", Patched(FormatOf(r16), 0, 0x1234, 2)),
+                                                        Chunk("data", AudioOf(r16))}))),
+        file("fmt size wrong.wav", Patched(mono16k, 16, 40, 4)),
+        file("rf64 5 GB.wav", Rf64Wave(FormatOf(mono16k), AudioOf(mono16k), 5ull << 30)),
+        file("rifx ulaw.wav", RifxWave(Patched(FormatOf(r16), 0, WAVE_FORMAT_MULAW, 2), AudioOf(r16), 1))};
+    DropPaths(window, given);
+    std::vector<std::string> rows = RowTexts(window, 3), listed(given.begin(), given.begin() + 8);
+    std::sort(listed.begin(), listed.end(), [](auto& a, auto& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; });
+    ASSERT_EQ(rows.size(), 8u);
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].substr(0, listed[i].size()), listed[i]);
+    std::string described;
+    for (const std::string& row : rows)
+        described += row.substr(row.rfind(" | ") + 3) + "\n";
+    for (const char* text : {"16000 Hz; 16 bits; Mono", "ADPCM", "48000 Hz; 24 bits; Stereo", "44100 Hz; 24 bits; Stereo",
+                             "22050 Hz; 16 bits; Mono"})
+        EXPECT_NE(described.find(text), std::string::npos) << text << " in\n" << described;
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{
+        "Unable to add 3 of the dropped files:\n\n" + given[8] + "\n" + given[9] + "\n" + given[10] +
+        "\n\nUnable to describe the audio format of 1 of the dropped files, listed without a description:\n\n" + given[7]});
+    recorder.Clear();
+    DropPaths(window, {given[9]});
+    DropPaths(window, {given[10]});
+    EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{
+        "Unable to add a source file with 5.00 GB of audio data: at most 4 GB can be converted.",
+        "Unable to read a big-endian (RIFX) source file whose audio is neither PCM nor float."}));
+
+    recorder.Clear();
+    SelectRows(window, {0, 1, 2, 3, 4, 5, 6, 7});
+    UpdateSelectionButtons(window);
+    ASSERT_TRUE(Enabled(IDC_SELECT_FORMAT));
+    SetTimer(nullptr, 0, 50, PickULaw8kMono);
+    Press(window, IDC_SELECT_FORMAT);
+    ASSERT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to give a destination format to 1 of the selected "
+                                                         "files, whose audio format cannot be read:\n" + given[7]});
+    lstrcpynA(Settings.DestinationPath, out.Path().c_str(), sizeof(Settings.DestinationPath));
+    recorder.Clear();
+    DeleteFileA(given[4].c_str());
+    UpdateConvertButton(window);
+    ASSERT_TRUE(Enabled(IDC_CONVERT));
+    Press(window, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
+    EXPECT_EQ(recorder.Texts(), std::vector<std::string>{
+        "Unable to calculate size of all files marked for conversion.\n\n" + given[4]});
+    recorder.Clear();
+    file("rf64.wav", Rf64Wave(FormatOf(mono16k), AudioOf(mono16k)));
+    Press(window, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
+    EXPECT_TRUE(recorder.Texts().empty()) << recorder.Texts()[0];
+    for (size_t i = 0; i < 7; ++i) {
+        std::string name = given[i].substr(given[i].rfind('\\') + 1);
+        std::vector<int16_t> decoded;
+        ASSERT_TRUE(SoxDecode(out.File(name), decoded)) << name;
+        double power = 0;
+        for (int16_t sample : decoded)
+            power += double(sample) * sample;
+        EXPECT_NEAR(double(decoded.size()), 8000.0, 2) << name;
+        EXPECT_NEAR(std::sqrt(power / double(decoded.size())), 32768 * 0.5 / std::sqrt(2.0), 600) << name;
+    }
+    EXPECT_FALSE(FileExists(out.File("unknown tag.wav")));
 }

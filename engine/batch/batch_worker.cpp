@@ -7,6 +7,7 @@
 #include "engine/batch/batch_host.h"
 #include "engine/batch/batch_steering.h"
 #include "engine/batch/destination_path.h"
+#include "engine/batch/path_list.h"
 #include "engine/batch/progress.h"
 #include "engine/convert/convert_file.h"
 #include "engine/wave/wave_file.h"
@@ -19,10 +20,14 @@ struct Work {
     BatchListener* Listener;
 };
 
+// How many paths the size pass's message names.
+constexpr size_t ShownUnmeasured = 5;
+
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
 // them in MarkedFiles, stopping at a row whose formats could not be read.
-// False when the size is not available.
-bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
+// Gives the paths of the marked files whose size is not available (deleted or
+// changed since they were added); a batch of nothing to measure gives none.
+bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, std::vector<std::string>& unmeasured)
 {
     BatchStatistics.TotalBytes = 0;
     BatchStatistics.MarkedFiles = 0;
@@ -33,12 +38,14 @@ bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
             continue;
         DWORD dataSize = 0;
         if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize)) {
-            BatchStatistics.TotalBytes = 0;
-            break;
+            unmeasured.push_back(row.Path);
+            continue;
         }
         BatchStatistics.TotalBytes += dataSize;
         BatchStatistics.MarkedFiles += 1;
     }
+    if (!unmeasured.empty())
+        BatchStatistics.TotalBytes = 0;
     return BatchStatistics.TotalBytes != 0;
 }
 
@@ -139,8 +146,14 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
 // Measures the marked files, then converts them.
 DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 {
-    if (!MeasureMarkedFiles(job.Rows)) {
-        listener.Stopped("", "Unable to calculate size of all files marked for conversion.");
+    std::vector<std::string> unmeasured;
+    if (!MeasureMarkedFiles(job.Rows, unmeasured)) {
+        std::string text = "Unable to calculate size of all files marked for conversion.";
+        if (!unmeasured.empty()) {
+            text += '\n';
+            text += PathListText(unmeasured, ShownUnmeasured);
+        }
+        listener.Stopped("", text.c_str());
         return 1;
     }
     ResetProgressForBatch(listener);

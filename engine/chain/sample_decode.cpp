@@ -3,6 +3,7 @@
 #include "engine/chain/sample_decode.h"
 #include <cstdint>
 #include <cstring>
+#include "engine/chain/g711_tables.h"
 
 namespace {
 
@@ -48,11 +49,24 @@ void DecodeFloats(const BYTE* bytes, size_t count, float* out)
     }
 }
 
+// 2^-15: a 16-bit sample to full scale.
+constexpr float WordScale = 1.0f / 32768.0f;
+
+void DecodeG711(int16_t (*sample)(uint8_t), const BYTE* bytes, size_t count, float* out)
+{
+    for (size_t i = 0; i < count; ++i)
+        out[i] = float(sample(bytes[i])) * WordScale;
+}
+
 }  // namespace
 
 void DecodeSamples(const SampleLayout& layout, const BYTE* bytes, size_t frames, float* out)
 {
     size_t count = frames * layout.Channels;
+    if (IsG711(layout)) {
+        DecodeG711(layout.Coding == SampleCoding::MuLaw ? MuLawSample : ALawSample, bytes, count, out);
+        return;
+    }
     if (layout.Coding == SampleCoding::Float) {
         if (layout.ContainerBytes == 8)
             DecodeFloats<double>(bytes, count, out);

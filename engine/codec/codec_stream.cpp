@@ -24,3 +24,11 @@ bool CodecStream::Convert(DWORD count, DWORD* consumed, DWORD* made)
     *made = header.cbDstLengthUsed;
     return true;
 }
+
+DWORD CodecStream::InputBytesFor(DWORD outputBytes) const
+{
+    DWORD input = 0;
+    if (outputBytes == 0 || acmStreamSize(stream_.Get(), outputBytes, &input, ACM_STREAMSIZEF_DESTINATION) != 0)
+        return 0;
+    return input;
+}

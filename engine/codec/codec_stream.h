@@ -28,6 +28,11 @@ public:
     // fails.
     bool Convert(DWORD count, DWORD* consumed, DWORD* made);
 
+    // The input bytes that make outputBytes of output (one block of an
+    // encoder's format: the PCM it takes for it); 0 when the codec cannot
+    // say.
+    DWORD InputBytesFor(DWORD outputBytes) const;
+
 private:
     static BYTE* BytesOf(const GlobalMemory& memory)
     {

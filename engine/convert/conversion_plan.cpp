@@ -37,30 +37,19 @@ std::optional<PcmShape> WordShape(const void* format, DWORD length)
     return PcmShape{layout.SamplesPerSecond, layout.Channels, layout.ValidBits};
 }
 
-// The PCM that the codec decoding source gives, as the codecs suggest it.
-std::optional<WAVEFORMATEX> SuggestDecodedPcm(WAVEFORMATEX* source)
-{
-    WAVEFORMATEX pcm = {};
-    pcm.wFormatTag = WAVE_FORMAT_PCM;
-    if (acmFormatSuggest(nullptr, source, &pcm, sizeof(pcm), ACM_FORMATSUGGESTF_WFORMATTAG) != MMSYSERR_NOERROR)
-        return std::nullopt;
-    pcm.cbSize = 0;
-    if (ReadSampleLayout(&pcm, sizeof(pcm)).Verdict != LayoutVerdict::Readable)
-        return std::nullopt;
-    return pcm;
-}
 
 struct SourceSide {
     std::optional<GuardedFormat> Guarded;  // when the codecs may see it
     bool OwnReader = false;
     bool ByCodec = false;
+    bool Coded = false;                // coded samples (not PCM): never one stream into another codec
     bool MayStream = false;            // may be tried as one stream at all
     std::optional<WAVEFORMATEX> DecodedPcm;  // by codec: what its decoder gives
     std::optional<SampleLayout> Decoded;     // what the chain would read
     std::optional<PcmShape> Pcm;             // what a stream would see
 };
 
-std::optional<SourceSide> ReadSourceSide(const void* format, DWORD length)
+std::optional<SourceSide> ReadSourceSide(const void* format, DWORD length, const DecodedPcmSuggestion& suggest)
 {
     SourceSide side;
     LayoutReading reading = ReadSampleLayout(format, length);
@@ -68,17 +57,25 @@ std::optional<SourceSide> ReadSourceSide(const void* format, DWORD length)
         return std::nullopt;
     side.Guarded = GuardFormat(format, length);
     if (reading.Verdict == LayoutVerdict::Readable) {
+        const SampleLayout& layout = reading.Layout;
         side.OwnReader = true;
-        side.Decoded = reading.Layout;
-        side.Pcm = WordShape(format, length);
-        // Float and extensible formats no codec takes.
-        side.MayStream = side.Guarded && side.Guarded->Fields().wFormatTag == WAVE_FORMAT_PCM;
+        side.Decoded = layout;
+        // G.711 is read by its table, yet where its codec takes the rate it
+        // stays the one stream to PCM that it always was.
+        side.Coded = IsG711(layout);
+        side.Pcm = side.Coded ? std::optional<PcmShape>(PcmShape{layout.SamplesPerSecond, layout.Channels, 16})
+                              : WordShape(format, length);
+        // Float and extensible formats no codec takes, nor PCM in containers
+        // wider than its bits, which only the own reader knows.
+        const bool plainPcm = side.Guarded && side.Guarded->Fields().wFormatTag == WAVE_FORMAT_PCM &&
+                              layout.FrameBytes == layout.Channels * ((layout.ValidBits + 7) / 8);
+        side.MayStream = side.Guarded && (side.Coded || plainPcm);
         return side;
     }
     if (!side.Guarded)
         return std::nullopt;
-    side.ByCodec = side.MayStream = true;
-    side.DecodedPcm = SuggestDecodedPcm(side.Guarded->Get());
+    side.ByCodec = side.Coded = side.MayStream = true;
+    side.DecodedPcm = suggest(side.Guarded->Get());
     if (side.DecodedPcm) {
         side.Decoded = ReadSampleLayout(&*side.DecodedPcm, sizeof(WAVEFORMATEX)).Layout;
         side.Pcm = WordShape(&*side.DecodedPcm, sizeof(WAVEFORMATEX));
@@ -102,7 +99,10 @@ std::optional<DestinationSide> ReadDestinationSide(const void* format, DWORD len
     DestinationSide side;
     side.Guarded = *guarded;
     const WAVEFORMATEX& fields = guarded->Fields();
-    if (ReadSampleLayout(format, length).Verdict == LayoutVerdict::ForTheCodecs) {
+    // u-law and A-law, which the own reader decodes, are still written by
+    // their codec.
+    LayoutReading reading = ReadSampleLayout(format, length);
+    if (reading.Verdict == LayoutVerdict::ForTheCodecs || IsG711(reading.Layout)) {
         side.ByCodec = true;
         side.Pcm = PcmShape{fields.nSamplesPerSec, fields.nChannels, 16};
         side.EncoderPcm = PcmRecord(*side.Pcm);
@@ -133,11 +133,32 @@ bool PlanChain(SourceSide& source, DestinationSide& destination, const CodecStag
 
 }  // namespace
 
+std::optional<WAVEFORMATEX> SuggestDecodedPcm(WAVEFORMATEX* source)
+{
+    WAVEFORMATEX pcm = {};
+    pcm.wFormatTag = WAVE_FORMAT_PCM;
+    if (acmFormatSuggest(nullptr, source, &pcm, sizeof(pcm), ACM_FORMATSUGGESTF_WFORMATTAG) != MMSYSERR_NOERROR)
+        return std::nullopt;
+    pcm.cbSize = 0;
+    if (ReadSampleLayout(&pcm, sizeof(pcm)).Verdict != LayoutVerdict::Readable)
+        return std::nullopt;
+    return pcm;
+}
+
+bool SourceReadable(const void* sourceFormat, DWORD sourceLength, const CodecStageCheck& check,
+                    const DecodedPcmSuggestion& suggest)
+{
+    std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength, suggest);
+    if (!source || !source->Decoded)
+        return false;
+    return source->OwnReader || check(CodecStage::Decode, source->Guarded->Get(), &*source->DecodedPcm);
+}
+
 std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sourceLength,
                                              const void* destinationFormat, DWORD destinationLength,
-                                             const CodecStageCheck& check)
+                                             const CodecStageCheck& check, const DecodedPcmSuggestion& suggest)
 {
-    std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength);
+    std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength, suggest);
     std::optional<DestinationSide> destination = ReadDestinationSide(destinationFormat, destinationLength);
     if (!source || !destination)
         return std::nullopt;
@@ -148,7 +169,7 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     // may open a stream from its format into itself (GSM 6.10 does) and
     // then convert nothing.
     bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm &&
-                     !(source->ByCodec && destination->ByCodec);
+                     !(source->Coded && destination->ByCodec);
     if (oneStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     plan.Direct = false;
@@ -162,6 +183,18 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     return std::nullopt;
 }
 
+bool ConversionReachable(const void* sourceFormat, DWORD sourceLength, const void* destinationFormat,
+                         DWORD destinationLength, const CodecStageCheck& check, const DecodedPcmSuggestion& suggest)
+{
+    std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength, suggest);
+    std::optional<DestinationSide> destination = ReadDestinationSide(destinationFormat, destinationLength);
+    if (!source || !destination)
+        return false;
+    ConversionPlan plan;
+    return PlanChain(*source, *destination, check, plan) ||
+           (source->MayStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()));
+}
+
 bool ChainCanReach(const void* sourceFormat, DWORD sourceLength, const void* destinationFormat,
                    DWORD destinationLength, DWORD openFlags, StreamOpenFunction query)
 {
@@ -169,7 +202,7 @@ bool ChainCanReach(const void* sourceFormat, DWORD sourceLength, const void* des
         return query(nullptr, nullptr, from, to, nullptr, 0, 0, openFlags | ACM_STREAMOPENF_QUERY) ==
                MMSYSERR_NOERROR;
     };
-    return PlanConversion(sourceFormat, sourceLength, destinationFormat, destinationLength, ask).has_value();
+    return ConversionReachable(sourceFormat, sourceLength, destinationFormat, destinationLength, ask);
 }
 
 std::vector<BYTE> DestinationHeaderFormat(const void* destinationFormat, DWORD destinationLength)

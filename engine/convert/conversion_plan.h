@@ -40,6 +40,15 @@ enum class CodecStage : BYTE {
 // formats are whole WAVEFORMATEX records whose extra byte count holds.
 using CodecStageCheck = std::function<bool(CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to)>;
 
+// Asked for a source that a codec decodes: the PCM its decoder gives, as
+// the codecs suggest it (SuggestDecodedPcm), or whatever a caller keeps of
+// their answers.
+using DecodedPcmSuggestion = std::function<std::optional<WAVEFORMATEX>(WAVEFORMATEX* source)>;
+
+// The codecs' suggestion of the PCM that decodes source (acmFormatSuggest);
+// nothing when none decodes it to PCM that the chain reads.
+std::optional<WAVEFORMATEX> SuggestDecodedPcm(WAVEFORMATEX* source);
+
 struct ConversionPlan {
     bool Direct = false;         // one stream, source to destination, and nothing else
     bool DecodeByCodec = false;  // else: a codec decodes the source to the PCM of Decoded
@@ -56,7 +65,22 @@ struct ConversionPlan {
 // Encode of the chain, then Direct as the last resort.
 std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sourceLength,
                                              const void* destinationFormat, DWORD destinationLength,
-                                             const CodecStageCheck& check);
+                                             const CodecStageCheck& check,
+                                             const DecodedPcmSuggestion& suggest = SuggestDecodedPcm);
+
+// Whether PlanConversion finds a way, asking the codecs as little as may be:
+// the chain first, whose codec questions (decoding this source, encoding
+// this destination) recur across pairs, and the one stream of the pair only
+// where the chain finds none. The answer is PlanConversion's, has_value().
+bool ConversionReachable(const void* sourceFormat, DWORD sourceLength, const void* destinationFormat,
+                         DWORD destinationLength, const CodecStageCheck& check,
+                         const DecodedPcmSuggestion& suggest = SuggestDecodedPcm);
+
+// Whether any stage reads the source format: the program's own reader, or a
+// codec that decodes it to PCM the chain reads (check asked about its
+// Decode stage). A format no stage reads reaches no destination.
+bool SourceReadable(const void* sourceFormat, DWORD sourceLength, const CodecStageCheck& check,
+                    const DecodedPcmSuggestion& suggest = SuggestDecodedPcm);
 
 // Where the codecs are asked: acmStreamOpen, or whatever a caller listens in
 // on the formats they are handed with.

@@ -1,12 +1,14 @@
 // The single-file converter: the stages that the plan names, streamed block
 // by block from the source file to the destination file.
 #include "engine/convert/convert_file.h"
+#include <cstring>
 #include <new>
 #include <vector>
 #include "engine/chain/sample_chain.h"
 #include "engine/convert/conversion_plan.h"
 #include "engine/convert/destination_stage.h"
 #include "engine/convert/source_stage.h"
+#include "engine/format/derived_fields.h"
 #include "engine/format/format_guard.h"
 #include "engine/wave/riff_layout.h"
 #include "engine/wave/wave_file.h"
@@ -49,11 +51,55 @@ CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWOR
     };
 }
 
+// How the first stage reads the source: a RIFX source's samples turned
+// round; a last, partly filled block filled up for the codec, of a decoder's
+// output only what the block holds, within the "fact" count.
+SourceShape ShapeSource(const ConversionPlan& plan, const WaveReader& reader, const void* sourceFormat,
+                        DWORD sourceFormatLength, const WAVEFORMATEX& destination)
+{
+    SourceShape shape;
+    LayoutReading reading = ReadSampleLayout(sourceFormat, sourceFormatLength);
+    if (reader.BigEndian) {
+        shape.SwapWidth = reading.Layout.ContainerBytes;
+        shape.FrameBytes = reading.Layout.FrameBytes;
+    }
+    if (reading.Verdict == LayoutVerdict::Readable) {
+        // Only a PCM source meets a codec here: the one stream encodes it.
+        shape.EncodedBlock = plan.Direct ? destination.nBlockAlign : 0;
+        shape.Padding = reading.Layout.ValidBits == 8 && reading.Layout.ContainerBytes == 1 ? 0x80 : 0;
+        return shape;
+    }
+    GuardedFormat source = ClampFormat(sourceFormat, sourceFormatLength);
+    DeriveFormatFields(*source.Get(), source.Length);
+    const WAVEFORMATEX& fields = source.Fields();
+    const bool toPcm = plan.DecodeByCodec || destination.wFormatTag == WAVE_FORMAT_PCM;
+    const DWORD outputRate = plan.DecodeByCodec ? plan.Decoded.SamplesPerSecond : destination.nSamplesPerSec;
+    if (!toPcm || outputRate != fields.nSamplesPerSec)
+        return shape;
+    shape.CodecBlock = fields.nBlockAlign;
+    shape.Decoding = true;
+    shape.Tag = fields.wFormatTag;
+    shape.Channels = fields.nChannels;
+    WORD samplesPerBlock = 0;
+    if (fields.cbSize >= sizeof(samplesPerBlock))
+        memcpy(&samplesPerBlock, source.Bytes + sizeof(WAVEFORMATEX), sizeof(samplesPerBlock));
+    shape.SamplesPerBlock = samplesPerBlock;
+    shape.OutputFrameBytes = plan.DecodeByCodec ? plan.Decoded.FrameBytes : destination.nBlockAlign;
+    if (reader.HasFact)
+        shape.OutputLimit = uint64_t(reader.FactCount) * shape.OutputFrameBytes;
+    return shape;
+}
+
 // The plan, its streams opened, and the stages set up around them.
 bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sourceFormatLength,
                 const void* destinationFormat, DWORD destinationFormatLength, const char* sourcePath,
                 CodecDrivers* drivers, const ConvertOptions& options)
 {
+    // Of a RIFX file only PCM and float are turned round; no codec reads
+    // big-endian audio.
+    LayoutReading reading = ReadSampleLayout(sourceFormat, sourceFormatLength);
+    if (conversion.Reader.BigEndian && (reading.Verdict != LayoutVerdict::Readable || IsG711(reading.Layout)))
+        return false;
     PlannedStreams streams;
     std::optional<ConversionPlan> plan =
         PlanConversion(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
@@ -67,7 +113,10 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
     AcmStream first = plan->Direct          ? std::move(streams.Direct)
                       : plan->DecodeByCodec ? std::move(streams.Decode)
                                             : AcmStream();
-    if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first)))
+    const GuardedFormat destination = ClampFormat(destinationFormat, destinationFormatLength);
+    SourceShape shape =
+        ShapeSource(*plan, conversion.Reader, sourceFormat, sourceFormatLength, destination.Fields());
+    if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first), shape))
         return false;
 
     const bool fact = NeedsFactChunk(conversion.Header);
@@ -88,7 +137,7 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
     }
     AcmStream encoder = plan->EncodeByCodec ? std::move(streams.Encode) : AcmStream();
     return conversion.Destination.Open(file, DWORD(conversion.ChainOutput.size()), audioLimit, std::move(encoder),
-                                       frameBytes);
+                                       frameBytes, destination.Fields().nBlockAlign);
 }
 
 // Takes everything the chain makes of what was put into it (after Finish,
@@ -164,7 +213,8 @@ DWORD DestinationSamples(const FileConversion& conversion, const void* sourceFor
 {
     uint64_t frames = conversion.Destination.EncodedFrames();
     if (conversion.Plan.Direct) {
-        const GuardedFormat sourceCopy = ClampFormat(sourceFormat, sourceFormatLength);
+        GuardedFormat sourceCopy = ClampFormat(sourceFormat, sourceFormatLength);
+        DeriveFormatFields(*sourceCopy.Get(), sourceCopy.Length);
         const GuardedFormat destinationCopy = ClampFormat(conversion.Header.data(), DWORD(conversion.Header.size()));
         const WAVEFORMATEX& source = sourceCopy.Fields();
         const WAVEFORMATEX& destination = destinationCopy.Fields();

@@ -3,7 +3,7 @@
 #include <cstring>
 
 bool DestinationStage::Open(HMMIO file, DWORD largestPut, uint64_t audioLimit, AcmStream encoder,
-                            WORD pcmFrameBytes)
+                            WORD pcmFrameBytes, DWORD outputBlock)
 {
     limit_ = audioLimit;
     frameBytes_ = pcmFrameBytes;
@@ -12,6 +12,7 @@ bool DestinationStage::Open(HMMIO file, DWORD largestPut, uint64_t audioLimit, A
         if (!codec_.Open(std::move(encoder), input))
             return false;
         largestPut = codec_.OutputBytes();
+        tailBlock_ = codec_.InputBytesFor(outputBlock);
     }
     return output_.Allocate(file, largestPut);
 }
@@ -58,7 +59,24 @@ bool DestinationStage::Encode()
     return true;
 }
 
+// The PCM left after the whole blocks, filled up with the silence of the
+// 16-bit PCM an encoder takes, so the destination ends where the source does.
+bool DestinationStage::EncodeTail()
+{
+    if (!codec_ || gathered_ == 0 || tailBlock_ == 0 || gathered_ >= tailBlock_ || tailBlock_ > codec_.InputBytes())
+        return true;
+    memset(codec_.Input() + gathered_, 0, tailBlock_ - gathered_);
+    DWORD consumed = 0, made = 0;
+    if (!codec_.Convert(tailBlock_, &consumed, &made))
+        return false;
+    if (consumed == 0)
+        return true;
+    encoded_ += gathered_;
+    gathered_ = 0;
+    return Write(codec_.Output(), made);
+}
+
 bool DestinationStage::Flush()
 {
-    return Encode() && output_.Flush();
+    return Encode() && EncodeTail() && output_.Flush();
 }

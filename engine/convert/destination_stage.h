@@ -20,7 +20,10 @@ public:
     // Writes into file, through encoder unless it is empty, whose input is
     // PCM of pcmFrameBytes a frame. largestPut is the most one Put hands
     // over without an encoder. The audio may not pass audioLimit bytes.
-    bool Open(HMMIO file, DWORD largestPut, uint64_t audioLimit, AcmStream encoder, WORD pcmFrameBytes);
+    // outputBlock is one block of the encoder's format: the last PCM,
+    // shorter than the encoder takes for it, is filled up with silence.
+    bool Open(HMMIO file, DWORD largestPut, uint64_t audioLimit, AcmStream encoder, WORD pcmFrameBytes,
+              DWORD outputBlock = 0);
 
     // Audio to write, or PCM for the encoder. False when writing failed or
     // the audio would pass its limit.
@@ -29,7 +32,8 @@ public:
     // its format gathered so far, so the output keeps pace with the source.
     bool EndBlock() { return Encode(); }
     // Returns once everything is in the file. A tail of PCM shorter than one
-    // block of the encoder's format is dropped, as a codec stream drops it.
+    // block of the encoder's format is filled up with silence and encoded;
+    // EncodedFrames counts only the PCM that was given.
     bool Flush();
 
     uint64_t Written() const { return written_; }
@@ -39,6 +43,7 @@ public:
 private:
     bool Write(const BYTE* bytes, DWORD count);
     bool Encode();
+    bool EncodeTail();
 
     CodecStream codec_;
     WriteBehind output_;  // stops before the encoder's buffers go
@@ -47,4 +52,5 @@ private:
     uint64_t limit_ = 0;
     uint64_t written_ = 0;
     uint64_t encoded_ = 0;
+    DWORD tailBlock_ = 0;  // the PCM bytes one block of the encoder takes; 0: unknown
 };

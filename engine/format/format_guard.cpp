@@ -1,6 +1,7 @@
 // Guarding stored formats before a codec sees them.
 #include "engine/format/format_guard.h"
 #include <cstring>
+#include "engine/format/derived_fields.h"
 
 GuardedFormat ClampFormat(const void* format, DWORD length)
 {
@@ -46,6 +47,9 @@ bool CodecsCanTake(const WAVEFORMATEX& format)
 std::optional<GuardedFormat> GuardFormat(const void* format, DWORD length)
 {
     GuardedFormat copy = ClampFormat(format, length);
+    // A zero or wrong byte rate or block alignment is derived, as readers do,
+    // rather than refused: the rest of the format says what it must be.
+    DeriveFormatFields(*copy.Get(), copy.Length);
     if (!CodecsCanTake(copy.Fields()))
         return std::nullopt;
     return copy;

@@ -26,6 +26,7 @@ GuardedFormat ClampFormat(const void* format, DWORD length);
 // Whether a format, as ClampFormat leaves it, may be handed to the codecs.
 bool CodecsCanTake(const WAVEFORMATEX& format);
 
-// The copy the codecs may be given, or nothing when the format is refused:
-// it is then treated as one that no codec knows or can convert.
+// The copy the codecs may be given, its derived fields (byte rate, block
+// alignment) set from the others, or nothing when the format is refused: it
+// is then treated as one that no codec knows or can convert.
 std::optional<GuardedFormat> GuardFormat(const void* format, DWORD length);

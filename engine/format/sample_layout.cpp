@@ -8,6 +8,8 @@ namespace {
 
 constexpr WORD TagPcm = 1;
 constexpr WORD TagFloat = 3;
+constexpr WORD TagALaw = 6;
+constexpr WORD TagMuLaw = 7;
 constexpr WORD TagExtensible = 0xFFFE;
 
 // WAVEFORMATEX is 18 bytes; WAVE_FORMAT_EXTENSIBLE adds 22: valid bits (or
@@ -61,9 +63,19 @@ bool Consistent(const SampleLayout& layout)
     } else if (layout.ContainerBytes < 1 || layout.ContainerBytes > 4) {
         return false;
     }
-    if (std::popcount(layout.ChannelMask) > layout.Channels)
-        return false;
-    return layout.FrameBytes == layout.Channels * layout.ContainerBytes;
+    return std::popcount(layout.ChannelMask) <= layout.Channels;
+}
+
+// The container a plain PCM format's samples stand in: the whole bytes of
+// their bits, or the wider one of up to 4 bytes that a larger block
+// alignment gives each channel.
+WORD PlainContainerBytes(const PlainFields& fields)
+{
+    WORD bytes = WORD((fields.Bits + 7) / 8);
+    if (fields.Tag != TagPcm || fields.Channels == 0 || fields.BlockAlign % fields.Channels != 0)
+        return bytes;
+    WORD given = WORD(fields.BlockAlign / fields.Channels);
+    return given > bytes && given <= 4 ? given : bytes;
 }
 
 SampleLayout LayoutOfPlainTag(const PlainFields& fields)
@@ -74,9 +86,23 @@ SampleLayout LayoutOfPlainTag(const PlainFields& fields)
     layout.SamplesPerSecond = fields.Rate;
     // A plain PCM format of 12 or 20 bits keeps them in the high bits of a
     // container of whole bytes.
-    layout.ContainerBytes = WORD((fields.Bits + 7) / 8);
+    layout.ContainerBytes = PlainContainerBytes(fields);
     layout.ValidBits = fields.Bits;
-    layout.FrameBytes = fields.BlockAlign;
+    layout.FrameBytes = WORD(fields.Channels * layout.ContainerBytes);
+    return layout;
+}
+
+// G.711: one byte a sample whatever the header's bits say, which some
+// writers leave at 0 or set to the 16 bits it decodes to.
+SampleLayout LayoutOfG711(const PlainFields& fields)
+{
+    SampleLayout layout;
+    layout.Coding = fields.Tag == TagMuLaw ? SampleCoding::MuLaw : SampleCoding::ALaw;
+    layout.Channels = fields.Channels;
+    layout.SamplesPerSecond = fields.Rate;
+    layout.ContainerBytes = 1;
+    layout.ValidBits = 8;
+    layout.FrameBytes = fields.Channels;
     return layout;
 }
 
@@ -101,7 +127,7 @@ LayoutReading ReadExtensible(const BYTE* bytes, DWORD length, const PlainFields&
     WORD valid = Word(bytes, ValidBitsOffset);
     layout.ValidBits = valid == 0 ? fields.Bits : valid;
     layout.ChannelMask = Dword(bytes, ChannelMaskOffset);
-    layout.FrameBytes = fields.BlockAlign;
+    layout.FrameBytes = WORD(fields.Channels * layout.ContainerBytes);
     if (!Consistent(layout))
         return refused;
     return {LayoutVerdict::Readable, layout};
@@ -118,9 +144,10 @@ LayoutReading ReadSampleLayout(const void* format, DWORD length)
     PlainFields fields = ReadPlainFields(bytes);
     if (fields.Tag == TagExtensible)
         return ReadExtensible(bytes, length, fields);
-    if (fields.Tag != TagPcm && fields.Tag != TagFloat)
+    if (fields.Tag != TagPcm && fields.Tag != TagFloat && fields.Tag != TagMuLaw && fields.Tag != TagALaw)
         return {LayoutVerdict::ForTheCodecs, {}};
-    SampleLayout layout = LayoutOfPlainTag(fields);
+    SampleLayout layout = fields.Tag == TagMuLaw || fields.Tag == TagALaw ? LayoutOfG711(fields)
+                                                                          : LayoutOfPlainTag(fields);
     if (!Consistent(layout))
         return refused;
     return {LayoutVerdict::Readable, layout};
@@ -128,5 +155,7 @@ LayoutReading ReadSampleLayout(const void* format, DWORD length)
 
 bool FitsInBits(const SampleLayout& layout, WORD destinationBits)
 {
+    if (IsG711(layout))
+        return destinationBits >= 16;
     return layout.Coding == SampleCoding::Integer && layout.ValidBits <= destinationBits;
 }

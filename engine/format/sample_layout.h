@@ -10,6 +10,8 @@ constexpr WORD MaxSampleChannels = 8;
 enum class SampleCoding : BYTE {
     Integer,  // two's complement; an 8-bit container is unsigned, offset by 128
     Float,    // IEEE 754, 32 or 64 bits
+    MuLaw,    // G.711 u-law, one byte a sample
+    ALaw,     // G.711 A-law, one byte a sample
 };
 
 struct SampleLayout {
@@ -19,7 +21,7 @@ struct SampleLayout {
     WORD ContainerBytes = 0;     // bytes that hold one sample: 1 to 4, or 4 or 8 of float
     WORD ValidBits = 0;          // the meaningful high bits of the container
     DWORD ChannelMask = 0;       // speaker positions (SPEAKER_*), 0 when the format names none
-    WORD FrameBytes = 0;         // one sample of every channel: the block alignment
+    WORD FrameBytes = 0;         // one sample of every channel, as the fields imply
 };
 
 enum class LayoutVerdict : BYTE {
@@ -34,12 +36,24 @@ struct LayoutReading {
 };
 
 // Reads the bytes of a "fmt " chunk: PCM (tag 1) of 1 to 32 bits in
-// containers of 1 to 4 bytes, IEEE float (tag 3) of 32 or 64 bits, and
-// WAVE_FORMAT_EXTENSIBLE (0xFFFE) with a PCM or float sub-format. length
-// may be 16 (no extra byte count) for the plain tags; nothing beyond it is
-// read.
+// containers of 1 to 4 bytes, IEEE float (tag 3) of 32 or 64 bits,
+// WAVE_FORMAT_EXTENSIBLE (0xFFFE) with a PCM or float sub-format, and G.711
+// u-law (7) and A-law (6) at any rate. length may be 16 (no extra byte count)
+// for the plain tags; nothing beyond it is read. The block alignment is
+// derived, as other readers derive it, from channels and container: a PCM
+// block alignment that gives each channel a wider container of up to 4
+// bytes means such containers (24 bits in 4 bytes, as extensible headers say
+// outright); any other value that disagrees, 0 included, is not believed.
+// The average bytes per second are never read.
 LayoutReading ReadSampleLayout(const void* format, DWORD length);
 
 // Whether layout's samples are carried without loss by PCM of
-// destinationBits: integer samples of no more valid bits than that.
+// destinationBits: integer samples of no more valid bits than that, or G.711
+// into 16 bits (it decodes to 14 bits at most).
 bool FitsInBits(const SampleLayout& layout, WORD destinationBits);
+
+// Whether the layout's samples are G.711 bytes.
+inline bool IsG711(const SampleLayout& layout)
+{
+    return layout.Coding == SampleCoding::MuLaw || layout.Coding == SampleCoding::ALaw;
+}

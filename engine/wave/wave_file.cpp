@@ -3,6 +3,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include "engine/wave/rf64_sizes.h"
+#include "engine/wave/rifx_order.h"
 
 namespace {
 
@@ -18,32 +21,67 @@ bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
     return true;
 }
 
+// The form a source's audio stands in: RIFF, its big-endian twin RIFX, or
+// RF64 and BW64, whose sizes past 4 GB a "ds64" chunk holds.
+struct SourceForm {
+    bool BigEndian = false;
+    bool Wide = false;
+    Ds64Sizes Sizes;
+    DWORD FirstChunk = 0;  // the first sub-chunk, behind the form type
+    uint64_t End = 0;      // where the form's data ends
+};
+
+// A chunk's header as read: its code, its size (the "ds64" chunk's where
+// the form is wide) and where its data begins.
+struct FoundChunk {
+    FOURCC Id = 0;
+    uint64_t Size = 0;
+    DWORD DataOffset = 0;
+};
+
+FOURCC Code(const char* text) { return mmioStringToFOURCCA(text, 0); }
+
+DWORD SizeField(const BYTE* bytes, bool bigEndian)
+{
+    return bigEndian ? DWORD(bytes[0]) << 24 | DWORD(bytes[1]) << 16 | DWORD(bytes[2]) << 8 | bytes[3]
+                     : DWORD(bytes[0]) | DWORD(bytes[1]) << 8 | DWORD(bytes[2]) << 16 | DWORD(bytes[3]) << 24;
+}
+
+// Reads the chunk header at the current position; the position is then at
+// its data.
+bool ReadChunkHeader(HMMIO file, const SourceForm& form, FoundChunk& chunk)
+{
+    LONG at = mmioSeek(file, 0, SEEK_CUR);
+    BYTE header[8];
+    if (at == -1 || mmioRead(file, reinterpret_cast<HPSTR>(header), sizeof(header)) != LONG(sizeof(header)))
+        return false;
+    memcpy(&chunk.Id, header, sizeof(chunk.Id));
+    DWORD size = SizeField(header + 4, form.BigEndian);
+    chunk.Size = form.Wide ? WideChunkSize(form.Sizes, chunk.Id, size, Code("data")) : size;
+    chunk.DataOffset = DWORD(at) + sizeof(header);
+    return true;
+}
+
 // Finds a chunk from the current position on, stepping over the others by
 // their size rounded up to an even number, and leaves the position at its
-// data (for a RIFF form: behind the form type). With a parent the search
-// ends at the end of the parent's data; without one, at the end of the file.
+// data. The search ends at end.
 //
-// The search is made here, one mmioDescend per chunk, rather than with
-// MMIO_FINDCHUNK or MMIO_FINDRIFF: the platform's own search steps in 32-bit
+// The search is made here, one header at a time, rather than with
+// mmioDescend and MMIO_FINDCHUNK: the platform's own search steps in 32-bit
 // arithmetic and goes on after a seek that failed, so a size field near 4 GB
-// wraps the step back onto an earlier chunk and the search never ends, and a
-// size beyond 2 GB makes it go on from wherever the failed seek left it, in
-// the middle of a chunk. Its bound by a parent is looked at only before the
-// first chunk, and in 32 bits: the search runs on past the end of the form,
-// and a form whose size field is near 4 GB seems to end before its first
-// chunk. Here every step is computed in 64 bits and must
-// stay where a seek can reach; it always goes forward, so the search ends.
-bool FindChunk(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, FOURCC id, FOURCC formType)
+// wraps the step back onto an earlier chunk and the search never ends, and it
+// reads sizes in little-endian order only. Here every step is computed in 64
+// bits and must stay where a seek can reach; it always goes forward, so the
+// search ends.
+bool FindChunk(HMMIO file, const SourceForm& form, uint64_t end, FOURCC id, FoundChunk& chunk)
 {
     LONG position = mmioSeek(file, 0, SEEK_CUR);
-    const uint64_t end = parent != nullptr ? uint64_t(parent->dwDataOffset) + parent->cksize : UINT64_MAX;
     while (position != -1 && uint64_t(position) < end) {
-        chunk = {};
-        if (mmioDescend(file, &chunk, nullptr, 0) != 0)
+        if (!ReadChunkHeader(file, form, chunk))
             return false;
-        if (chunk.ckid == id && (formType == 0 || chunk.fccType == formType))
+        if (chunk.Id == id)
             return true;
-        uint64_t next = uint64_t(chunk.dwDataOffset) + ((uint64_t(chunk.cksize) + 1) & ~uint64_t(1));
+        uint64_t next = uint64_t(chunk.DataOffset) + ((chunk.Size + 1) & ~uint64_t(1));
         if (next > uint64_t(LONG_MAX))
             return false;
         position = mmioSeek(file, LONG(next), SEEK_SET);
@@ -51,9 +89,45 @@ bool FindChunk(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, FOURCC id, F
     return false;
 }
 
-// Opens a source with writing denied to others and finds the RIFF form of
-// type "WAVE" among its top-level chunks; an empty owner on failure.
-MmioFile OpenWaveForm(const char* path, MMCKINFO& form)
+// The sizes of an RF64 or BW64 form from its "ds64" chunk, which comes
+// first; the position is then back at the form's first chunk.
+bool ReadWideSizes(HMMIO file, SourceForm& form)
+{
+    FoundChunk ds64;
+    BYTE bytes[MaxFormatBytes];
+    form.Wide = false;  // the "ds64" chunk's own size is a 32-bit one
+    if (!ReadChunkHeader(file, form, ds64) || ds64.Id != Code("ds64"))
+        return false;
+    LONG length = LONG(ds64.Size < sizeof(bytes) ? ds64.Size : sizeof(bytes));
+    std::optional<Ds64Sizes> sizes;
+    if (mmioRead(file, reinterpret_cast<HPSTR>(bytes), length) != length || !(sizes = ParseDs64(bytes, size_t(length))))
+        return false;
+    form.Sizes = std::move(*sizes);
+    form.Wide = true;
+    form.End = uint64_t(form.FirstChunk) + form.Sizes.RiffSize - 4;
+    return mmioSeek(file, LONG(form.FirstChunk), SEEK_SET) != -1;
+}
+
+// Whether a top-level chunk is a WAVE form the reader takes, and which.
+bool TakeForm(HMMIO file, const BYTE (&header)[12], SourceForm& form)
+{
+    FOURCC id, type;
+    memcpy(&id, header, 4);
+    memcpy(&type, header + 8, 4);
+    if (type != Code("WAVE"))
+        return false;
+    form.BigEndian = id == Code("RIFX");
+    DWORD size = SizeField(header + 4, form.BigEndian);
+    form.End = uint64_t(form.FirstChunk) + size - 4;
+    if (id == Code("RIFF") || id == Code("RIFX"))
+        return true;
+    return (id == Code("RF64") || id == Code("BW64")) && ReadWideSizes(file, form);
+}
+
+// Opens a source with writing denied to others and finds the WAVE form
+// among its top-level chunks, the position at its first sub-chunk; an
+// empty owner on failure.
+MmioFile OpenWaveForm(const char* path, SourceForm& form)
 {
     char name[MAX_PATH];
     if (!CopyPath(path, name))
@@ -61,9 +135,30 @@ MmioFile OpenWaveForm(const char* path, MMCKINFO& form)
     MmioFile file(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
     if (!file)
         return file;
-    if (!FindChunk(file.Get(), form, nullptr, mmioStringToFOURCCA("RIFF", 0), mmioStringToFOURCCA("WAVE", 0)))
-        return MmioFile();
-    return file;
+    for (LONG at = 0; at != -1;) {
+        BYTE header[12];
+        if (mmioRead(file.Get(), reinterpret_cast<HPSTR>(header), sizeof(header)) != LONG(sizeof(header)))
+            break;
+        form.FirstChunk = DWORD(at) + sizeof(header);
+        if (TakeForm(file.Get(), header, form))
+            return file;
+        uint64_t next = uint64_t(at) + 8 + ((uint64_t(SizeField(header + 4, false)) + 1) & ~uint64_t(1));
+        at = next > uint64_t(LONG_MAX) ? -1 : mmioSeek(file.Get(), LONG(next), SEEK_SET);
+    }
+    return MmioFile();
+}
+
+// The sample count of the form's "fact" chunk, when it has one; the
+// position is back at the form's first chunk.
+bool ReadFactCount(HMMIO file, const SourceForm& form, DWORD* count)
+{
+    FoundChunk fact;
+    BYTE bytes[4];
+    bool found = FindChunk(file, form, form.End, Code("fact"), fact) && fact.Size >= sizeof(bytes) &&
+                 mmioRead(file, reinterpret_cast<HPSTR>(bytes), sizeof(bytes)) == LONG(sizeof(bytes));
+    if (found)
+        *count = SizeField(bytes, form.BigEndian);
+    return mmioSeek(file, LONG(form.FirstChunk), SEEK_SET) != -1 && found;
 }
 
 // Writes the zero pad byte that follows chunk data of odd length, then steps
@@ -98,42 +193,58 @@ bool WriteFactChunk(HMMIO file, DWORD& offset)
 
 }  // namespace
 
-bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts)
 {
-    MMCKINFO form;
+    SourceForm form;
     MmioFile file = OpenWaveForm(path, form);
     if (!file)
         return false;
 
     // The search ends at the end of the form.
-    MMCKINFO format;
-    if (!FindChunk(file.Get(), format, &form, mmioStringToFOURCCA("fmt ", 0), 0))
+    FoundChunk format;
+    if (!FindChunk(file.Get(), form, form.End, Code("fmt "), format))
         return false;
     // Checked before anything is read, so the buffer can never overflow.
-    if (format.cksize > MaxFormatBytes)
+    if (format.Size > MaxFormatBytes)
         return false;
-    if (mmioRead(file.Get(), static_cast<HPSTR>(buffer), LONG(format.cksize)) != LONG(format.cksize))
+    if (mmioRead(file.Get(), static_cast<HPSTR>(buffer), LONG(format.Size)) != LONG(format.Size))
         return false;
-
-    *length = format.cksize;
+    if (form.BigEndian)
+        SwapFormatFields(static_cast<uint8_t*>(buffer), format.Size);
+    *length = DWORD(format.Size);
+    if (facts == nullptr)
+        return true;
+    // The "data" chunk as the converter will look for it: from the first
+    // chunk on, bounded by the end of the file only.
+    *facts = SourceFacts();
+    facts->BigEndian = form.BigEndian;
+    FoundChunk data;
+    facts->DataFound = mmioSeek(file.Get(), LONG(form.FirstChunk), SEEK_SET) != -1 &&
+                       FindChunk(file.Get(), form, UINT64_MAX, Code("data"), data);
+    facts->DataSize = facts->DataFound ? data.Size : 0;
     return true;
 }
 
 bool OpenWaveData(const char* path, WaveReader& reader)
 {
-    MMCKINFO form;
+    SourceForm form;
     MmioFile file = OpenWaveForm(path, form);
     if (!file)
         return false;
+    DWORD factCount = 0;
+    bool fact = ReadFactCount(file.Get(), form, &factCount);
 
-    // No parent: the search is bounded by the end of the file, so a "data"
-    // chunk is found wherever it stands behind the form type.
-    MMCKINFO data;
-    if (!FindChunk(file.Get(), data, nullptr, mmioStringToFOURCCA("data", 0), 0))
+    // No bound but the file's end, so a "data" chunk is found wherever it
+    // stands behind the form type. Audio beyond 32-bit figures is refused.
+    FoundChunk data;
+    if (!FindChunk(file.Get(), form, UINT64_MAX, Code("data"), data) || data.Size > 0xFFFFFFFFu)
         return false;
 
     reader.File = std::move(file);
-    reader.DataSize = data.cksize;
+    reader.DataSize = DWORD(data.Size);
+    reader.BigEndian = form.BigEndian;
+    reader.HasFact = fact;
+    reader.FactCount = factCount;
     return true;
 }
 

@@ -3,6 +3,7 @@
 // straight to the file.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include "engine/format/format_size.h"
 #include "win/handles.h"
 
@@ -13,7 +14,17 @@ constexpr DWORD PlaceholderChunkSize = 1;
 
 struct WaveReader {
     MmioFile File;
-    DWORD DataSize = 0;  // declared size of the "data" chunk
+    DWORD DataSize = 0;       // declared size of the "data" chunk
+    bool BigEndian = false;   // a RIFX file: its samples are big-endian
+    bool HasFact = false;     // a "fact" chunk gives the sample count
+    DWORD FactCount = 0;
+};
+
+// What adding a source learns of it besides its format.
+struct SourceFacts {
+    bool BigEndian = false;  // a RIFX file
+    bool DataFound = false;  // a "data" chunk stands where the converter will look
+    uint64_t DataSize = 0;   // its declared size, 64 bits in RF64 and BW64 files
 };
 
 struct WaveWriter {
@@ -24,11 +35,16 @@ struct WaveWriter {
 };
 
 // Reads the "fmt " chunk of a source into buffer (at least MaxFormatBytes
-// bytes). The file is closed again in every case.
-bool ReadSourceFormat(const char* path, void* buffer, DWORD* length);
+// bytes), in little-endian order also from a RIFX file; with facts, also
+// finds its "data" chunk. The forms read are RIFF, RIFX (big-endian) and
+// RF64 or BW64 (sizes in a "ds64" chunk). The file is closed again in every
+// case.
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts = nullptr);
 
 // Opens a source with writing denied to others and positions it at the first
-// audio byte. On failure nothing stays open.
+// audio byte, having read the "fact" chunk's sample count where there is one.
+// Fails when the audio is more than 32-bit figures hold. On failure nothing
+// stays open.
 bool OpenWaveData(const char* path, WaveReader& reader);
 
 // The declared size of a source's "data" chunk, found as OpenWaveData finds

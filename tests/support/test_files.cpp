@@ -151,6 +151,50 @@ Bytes ToneWave(const Bytes& format)
     return RiffForm("WAVE", Join({Chunk("fmt ", format), Chunk("data", audio)}));
 }
 
+Bytes Rf64Wave(const Bytes& format, const Bytes& audio, uint64_t dataSize)
+{
+    Bytes ds64;
+    uint64_t declared = dataSize != 0 ? dataSize : audio.size();
+    for (uint64_t size : {uint64_t(4 + 36 + 8 + format.size() + 8 + audio.size()), declared, uint64_t(0)})
+        AppendU32(ds64, uint32_t(size)), AppendU32(ds64, uint32_t(size >> 32));
+    AppendU32(ds64, 0);
+    Bytes body = Join({Chunk("ds64", ds64), Chunk("fmt ", format), ChunkWithSize("data", 0xFFFFFFFFu, audio)});
+    Bytes out;
+    AppendFourCC(out, "RF64"), AppendU32(out, 0xFFFFFFFFu), AppendFourCC(out, "WAVE");
+    return Join({out, body});
+}
+
+Bytes RifxWave(const Bytes& format, const Bytes& audio, unsigned width)
+{
+    Bytes fields = format, samples = audio;
+    for (auto [at, size] : {std::pair{0, 2}, {2, 2}, {4, 4}, {8, 4}, {12, 2}, {14, 2}, {16, 2}})
+        if (size_t(at + size) <= fields.size())
+            std::reverse(fields.begin() + at, fields.begin() + at + size);
+    for (size_t at = 0; width > 1 && at + width <= samples.size(); at += width)
+        std::reverse(samples.begin() + at, samples.begin() + at + width);
+    Bytes riff = RiffForm("WAVE", Join({Chunk("fmt ", fields), Chunk("data", samples)}));
+    std::copy_n("RIFX", 4, riff.begin());
+    std::reverse(riff.begin() + 4, riff.begin() + 8);
+    // Every size field is big-endian: the form's, then each chunk's.
+    for (size_t at = 12; at + 8 <= riff.size();) {
+        uint32_t size = ReadU32(riff, at + 4);
+        std::reverse(riff.begin() + at + 4, riff.begin() + at + 8);
+        at += 8 + (size + 1) / 2 * 2;
+    }
+    return riff;
+}
+
+Bytes FormatOf(const Bytes& wave)
+{
+    return Bytes(wave.begin() + 20, wave.begin() + 20 + ReadU32(wave, 16));
+}
+
+Bytes AudioOf(const Bytes& wave)
+{
+    size_t data = 20 + (ReadU32(wave, 16) + 1) / 2 * 2;
+    return Bytes(wave.begin() + data + 8, wave.begin() + data + 8 + ReadU32(wave, data + 4));
+}
+
 Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag)
 {
     Bytes source = sourceFormat, suggested(512);

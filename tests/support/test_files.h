@@ -52,6 +52,15 @@ Bytes WaveFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, 
 // WaveFormat: integer PCM of any valid bits, or float.
 Bytes ToneWave(const Bytes& format);
 
+// The same audio in the forms other tools write: RF64 with a "ds64" chunk
+// (the 32-bit sizes 0xFFFFFFFF; dataSize, when given, declared in place of
+// the audio's own), and big-endian RIFX with samples of width bytes.
+Bytes Rf64Wave(const Bytes& format, const Bytes& audio, uint64_t dataSize = 0);
+Bytes RifxWave(const Bytes& format, const Bytes& audio, unsigned width);
+// The format and the audio of a WAVE file made by Chunk and RiffForm.
+Bytes FormatOf(const Bytes& wave);
+Bytes AudioOf(const Bytes& wave);
+
 // The codecs' format of a tag for a source, as the program stores
 // destinations (PCM in 16 bytes); empty when there is none.
 Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag);
