@@ -3,12 +3,11 @@
 #include "sources/source_list.h"
 #include <commctrl.h>
 #include <cstring>
-#include "engine/sample_layout.h"
-#include "engine/wave_file.h"
 #include "res/resource.h"
 #include "sources/file_size.h"
 #include "sources/format_description.h"
 #include "sources/open_result.h"
+#include "sources/source_check.h"
 #include "sources/source_entry.h"
 #include "win/dpi.h"
 #include "win/list_rows.h"
@@ -95,34 +94,23 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
 // Adds one file unless a row holds its path already.
 AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
 {
-    if (strlen(path) >= PathSize)
-        return {PathTooLongMessage, false};
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int place = 0;
-    if (FindSortedPlace(list, path, &place))
+    if (strlen(path) < PathSize && FindSortedPlace(list, path, &place))
         return {};
-
-    char sizeText[SizeTextChars];
-    if (!FormatFileSize(path, sizeText))
-        return {"Unable to retrieve size of source file.", false};
-
-    // A PCM or float format whose fields contradict each other, or that lies
-    // beyond the reader (no channels, integer words of more than 32 bits),
-    // no stage of a conversion can read.
-    BYTE format[MaxFormatBytes];
-    DWORD length = 0;
-    if (!ReadSourceFormat(path, format, &length) || ReadSampleLayout(format, length).Verdict == LayoutVerdict::Refused)
-        return {"Unable to read audio information from source file.", false};
+    const SourceReading reading = ReadSourceForList(path);
+    if (reading.Message != nullptr)
+        return {reading.Message, false};
 
     BlockFailure failure = BlockFailure::None;
-    HGLOBAL entry = CreateSourceEntry(format, length, &failure, treeStart);
+    HGLOBAL entry = CreateSourceEntry(reading.Format, reading.Length, &failure, treeStart);
     if (entry == nullptr)
         return {failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
                                                 : "Unable to allocate memory for audio format information.",
                 false};
 
     bool listed = false;
-    if (!InsertRow(list, place, path, sizeText, entry, &memo, &listed))
+    if (!InsertRow(list, place, path, reading.SizeText, entry, &memo, &listed))
         return {"Unable to insert new source file into file list.", listed};
     return {};
 }
