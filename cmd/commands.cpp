@@ -29,8 +29,6 @@ bool CreateFolderPath(const std::string& folder)
 std::string SettleExisting(std::vector<BatchRow>& rows, const std::string& folder, ExistingFiles existing,
                            std::vector<std::string>& skipped)
 {
-    if (existing == ExistingFiles::Overwrite)
-        return {};
     std::vector<std::string> found;
     for (size_t index : ExistingDestinations(rows, folder)) {
         found.push_back(DestinationOf(rows[index], folder));
@@ -88,11 +86,16 @@ int RunConvertCommand(const ConsoleCommand& command, ConsoleOutput& output)
         gathered = GatherCommandRows(command.Paths, format.Format, format.Tag + " \"" + format.Details + "\"",
                                      lowQuality);
     std::string refusal = !format.Error.empty() ? format.Error : gathered.Error;
+    // Skipped rows write nothing, so they are left out before the window's
+    // check of the destinations; with fail, the check comes first, as a
+    // destination that is a source exists as well.
     std::vector<std::string> skipped;
-    if (refusal.empty())
+    if (refusal.empty() && command.Existing == ExistingFiles::Skip)
         refusal = SettleExisting(gathered.Rows, folder, command.Existing, skipped);
     if (refusal.empty())
         refusal = DestinationRefusal(gathered.Rows, folder);
+    if (refusal.empty() && command.Existing == ExistingFiles::Fail)
+        refusal = SettleExisting(gathered.Rows, folder, command.Existing, skipped);
     if (refusal.empty() && !CreateFolderPath(folder))
         refusal = "Unable to create the destination folder " + folder + ".";
     if (!refusal.empty()) {
