@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
-#include "engine/convert_file.h"
+#include "engine/convert/convert_file.h"
 #include "support/corpus_run.h"
 #include "support/wave_corpus.h"
 

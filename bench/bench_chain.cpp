@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include "engine/sample_chain.h"
-#include "engine/sample_decode.h"
-#include "engine/word_length.h"
+#include "engine/chain/sample_chain.h"
+#include "engine/chain/sample_decode.h"
+#include "engine/chain/word_length.h"
 #include "support/bench_clock.h"
 #include "support/process_memory.h"
 #include "support/test_files.h"

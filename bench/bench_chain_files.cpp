@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-#include "engine/convert_file.h"
+#include "engine/convert/convert_file.h"
 #include "support/bench_clock.h"
 #include "support/process_memory.h"
 #include "support/test_files.h"

@@ -7,9 +7,9 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
-#include "engine/conversion_plan.h"
-#include "engine/convert_file.h"
-#include "engine/format_guard.h"
+#include "engine/convert/conversion_plan.h"
+#include "engine/convert/convert_file.h"
+#include "engine/format/format_guard.h"
 #include "sources/format_description.h"
 #include "sources/format_names.h"
 #include "support/test_files.h"

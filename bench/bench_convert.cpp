@@ -17,10 +17,11 @@
 #include <thread>
 #include <vector>
 #include "settings/settings.h"
-#include "engine/acm_header.h"
-#include "engine/convert_file.h"
-#include "engine/progress.h"
-#include "engine/wave_file.h"
+#include "engine/codec/acm_header.h"
+#include "engine/convert/convert_file.h"
+#include "engine/batch/batch_host.h"
+#include "engine/batch/progress.h"
+#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "support/bench_clock.h"
 #include "support/batch_window.h"
@@ -189,9 +190,10 @@ double ConvertWithWindow(const std::string& sourcePath, const std::string& desti
     WindowBatchListener window(MainDialog);
     NoWindow none;
     BatchListener& listener = MainDialog != nullptr ? static_cast<BatchListener&>(window) : none;
+    BatchConversionHost host(listener);
     ConvertOptions options;
     options.BlockSize = bufferSize * 1024u;
-    options.Batch = &listener;
+    options.Host = &host;
     BatchStatistics = {};
     BatchStatistics.TotalBytes = SourceBytes;
     BatchStatistics.MarkedFiles = 1;

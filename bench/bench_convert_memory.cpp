@@ -6,9 +6,9 @@
 #include <windows.h>
 #include <cstdio>
 #include "settings/settings.h"
-#include "engine/convert_file.h"
-#include "engine/progress.h"
-#include "engine/wave_file.h"
+#include "engine/convert/convert_file.h"
+#include "engine/batch/progress.h"
+#include "engine/wave/wave_file.h"
 #include "support/batch_window.h"
 #include "support/codec_formats.h"
 #include "support/process_memory.h"

@@ -5,9 +5,9 @@
 #include <commctrl.h>
 #include <cstdio>
 #include "settings/settings.h"
-#include "engine/conversion_state.h"
-#include "engine/progress.h"
-#include "engine/progress_text.h"
+#include "engine/batch/batch_steering.h"
+#include "engine/batch/progress.h"
+#include "engine/batch/progress_text.h"
 #include "res/resource.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"

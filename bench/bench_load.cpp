@@ -6,8 +6,8 @@
 #include <commctrl.h>
 #include <cstdio>
 #include "settings/settings.h"
-#include "engine/conversion_state.h"
-#include "engine/progress.h"
+#include "engine/batch/batch_steering.h"
+#include "engine/batch/progress.h"
 #include "res/resource.h"
 #include "sources/source_entry.h"
 #include "support/batch_window.h"

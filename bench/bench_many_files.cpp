@@ -12,7 +12,7 @@
 #include <thread>
 #include "app/command_line.h"
 #include "settings/settings.h"
-#include "engine/wave_file.h"
+#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "support/bench_clock.h"

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <vector>
 #include "settings/settings.h"
-#include "engine/convert_file.h"
+#include "engine/convert/convert_file.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "ui/destination_preview.h"

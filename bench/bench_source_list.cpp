@@ -24,7 +24,7 @@
 #include "sources/source_list.h"
 #include "support/list_window.h"
 #include "support/test_files.h"
-#include "engine/wave_file.h"
+#include "engine/wave/wave_file.h"
 #include "ui/main_window.h"
 #include "win/list_rows.h"
 

@@ -2,11 +2,11 @@
 #include "cmd/command_rows.h"
 #include <algorithm>
 #include <map>
-#include "engine/conversion_plan.h"
-#include "engine/convert_file.h"
-#include "engine/destination_conflicts.h"
-#include "engine/destination_path.h"
-#include "engine/path_list.h"
+#include "engine/convert/conversion_plan.h"
+#include "engine/convert/convert_file.h"
+#include "engine/batch/destination_conflicts.h"
+#include "engine/batch/destination_path.h"
+#include "engine/batch/path_list.h"
 #include "sources/given_files.h"
 #include "sources/source_check.h"
 #include "win/command_args.h"

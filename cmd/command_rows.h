@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 #include "cmd/arguments.h"
-#include "engine/batch_job.h"
+#include "engine/batch/batch_job.h"
 
 struct CommandRows {
     std::vector<BatchRow> Rows;

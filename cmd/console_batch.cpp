@@ -2,9 +2,9 @@
 #include "cmd/console_batch.h"
 #include <atomic>
 #include "cmd/stop_request.h"
-#include "engine/conversion_state.h"
-#include "engine/conversion_thread.h"
-#include "engine/progress.h"
+#include "engine/batch/batch_steering.h"
+#include "engine/batch/batch_worker.h"
+#include "engine/batch/progress.h"
 
 namespace {
 

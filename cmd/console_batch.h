@@ -5,7 +5,7 @@
 #pragma once
 #include <string>
 #include "cmd/console_output.h"
-#include "engine/batch_job.h"
+#include "engine/batch/batch_job.h"
 
 // The process's exit codes.
 enum ExitCode : int { ExitConverted = 0, ExitFailed = 1, ExitRefused = 2, ExitStopped = 3 };

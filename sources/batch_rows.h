@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <vector>
-#include "engine/batch_job.h"
+#include "engine/batch/batch_job.h"
 
 // On the window's thread: every row of the list in list order, its path,
 // whether it is marked, and both formats copied out of its records. The

@@ -13,7 +13,7 @@
 #include <map>
 #include <string>
 #include <vector>
-#include "engine/conversion_plan.h"
+#include "engine/convert/conversion_plan.h"
 
 class CompatibilityCheck {
 public:

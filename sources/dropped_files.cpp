@@ -1,6 +1,6 @@
 // Files and folders dropped onto the main window.
 #include "sources/dropped_files.h"
-#include "engine/conversion_state.h"
+#include "engine/batch/batch_steering.h"
 #include "sources/selection_summary.h"
 #include "sources/source_list.h"
 #include "win/user_prompts.h"

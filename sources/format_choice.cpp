@@ -5,7 +5,7 @@
 #include <msacm.h>
 #include <commctrl.h>
 #include "settings/settings.h"
-#include "engine/convert_file.h"
+#include "engine/convert/convert_file.h"
 #include "sources/compatibility_check.h"
 #include "res/resource.h"
 #include "sources/format_chooser_dialog.h"

@@ -2,8 +2,8 @@
 #include "sources/format_description.h"
 #include <cstdio>
 #include <cstring>
-#include "engine/format_guard.h"
-#include "engine/sample_layout.h"
+#include "engine/format/format_guard.h"
+#include "engine/format/sample_layout.h"
 #include "sources/format_names.h"
 #include "sources/source_entry.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
-#include "engine/path_list.h"
+#include "engine/batch/path_list.h"
 #include "win/handles.h"
 
 namespace {

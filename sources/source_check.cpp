@@ -1,7 +1,7 @@
 // The checks a source file passes before it is listed.
 #include "sources/source_check.h"
 #include <cstring>
-#include "engine/sample_layout.h"
+#include "engine/format/sample_layout.h"
 #include "win/path_size.h"
 
 SourceReading ReadSourceForList(const char* path)

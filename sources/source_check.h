@@ -3,7 +3,7 @@
 // console command's. No window here.
 #pragma once
 #include <windows.h>
-#include "engine/wave_file.h"
+#include "engine/wave/wave_file.h"
 #include "sources/file_size.h"
 
 // The reason given for a path that does not fit into PathSize.

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <atomic>
 #include "settings/settings.h"
-#include "engine/conversion_state.h"
-#include "engine/convert_file.h"
-#include "engine/progress.h"
+#include "engine/batch/batch_steering.h"
+#include "engine/convert/convert_file.h"
+#include "engine/batch/progress.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "ui/conversion_control.h"

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <thread>
-#include "engine/progress.h"
-#include "engine/progress_text.h"
+#include "engine/batch/progress.h"
+#include "engine/batch/progress_text.h"
 #include "res/resource.h"
 #include "support/batch_window.h"
 #include "win/app_messages.h"

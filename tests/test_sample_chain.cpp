@@ -6,10 +6,10 @@
 #include <cmath>
 #include <cstring>
 #include <random>
-#include "engine/channel_mix.h"
-#include "engine/sample_chain.h"
-#include "engine/sample_decode.h"
-#include "engine/sample_layout.h"
+#include "engine/chain/channel_mix.h"
+#include "engine/chain/sample_chain.h"
+#include "engine/chain/sample_decode.h"
+#include "engine/format/sample_layout.h"
 #include "support/test_files.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <cstring>
 #include <random>
 #include "settings/settings.h"
-#include "engine/conversion_state.h"
-#include "engine/convert_file.h"
-#include "engine/riff_layout.h"
-#include "engine/wave_file.h"
+#include "engine/batch/batch_steering.h"
+#include "engine/convert/convert_file.h"
+#include "engine/wave/riff_layout.h"
+#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "sources/compatibility_check.h"
 #include "sources/format_names.h"

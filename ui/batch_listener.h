@@ -4,7 +4,7 @@
 // comes as WM_APP_CONVERSION_ENDED. Every call comes on the worker's thread.
 #pragma once
 #include <windows.h>
-#include "engine/batch_job.h"
+#include "engine/batch/batch_job.h"
 
 class WindowBatchListener final : public BatchListener {
 public:

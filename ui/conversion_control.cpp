@@ -2,8 +2,8 @@
 #include "ui/conversion_control.h"
 #include <utility>
 #include "settings/settings.h"
-#include "engine/conversion_thread.h"
-#include "engine/destination_conflicts.h"
+#include "engine/batch/batch_worker.h"
+#include "engine/batch/destination_conflicts.h"
 #include "res/resource.h"
 #include "sources/batch_rows.h"
 #include "ui/batch_controls.h"

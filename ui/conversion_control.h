@@ -2,7 +2,7 @@
 // worker's start, suspension, resumption and abort, and its end.
 #pragma once
 #include <windows.h>
-#include "engine/conversion_state.h"
+#include "engine/batch/batch_steering.h"
 
 // The command of IDC_CONVERT.
 void OnConvertCommand(HWND window);

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstring>
 #include "settings/settings.h"
-#include "engine/convert_file.h"
-#include "engine/sample_layout.h"
+#include "engine/convert/convert_file.h"
+#include "engine/format/sample_layout.h"
 #include "res/resource.h"
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"

@@ -1,7 +1,7 @@
 // The main window at any DPI.
 #include "ui/display_scale.h"
 #include <commctrl.h>
-#include "engine/conversion_state.h"
+#include "engine/batch/batch_steering.h"
 #include "res/resource.h"
 #include "ui/preview.h"
 #include "ui/resources.h"

@@ -5,7 +5,7 @@
 #include <mmreg.h>
 #include <cstring>
 #include <string>
-#include "engine/format_guard.h"
+#include "engine/format/format_guard.h"
 #include "res/resource.h"
 #include "sources/format_description.h"
 #include "sources/format_names.h"

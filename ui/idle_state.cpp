@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <initializer_list>
-#include "engine/progress.h"
+#include "engine/batch/progress.h"
 #include "res/resource.h"
 #include "ui/batch_controls.h"
 #include "ui/tray_icon.h"

@@ -2,7 +2,7 @@
 #include "ui/progress_display.h"
 #include <commctrl.h>
 #include <cstring>
-#include "engine/progress.h"
+#include "engine/batch/progress.h"
 #include "res/resource.h"
 #include "ui/tray_icon.h"
 

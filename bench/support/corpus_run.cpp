@@ -7,8 +7,8 @@
 #include <cstring>
 #include <new>
 #include "settings/settings.h"
-#include "engine/convert_file.h"
-#include "engine/wave_file.h"
+#include "engine/convert/convert_file.h"
+#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "ui/format_panels.h"
 #include "sources/source_entry.h"

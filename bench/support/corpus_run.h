@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
-#include "engine/convert_file.h"
+#include "engine/convert/convert_file.h"
 #include "support/test_files.h"
 #include "support/wave_corpus.h"
 

@@ -2,7 +2,7 @@
 #include <commctrl.h>
 #include <shlobj.h>
 #include <mutex>
-#include "engine/wave_file.h"
+#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"

@@ -1,0 +1,49 @@
+// Reading and writing the RIFF "WAVE" layout of source and destination files
+// over the multimedia file services, unbuffered so every read and write goes
+// straight to the file.
+#pragma once
+#include <windows.h>
+#include "engine/format/format_size.h"
+#include "win/handles.h"
+
+// The size written into the RIFF and "data" size fields, and the sample
+// count of a "fact" chunk, until the file is finished: a destination that
+// was never finished is recognisable by it.
+constexpr DWORD PlaceholderChunkSize = 1;
+
+struct WaveReader {
+    MmioFile File;
+    DWORD DataSize = 0;  // declared size of the "data" chunk
+};
+
+struct WaveWriter {
+    MmioFile File;
+    MMCKINFO Riff = {};
+    MMCKINFO Data = {};
+    DWORD FactCountOffset = 0;  // where the "fact" chunk's sample count stands; 0 without one
+};
+
+// Reads the "fmt " chunk of a source into buffer (at least MaxFormatBytes
+// bytes). The file is closed again in every case.
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length);
+
+// Opens a source with writing denied to others and positions it at the first
+// audio byte. On failure nothing stays open.
+bool OpenWaveData(const char* path, WaveReader& reader);
+
+// The declared size of a source's "data" chunk, found as OpenWaveData finds
+// it; the file is closed again in every case.
+bool ReadDeclaredDataSize(const char* path, DWORD* size);
+
+// Creates (or truncates) a destination and writes everything up to the first
+// audio byte, with placeholder sizes. With factChunk, a "fact" chunk follows
+// "fmt " at once: the RIFF rules ask for one with compressed audio, and
+// readers on telephone systems look for it right there. On failure the file
+// is closed.
+bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer,
+                    bool factChunk = false);
+
+// Fixes the two open sizes and, where there is a "fact" chunk, writes
+// sampleCount (frames of the destination) into it. The caller closes the
+// writer afterwards.
+bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount = 0);
