@@ -96,6 +96,9 @@ int RunConvertCommand(const ConsoleCommand& command, ConsoleOutput& output)
         refusal = DestinationRefusal(gathered.Rows, folder);
     if (refusal.empty() && command.Existing == ExistingFiles::Fail)
         refusal = SettleExisting(gathered.Rows, folder, command.Existing, skipped);
+    // A stop asked for while the files were read writes nothing at all.
+    if (refusal.empty() && StopAsked())
+        return ExitStopped;
     if (refusal.empty() && !CreateFolderPath(folder))
         refusal = "Unable to create the destination folder " + folder + ".";
     if (!refusal.empty()) {
@@ -106,7 +109,5 @@ int RunConvertCommand(const ConsoleCommand& command, ConsoleOutput& output)
         if (!command.Quiet)
             output.Line(line);
     ConsoleBatch batch = BatchOf(command, gathered.Rows, folder, format);
-    if (StopAsked())
-        return ExitStopped;
     return batch.Job.Rows.empty() ? ExitConverted : RunConsoleBatch(std::move(batch), output);
 }
