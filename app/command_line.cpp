@@ -1,67 +1,7 @@
 // Paths handed to the program on its command line.
 #include "app/command_line.h"
 #include "sources/dropped_files.h"
-
-std::vector<std::string> SplitCommandLine(const char* arguments)
-{
-    std::vector<std::string> split;
-    if (arguments == nullptr)
-        return split;
-    const char* at = arguments;
-    for (;;) {
-        while (*at == ' ' || *at == '\t')
-            ++at;
-        if (*at == '\0')
-            return split;
-        std::string argument;
-        bool quoted = false;
-        while (*at != '\0' && (quoted || (*at != ' ' && *at != '\t'))) {
-            size_t backslashes = 0;
-            while (*at == '\\') {
-                ++backslashes;
-                ++at;
-            }
-            if (*at == '"') {
-                argument.append(backslashes / 2, '\\');
-                if (backslashes % 2 == 1) {
-                    argument += '"';
-                } else if (quoted && at[1] == '"') {
-                    // Two quotes inside quotes stand for one.
-                    argument += '"';
-                    ++at;
-                } else {
-                    quoted = !quoted;
-                }
-                ++at;
-            } else {
-                argument.append(backslashes, '\\');
-                if (*at != '\0' && (quoted || (*at != ' ' && *at != '\t')))
-                    argument += *at++;
-            }
-        }
-        split.push_back(argument);
-    }
-}
-
-namespace {
-
-// The list holds full paths, and a batch takes the destination's name from
-// behind the last backslash; a name given relative to the folder the program
-// was started in is made whole here. Sized by the answer, never cut.
-std::string FullPath(const std::string& path)
-{
-    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
-        return path;
-    std::string full(needed, '\0');
-    DWORD written = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
-    if (written == 0 || written >= needed)
-        return path;
-    full.resize(written);
-    return full;
-}
-
-}  // namespace
+#include "win/command_args.h"
 
 void AddCommandLinePaths(HWND window, const char* arguments)
 {
@@ -69,6 +9,6 @@ void AddCommandLinePaths(HWND window, const char* arguments)
     if (paths.empty())
         return;
     for (std::string& path : paths)
-        path = FullPath(path);
+        path = FullPathOf(path);
     AddGivenPaths(window, paths, GivenBy::CommandLine);
 }

@@ -2,7 +2,8 @@
 // command line, given a destination format in the chooser with the
 // compatibility check on, and converted in one batch, beside the bare loop
 // of platform calls that converts the same files without a window (the
-// floor), and the chooser on rows of three and of a hundred source formats.
+// floor), beside tonvelkacmd converting the same folder from its start to
+// its end, and the chooser on rows of three and of a hundred source formats.
 // Prints the figures; usage: bench_many_files [files ...] (default 1000
 // 10000).
 #include <windows.h>
@@ -139,6 +140,44 @@ bool ConvertBare(const std::string& source, const std::string& destination, cons
     return ok;
 }
 
+// tonvelkacmd started as a process of its own, quietly, as a script starts
+// it: its exit code, or -1 when it cannot be started.
+int RunConsoleProgram(const std::string& arguments)
+{
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string line(1, '"');
+    line.append(self, strrchr(self, '\\')).append("\\tonvelkacmd.exe\" ").append(arguments);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return -1;
+    DWORD code = DWORD(-1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hProcess), CloseHandle(process.hThread);
+    return int(code);
+}
+
+// The same folder through tonvelkacmd, its destinations held against the
+// window's.
+void TimeConsoleProgram(const ScratchFolder& input, const ScratchFolder& windowOutput, int files, double window,
+                        double floor)
+{
+    ScratchFolder output;
+    LARGE_INTEGER start = Now();
+    int exitCode = RunConsoleProgram("--quiet --to \"" + output.Path() + "\" --format U-Law --details \"8000 Hz; 8 bits; "
+                                     "Mono\" \"" + input.Path() + "\"");
+    double console = Seconds(start);
+    int identical = 0;
+    for (int i = 0; i < files; ++i)
+        identical += ReadWholeFile(output.File(Name(i))) == ReadWholeFile(windowOutput.File(Name(i)));
+    printf("       tonvelkacmd %.2f s from start to end (%.2f ms a file, exit code %d), against the window's add and "
+           "batch %.2f, against the floor %.2f; %d of %d destinations as the window wrote them\n",
+           console, console * 1000 / files, exitCode, console / window, console / floor, identical, files);
+}
+
 void RunSize(HWND window, int files)
 {
     ScratchFolder input, output, floorOutput;
@@ -191,6 +230,7 @@ void RunSize(HWND window, int files)
     printf("       %d of %d destinations byte for byte as the bare loop wrote them\n", identical, files);
     printf("       working set %.1f MB before the batch, peak %.1f MB during it (%.1f MB more)\n",
            before.WorkingSetSize / 1048576.0, peak / 1048576.0, (peak - before.WorkingSetSize) / 1048576.0);
+    TimeConsoleProgram(input, output, files, added + batch, floor);
     ClearBatchRows(window);
 }
 

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+// The store's key below HKEY_CURRENT_USER\Software.
+constexpr char SettingsStoreKey[] = "Tonvelka";
+
 // Defaults, then every stored value that exists with the right type.
 void LoadSettings();
 // Writes all seven values.

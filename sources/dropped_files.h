@@ -5,10 +5,7 @@
 #include <shellapi.h>
 #include <string>
 #include <vector>
-
-// How many paths the message names of the refused files, and of those
-// listed without a description.
-constexpr size_t ShownRefusedPaths = 5;
+#include "sources/given_files.h"
 
 // WM_DROPFILES: adds each dropped file, and the .wav files inside each
 // dropped folder and its sub-folders, to the list; a file found in a folder
@@ -19,9 +16,6 @@ constexpr size_t ShownRefusedPaths = 5;
 // a drop while a batch runs, as the Add Files button is disabled then.
 // Releases the drop in every case.
 void AddDroppedFiles(HWND window, HDROP drop);
-
-// Who handed the paths over, as the message about refused ones names them.
-enum class GivenBy { Drop, CommandLine };
 
 // What a drop does with its items, also for paths handed over in another way
 // (the command line): files and folders, in the order given. One message

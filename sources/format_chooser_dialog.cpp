@@ -4,21 +4,16 @@
 #include "sources/format_chooser_dialog.h"
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
+#include "sources/codec_formats.h"
 #include "res/resource.h"
 
 namespace {
 
-struct ListedFormat {
-    std::vector<BYTE> bytes;  // the WAVEFORMATEX with its extra bytes
-    std::string name;
-};
-
 struct ChooserState {
     ACMFORMATCHOOSEA* record = nullptr;
     MMRESULT result = MMSYSERR_ERROR;
-    std::vector<ListedFormat> formats;  // of the tag shown, by list item data
+    std::vector<CodecFormat> formats;  // of the tag shown, by list item data
 };
 
 // Styles this chooser carries out; any other style asks for something it
@@ -50,73 +45,6 @@ bool AskHook(HWND dialog, const ChooserState& state, WPARAM kind, LPARAM candida
     return offered;
 }
 
-struct TagFound {
-    DWORD tag;
-    std::string name;
-};
-
-BOOL CALLBACK CollectTag(HACMDRIVERID, LPACMFORMATTAGDETAILSA details, DWORD_PTR instance, DWORD)
-{
-    auto* tags = reinterpret_cast<std::vector<TagFound>*>(instance);
-    // Every codec that converts from or to PCM names the PCM tag as well.
-    bool known = std::any_of(tags->begin(), tags->end(),
-                             [&](const TagFound& found) { return found.tag == details->dwFormatTag; });
-    if (!known)
-        tags->push_back({ details->dwFormatTag, details->szFormatTag });
-    return TRUE;
-}
-
-struct FormatSearch {
-    std::vector<ListedFormat> found;
-    DWORD bufferSize;
-};
-
-BOOL CALLBACK CollectFormat(HACMDRIVERID, LPACMFORMATDETAILSA details, DWORD_PTR instance, DWORD)
-{
-    auto* search = reinterpret_cast<FormatSearch*>(instance);
-    const WAVEFORMATEX& format = *details->pwfx;
-    DWORD length = ChosenFormatLength(format);
-    if (length > search->bufferSize)
-        return TRUE;
-    ListedFormat listed;
-    // PCM is kept as a full WAVEFORMATEX with no extra bytes, so that a hook
-    // or a caller reading cbSize finds 0 and not what the buffer held before.
-    listed.bytes.assign(sizeof(WAVEFORMATEX), 0);
-    if (length > listed.bytes.size())
-        listed.bytes.resize(length);
-    memcpy(listed.bytes.data(), &format, length);
-    listed.name = details->szFormat;
-    // Several codecs may offer the same format (PCM above all); list it once.
-    bool known = std::any_of(search->found.begin(), search->found.end(),
-                             [&](const ListedFormat& other) { return other.bytes == listed.bytes; });
-    if (!known)
-        search->found.push_back(std::move(listed));
-    return TRUE;
-}
-
-std::vector<ListedFormat> EnumerateFormats(DWORD tag)
-{
-    DWORD maxSize = 0;
-    if (acmMetrics(nullptr, ACM_METRIC_MAX_SIZE_FORMAT, &maxSize) != MMSYSERR_NOERROR)
-        maxSize = 0;
-    FormatSearch search;
-    search.bufferSize = std::max<DWORD>(maxSize, sizeof(WAVEFORMATEX));
-    std::vector<BYTE> buffer(search.bufferSize, 0);
-    auto* format = reinterpret_cast<WAVEFORMATEX*>(buffer.data());
-    format->wFormatTag = WORD(tag);
-    // Some codecs (GSM 6.10) only answer when cbSize leaves room for their
-    // extra bytes.
-    format->cbSize = WORD(search.bufferSize - sizeof(WAVEFORMATEX));
-    ACMFORMATDETAILSA details = {};
-    details.cbStruct = sizeof(details);
-    details.dwFormatTag = tag;
-    details.pwfx = format;
-    details.cbwfx = search.bufferSize;
-    acmFormatEnumA(nullptr, &details, CollectFormat, reinterpret_cast<DWORD_PTR>(&search),
-                   ACM_FORMATENUMF_WFORMATTAG);
-    return std::move(search.found);
-}
-
 HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
 void ShowFormatsOfTag(HWND dialog, ChooserState& state)
@@ -130,10 +58,10 @@ void ShowFormatsOfTag(HWND dialog, ChooserState& state)
     if (tagIndex == CB_ERR)
         return;
     DWORD tag = DWORD(SendMessageA(tags, CB_GETITEMDATA, WPARAM(tagIndex), 0));
-    for (ListedFormat& candidate : EnumerateFormats(tag)) {
-        if (!AskHook(dialog, state, FORMATCHOOSE_FORMAT_VERIFY, reinterpret_cast<LPARAM>(candidate.bytes.data())))
+    for (CodecFormat& candidate : ListTagFormats(tag)) {
+        if (!AskHook(dialog, state, FORMATCHOOSE_FORMAT_VERIFY, reinterpret_cast<LPARAM>(candidate.Bytes.data())))
             continue;
-        LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(candidate.name.c_str()));
+        LRESULT item = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(candidate.Name.c_str()));
         if (item == LB_ERR || item == LB_ERRSPACE)
             continue;
         SendMessageA(list, LB_SETITEMDATA, WPARAM(item), LPARAM(state.formats.size()));
@@ -143,17 +71,13 @@ void ShowFormatsOfTag(HWND dialog, ChooserState& state)
 
 void ListTags(HWND dialog, const ChooserState& state)
 {
-    std::vector<TagFound> found;
-    ACMFORMATTAGDETAILSA details = {};
-    details.cbStruct = sizeof(details);
-    acmFormatTagEnumA(nullptr, &details, CollectTag, reinterpret_cast<DWORD_PTR>(&found), 0);
     HWND tags = Control(dialog, IDC_CHOOSER_TAG);
-    for (const TagFound& tag : found) {
-        if (!AskHook(dialog, state, FORMATCHOOSE_FORMATTAG_VERIFY, LPARAM(tag.tag)))
+    for (const CodecTag& tag : ListFormatTags()) {
+        if (!AskHook(dialog, state, FORMATCHOOSE_FORMATTAG_VERIFY, LPARAM(tag.Tag)))
             continue;
-        LRESULT item = SendMessageA(tags, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tag.name.c_str()));
+        LRESULT item = SendMessageA(tags, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(tag.Name.c_str()));
         if (item != CB_ERR && item != CB_ERRSPACE)
-            SendMessageA(tags, CB_SETITEMDATA, WPARAM(item), LPARAM(tag.tag));
+            SendMessageA(tags, CB_SETITEMDATA, WPARAM(item), LPARAM(tag.Tag));
     }
     SendMessageA(tags, CB_SETCURSEL, 0, 0);
 }
@@ -187,23 +111,23 @@ void HandleOk(HWND dialog, ChooserState& state)
     size_t index = size_t(SendMessageA(list, LB_GETITEMDATA, WPARAM(item), 0));
     if (index >= state.formats.size())
         return;
-    const ListedFormat& chosen = state.formats[index];
+    const CodecFormat& chosen = state.formats[index];
     ACMFORMATCHOOSEA& record = *state.record;
-    const auto& format = *reinterpret_cast<const WAVEFORMATEX*>(chosen.bytes.data());
+    const auto& format = *reinterpret_cast<const WAVEFORMATEX*>(chosen.Bytes.data());
     if (ChosenFormatLength(format) > record.cbwfx) {
         Finish(dialog, state, ACMERR_NOTPOSSIBLE);
         return;
     }
     // A PCM format fits in 16 bytes; its zero cbSize goes along when there is
     // room for it.
-    memcpy(record.pwfx, chosen.bytes.data(), std::min<size_t>(chosen.bytes.size(), record.cbwfx));
+    memcpy(record.pwfx, chosen.Bytes.data(), std::min<size_t>(chosen.Bytes.size(), record.cbwfx));
     HWND tags = Control(dialog, IDC_CHOOSER_TAG);
     LRESULT tagIndex = SendMessageA(tags, CB_GETCURSEL, 0, 0);
     char tagName[256] = "";
     if (tagIndex != CB_ERR && SendMessageA(tags, CB_GETLBTEXTLEN, WPARAM(tagIndex), 0) < LRESULT(sizeof(tagName)))
         SendMessageA(tags, CB_GETLBTEXT, WPARAM(tagIndex), reinterpret_cast<LPARAM>(tagName));
     lstrcpynA(record.szFormatTag, tagName, sizeof(record.szFormatTag));
-    lstrcpynA(record.szFormat, chosen.name.c_str(), sizeof(record.szFormat));
+    lstrcpynA(record.szFormat, chosen.Name.c_str(), sizeof(record.szFormat));
     if (record.pszName != nullptr && record.cchName > 0)
         record.pszName[0] = '\0';
     Finish(dialog, state, MMSYSERR_NOERROR);
@@ -253,11 +177,6 @@ INT_PTR CALLBACK FormatChooserProc(HWND dialog, UINT message, WPARAM wParam, LPA
 }
 
 }  // namespace
-
-DWORD ChosenFormatLength(const WAVEFORMATEX& format)
-{
-    return format.wFormatTag == WAVE_FORMAT_PCM ? sizeof(PCMWAVEFORMAT) : sizeof(WAVEFORMATEX) + format.cbSize;
-}
 
 MMRESULT RunFormatChooser(ACMFORMATCHOOSEA* chooser)
 {

@@ -7,6 +7,7 @@
 #include <mmsystem.h>
 #include <mmreg.h>
 #include <msacm.h>
+#include "sources/codec_formats.h"
 
 // Shows the chooser modally, owned by chooser->hwndOwner and titled by
 // chooser->pszTitle. It lists the format tags of all installed codecs and,
@@ -27,8 +28,3 @@
 // restrictions of the enumeration); MMSYSERR_ERROR when the dialog cannot be
 // shown.
 MMRESULT RunFormatChooser(ACMFORMATCHOOSEA* chooser);
-
-// The bytes a format takes as the chooser hands it on and a row stores it: a
-// PCM format is complete without its cbSize field, every other format
-// carries cbSize extra bytes after the standard record.
-DWORD ChosenFormatLength(const WAVEFORMATEX& format);

@@ -2,14 +2,12 @@
 // rows' records.
 #include "sources/source_list.h"
 #include <commctrl.h>
-#include <cstdio>
 #include <cstring>
-#include "engine/format/sample_layout.h"
-#include "engine/wave/wave_file.h"
 #include "res/resource.h"
 #include "sources/file_size.h"
 #include "sources/format_description.h"
 #include "sources/open_result.h"
+#include "sources/source_check.h"
 #include "sources/source_entry.h"
 #include "win/dpi.h"
 #include "win/list_rows.h"
@@ -93,61 +91,26 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
     return described && SetRowText(list, row, 2, description);
 }
 
-// Why a source cannot be listed, or nothing when its format is in format:
-// a PCM or float format whose fields contradict each other, or that lies
-// beyond the reader (no channels, integer words of more than 32 bits), no
-// stage of a conversion can read; a file without a "data" chunk where the
-// converter looks for it has nothing to convert; RIFX files are read for
-// PCM and float only; audio past 32-bit figures the batch cannot count.
-std::string SourceRefusal(const char* path, BYTE (&format)[MaxFormatBytes], DWORD* length)
-{
-    const std::string unreadable = "Unable to read audio information from source file.";
-    SourceFacts facts;
-    if (!ReadSourceFormat(path, format, length, &facts) || !facts.DataFound)
-        return unreadable;
-    LayoutReading reading = ReadSampleLayout(format, *length);
-    if (reading.Verdict == LayoutVerdict::Refused)
-        return unreadable;
-    if (facts.BigEndian && (reading.Verdict != LayoutVerdict::Readable || IsG711(reading.Layout)))
-        return "Unable to read a big-endian (RIFX) source file whose audio is neither PCM nor float.";
-    if (facts.DataSize > 0xFFFFFFFFu) {
-        char text[160];
-        snprintf(text, sizeof(text), "Unable to add a source file with %0.2f GB of audio data: at most 4 GB can be "
-                 "converted.", double(facts.DataSize) / 1073741824.0);
-        return text;
-    }
-    return {};
-}
-
 // Adds one file unless a row holds its path already.
 AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
 {
-    if (strlen(path) >= PathSize)
-        return {PathTooLongMessage, false};
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int place = 0;
-    if (FindSortedPlace(list, path, &place))
+    if (strlen(path) < PathSize && FindSortedPlace(list, path, &place))
         return {};
-
-    char sizeText[SizeTextChars];
-    if (!FormatFileSize(path, sizeText))
-        return {"Unable to retrieve size of source file.", false};
-
-    BYTE format[MaxFormatBytes];
-    DWORD length = 0;
-    std::string refusal = SourceRefusal(path, format, &length);
-    if (!refusal.empty())
-        return {refusal, false};
+    const SourceReading reading = ReadSourceForList(path);
+    if (!reading.Message.empty())
+        return {reading.Message, false};
 
     BlockFailure failure = BlockFailure::None;
-    HGLOBAL entry = CreateSourceEntry(format, length, &failure, treeStart);
+    HGLOBAL entry = CreateSourceEntry(reading.Format, reading.Length, &failure, treeStart);
     if (entry == nullptr)
         return {failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
                                                 : "Unable to allocate memory for audio format information.",
                 false};
 
     bool listed = false;
-    if (!InsertRow(list, place, path, sizeText, entry, &memo, &listed))
+    if (!InsertRow(list, place, path, reading.SizeText, entry, &memo, &listed))
         return {"Unable to insert new source file into file list.", listed};
     return {};
 }

@@ -33,9 +33,6 @@ struct AddOutcome {
 std::vector<AddOutcome> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
                                        const std::vector<DWORD>& treeStarts = {});
 
-// The reason given for a path that does not fit into PathSize.
-constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";
-
 // Inserts a row for a source file with its three columns, in its place in
 // the ascending order of paths. False when the row could not be inserted or
 // its format not described; a row that was inserted stays, with its entry.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include "engine/batch/batch_steering.h"
 #include "app/command_line.h"
+#include "win/command_args.h"
 #include "settings/settings.h"
 #include "res/resource.h"
 #include "sources/format_names.h"
@@ -18,6 +19,7 @@
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
 #include "sources/file_size.h"
+#include "sources/source_check.h"
 #include "sources/source_list.h"
 #include "support/batch_window.h"
 #include "win/user_prompts.h"

@@ -29,9 +29,7 @@ bool RefuseConflictingBatch(HWND window, const std::vector<BatchRow>& rows)
     listed.reserve(rows.size());
     for (const BatchRow& row : rows)
         listed.push_back({ row.Path, row.Marked, row.TreeStart });
-    std::string refusal = TooLongText(TooLongDestinations(listed, Settings.DestinationPath));
-    if (refusal.empty())
-        refusal = ConflictText(ConflictingDestinations(listed, Settings.DestinationPath));
+    std::string refusal = BatchRefusal(listed, Settings.DestinationPath);
     if (refusal.empty())
         return false;
     ShowError(window, refusal.c_str());

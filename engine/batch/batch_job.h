@@ -4,6 +4,7 @@
 // knows no window; whoever starts it implements the listener.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ struct BatchJob {
     bool LowQuality = false;     // the codecs may trade quality for speed
 };
 
+// How a marked file's conversion ended, and the audio bytes it consumed of
+// its source and wrote to its destination.
+enum class FileOutcome : BYTE { Converted, Failed, Aborted };
+struct FileEnd {
+    FileOutcome Outcome;
+    uint64_t SourceBytes;
+    uint64_t DestinationBytes;
+};
+
 // Every call comes on the worker's thread.
 class BatchListener {
 public:
@@ -42,6 +52,12 @@ public:
     // (empty before the first file) and goes with the message; returns once
     // the user has read text.
     virtual void Stopped(const char* fileLine, const char* text) = 0;
+    // A marked file is done with, before the batch goes on or stops; the
+    // window leaves this to its progress rows.
+    virtual void FileEnded(const BatchRow& row, const char* destination, const FileEnd& end)
+    {
+        (void)row, (void)destination, (void)end;
+    }
     // The worker's last act: exit code 0 when the walk ended or the user
     // aborted, 1 when the batch stopped on a failure.
     virtual void Ended(DWORD exitCode) = 0;

@@ -91,6 +91,13 @@ bool CreateTreeFolders(const BatchRow& row, const char* destination)
     return true;
 }
 
+FileOutcome OutcomeOf(ConvertResult result)
+{
+    return result == ConvertResult::Converted ? FileOutcome::Converted
+           : result == ConvertResult::Aborted ? FileOutcome::Aborted
+                                              : FileOutcome::Failed;
+}
+
 // Walks the rows; returns the worker's exit code. The file line reaches the
 // window with the figures, at their pace; a message that stops the batch
 // comes under the line of the file it stopped at, so it goes with the line.
@@ -127,13 +134,17 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
                  static_cast<unsigned long>(BatchStatistics.MarkedFiles));
         StartFileLine(line);
 
+        const uint64_t consumed = BatchStatistics.ConsumedBytes, produced = BatchStatistics.ProducedBytes;
         // A folder that cannot be made fails the file as a destination that
         // cannot be created does.
-        if (!CreateTreeFolders(row, destination))
-            return stop("Unable to convert audio file.");
         ConvertResult result =
-            ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
-                        row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+            !CreateTreeFolders(row, destination)
+                ? ConvertResult::Failed
+                : ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
+                              row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+        listener.FileEnded(row, destination,
+                           { OutcomeOf(result), BatchStatistics.ConsumedBytes - consumed,
+                             BatchStatistics.ProducedBytes - produced });
         if (result == ConvertResult::Converted)
             continue;
         if (result == ConvertResult::Aborted)

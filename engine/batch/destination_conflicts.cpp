@@ -81,3 +81,9 @@ std::string TooLongText(const std::vector<std::string>& sources)
     return "Unable to convert: " + std::to_string(sources.size()) +
            " marked files would get a destination path that is too long:\n" + PathListText(sources, ShownConflicts);
 }
+
+std::string BatchRefusal(const std::vector<ListedSource>& rows, const std::string& folder)
+{
+    std::string refusal = TooLongText(TooLongDestinations(rows, folder));
+    return refusal.empty() ? ConflictText(ConflictingDestinations(rows, folder)) : refusal;
+}

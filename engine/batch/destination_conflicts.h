@@ -29,3 +29,8 @@ std::vector<std::string> TooLongDestinations(const std::vector<ListedSource>& ro
 
 // The message that refuses the batch for them.
 std::string TooLongText(const std::vector<std::string>& sources);
+
+// What refuses a batch before anything is written: the message about the
+// too-long destinations, else the one about the conflicting ones; empty when
+// the batch may start.
+std::string BatchRefusal(const std::vector<ListedSource>& rows, const std::string& folder);

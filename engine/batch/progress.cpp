@@ -78,6 +78,7 @@ void ResetProgressForBatch(BatchListener& listener)
     BatchStatistics.ConsumedBytes = 0;
     BatchStatistics.FilesStarted = 0;
     BatchStatistics.AverageRatio = 0.0;
+    BatchStatistics.ProducedBytes = 0;
     BatchStatistics.StartTick = GetTickCount();
     ResetProgressView(WorkerView);
     // News lost with a window of an earlier batch must not keep this batch
@@ -107,6 +108,7 @@ void UpdateProgress(BatchListener& listener, DWORD sourceBytes, DWORD destinatio
     ApplyBlockToView(WorkerView, counters, block, GetTickCount());
     BatchStatistics.ConsumedBytes = counters.ConsumedBytes;
     BatchStatistics.AverageRatio = counters.AverageRatio;
+    BatchStatistics.ProducedBytes += destinationBytes;
     PublishWorkerView(listener);
 }
 

@@ -13,6 +13,7 @@ struct BatchCounters {
     uint64_t ConsumedBytes;  // source bytes consumed in this batch so far
     DWORD FilesStarted;
     double AverageRatio;     // destination bytes per source byte so far
+    uint64_t ProducedBytes;  // destination bytes written in this batch so far
     DWORD StartTick;
 };
 

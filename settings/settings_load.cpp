@@ -1,0 +1,73 @@
+// Loading the settings from their store, read only.
+#include <cstring>
+#include "settings/settings.h"
+#include "settings/settings_store.h"
+
+namespace {
+
+bool QueryDword(HKEY key, const char* name, DWORD* value)
+{
+    DWORD type = 0;
+    DWORD size = sizeof(DWORD);
+    DWORD data = 0;
+    if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS)
+        return false;
+    if (type != REG_DWORD || size != sizeof(DWORD))
+        return false;
+    *value = data;
+    return true;
+}
+
+// The stored folder is taken only when it is text that ends within the
+// 255-byte request; an over-long or unterminated one is ignored.
+void LoadDestinationPath(HKEY key)
+{
+    char text[PathSize - 1];
+    DWORD type = 0;
+    DWORD size = sizeof(text);
+    if (RegQueryValueExA(key, "DestinationPath", nullptr, &type, reinterpret_cast<BYTE*>(text), &size) !=
+        ERROR_SUCCESS)
+        return;
+    if (type != REG_SZ || size == 0)
+        return;
+    if (memchr(text, '\0', size) == nullptr) {
+        if (size >= sizeof(text))
+            return;
+        text[size] = '\0';
+    }
+    lstrcpynA(Settings.DestinationPath, text, sizeof(Settings.DestinationPath));
+}
+
+}  // namespace
+
+void LoadSettings()
+{
+    ResetSettingsToDefaults(Settings);
+
+    HKEY software = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &software) != ERROR_SUCCESS)
+        return;
+    HKEY store = nullptr;
+    if (RegOpenKeyExA(software, SettingsStoreKey, 0, KEY_READ, &store) != ERROR_SUCCESS) {
+        RegCloseKey(software);
+        return;
+    }
+
+    LoadDestinationPath(store);
+    DWORD value = 0;
+    if (QueryDword(store, "BufferSize", &value))
+        Settings.BufferSize = WORD(value);
+    if (QueryDword(store, "PriorityClass", &value))
+        Settings.PriorityClass = value;
+    if (QueryDword(store, "Priority", &value))
+        Settings.Priority = int(value);
+    if (QueryDword(store, "SelectionTimer", &value))
+        Settings.SelectionTimer = value;
+    if (QueryDword(store, "CompatibilityCheck", &value))
+        Settings.CompatibilityCheck = value != 0 ? 1 : 0;
+    if (QueryDword(store, "LowQuality", &value))
+        Settings.LowQuality = value != 0 ? 1 : 0;
+
+    RegCloseKey(store);
+    RegCloseKey(software);
+}
