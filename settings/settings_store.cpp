@@ -40,6 +40,18 @@ void LoadDestinationPath(HKEY key)
     lstrcpynA(Settings.DestinationPath, text, sizeof(Settings.DestinationPath));
 }
 
+// A mode the program does not know converts as recorded; a target beyond
+// the range the dialog takes is the mode's default.
+void LoadLevel(HKEY key)
+{
+    DWORD value = 0;
+    if (QueryDword(key, "LevelMode", &value) && value <= LevelSpeech)
+        Settings.LevelMode = value;
+    Settings.LevelTarget = DefaultLevelTarget(Settings.LevelMode);
+    if (QueryDword(key, "LevelTarget", &value) && value <= MaxLevelTarget)
+        Settings.LevelTarget = value;
+}
+
 void SetDword(HKEY key, const char* name, DWORD value)
 {
     RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
@@ -74,6 +86,7 @@ void LoadSettings()
         Settings.CompatibilityCheck = value != 0 ? 1 : 0;
     if (QueryDword(store, "LowQuality", &value))
         Settings.LowQuality = value != 0 ? 1 : 0;
+    LoadLevel(store);
 
     RegCloseKey(store);
     RegCloseKey(software);
@@ -102,6 +115,8 @@ void SaveSettings()
     SetDword(store, "SelectionTimer", Settings.SelectionTimer);
     SetDword(store, "CompatibilityCheck", Settings.CompatibilityCheck != 0 ? 1 : 0);
     SetDword(store, "LowQuality", Settings.LowQuality != 0 ? 1 : 0);
+    SetDword(store, "LevelMode", Settings.LevelMode);
+    SetDword(store, "LevelTarget", Settings.LevelTarget);
 
     RegCloseKey(store);
     RegCloseKey(software);

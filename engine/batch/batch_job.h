@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "engine/chain/level_meter.h"
 
 // Whether a row's stored formats could be read when the job was made. A row
 // that could not be read stops the batch when the walk comes to it.
@@ -27,6 +28,7 @@ struct BatchJob {
     std::string DestinationFolder;
     DWORD BlockSize = 0;         // source bytes read per conversion step
     bool LowQuality = false;     // the codecs may trade quality for speed
+    Leveling Level;              // every file brought to one level, or as recorded
 };
 
 // Every call comes on the worker's thread.
@@ -42,6 +44,9 @@ public:
     // (empty before the first file) and goes with the message; returns once
     // the user has read text.
     virtual void Stopped(const char* fileLine, const char* text) = 0;
+    // After the last file the batch converted, something the user should
+    // know of it that is no failure; returns once the user has read text.
+    virtual void Noticed(const char* text) = 0;
     // The worker's last act: exit code 0 when the walk ended or the user
     // aborted, 1 when the batch stopped on a failure.
     virtual void Ended(DWORD exitCode) = 0;

@@ -7,6 +7,7 @@
 #include "engine/batch/batch_host.h"
 #include "engine/batch/batch_steering.h"
 #include "engine/batch/destination_path.h"
+#include "engine/batch/path_list.h"
 #include "engine/batch/progress.h"
 #include "engine/convert/convert_file.h"
 #include "engine/wave/wave_file.h"
@@ -20,10 +21,12 @@ struct Work {
 };
 
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
-// them in MarkedFiles, stopping at a row whose formats could not be read.
-// False when the size is not available.
-bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
+// them in MarkedFiles, stopping at a row whose formats could not be read;
+// files brought to a level are read twice and count twice. False when the
+// size is not available.
+bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling& level)
 {
+    const uint64_t passes = level.Mode == LevelingMode::AsRecorded ? 1 : 2;
     BatchStatistics.TotalBytes = 0;
     BatchStatistics.MarkedFiles = 0;
     for (const BatchRow& row : rows) {
@@ -36,7 +39,7 @@ bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
             BatchStatistics.TotalBytes = 0;
             break;
         }
-        BatchStatistics.TotalBytes += dataSize;
+        BatchStatistics.TotalBytes += dataSize * passes;
         BatchStatistics.MarkedFiles += 1;
     }
     return BatchStatistics.TotalBytes != 0;
@@ -87,7 +90,8 @@ bool CreateTreeFolders(const BatchRow& row, const char* destination)
 // Walks the rows; returns the worker's exit code. The file line reaches the
 // window with the figures, at their pace; a message that stops the batch
 // comes under the line of the file it stopped at, so it goes with the line.
-DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
+// Files that the ceiling held short of the speech level go into shortOfLevel.
+DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vector<std::string>& shortOfLevel)
 {
     CodecDrivers drivers;
     BatchConversionHost host(listener);
@@ -95,6 +99,9 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     options.BlockSize = job.BlockSize;
     options.LowQuality = job.LowQuality;
     options.Host = &host;
+    options.Level = job.Level;
+    LevelDecision level;
+    options.Leveled = &level;
     char line[ConvertInfoChars] = "";
     auto stop = [&](const char* text) {
         listener.Stopped(line, text);
@@ -124,11 +131,15 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
         // cannot be created does.
         if (!CreateTreeFolders(row, destination))
             return stop("Unable to convert audio file.");
+        level = LevelDecision();
         ConvertResult result =
             ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
                         row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
-        if (result == ConvertResult::Converted)
+        if (result == ConvertResult::Converted) {
+            if (level.Short)
+                shortOfLevel.push_back(row.Path);
             continue;
+        }
         if (result == ConvertResult::Aborted)
             return 0;
         return stop("Unable to convert audio file.");
@@ -136,16 +147,22 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     return 0;
 }
 
-// Measures the marked files, then converts them.
+// Measures the marked files, then converts them. The files that could not
+// reach the speech level are named once, also when the batch stopped early:
+// they are converted all the same.
 DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 {
-    if (!MeasureMarkedFiles(job.Rows)) {
+    if (!MeasureMarkedFiles(job.Rows, job.Level)) {
         listener.Stopped("", "Unable to calculate size of all files marked for conversion.");
         return 1;
     }
     ResetProgressForBatch(listener);
     listener.Measured();
-    return ConvertMarkedRows(job, listener);
+    std::vector<std::string> shortOfLevel;
+    DWORD exitCode = ConvertMarkedRows(job, listener, shortOfLevel);
+    if (!shortOfLevel.empty())
+        listener.Noticed(ShortOfLevelText(shortOfLevel).c_str());
+    return exitCode;
 }
 
 DWORD WINAPI ConversionThread(LPVOID parameter)

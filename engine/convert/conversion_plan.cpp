@@ -135,7 +135,7 @@ bool PlanChain(SourceSide& source, DestinationSide& destination, const CodecStag
 
 std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sourceLength,
                                              const void* destinationFormat, DWORD destinationLength,
-                                             const CodecStageCheck& check)
+                                             const CodecStageCheck& check, bool viaChain)
 {
     std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength);
     std::optional<DestinationSide> destination = ReadDestinationSide(destinationFormat, destinationLength);
@@ -149,14 +149,14 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     // then convert nothing.
     bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm &&
                      !(source->ByCodec && destination->ByCodec);
-    if (oneStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
+    if (oneStream && !viaChain && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     plan.Direct = false;
     if (PlanChain(*source, *destination, check, plan))
         return plan;
     plan = {};
     plan.Direct = true;
-    if (!oneStream && source->MayStream &&
+    if ((!oneStream || viaChain) && source->MayStream &&
         check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     return std::nullopt;
