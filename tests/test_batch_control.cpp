@@ -262,7 +262,7 @@ TEST_F(Batch, TheMeasuringPassShowsItsProgressAndStopsAndAbortsAsTheConversionDo
     PumpFor(500);
     EXPECT_EQ(ControlText(window_, IDC_FILE_TEXT_LEFT), standing);
     EXPECT_LT(std::stoull(standing), sourceBytes.size() - 44) << "the measuring pass was over";
-    EXPECT_TRUE(HasPlaceholders(destination_) && FinishedAudio(destination_).empty() && FileSize(destination_) < 100);
+    EXPECT_LT(FileSize(destination_), 100u) << "audio was written";
     Press(window_, IDC_CONVERT);
     PumpUntil([&] { return ControlText(window_, IDC_FILE_TEXT_LEFT) != standing; }, 5000);
     recorder_.SetAnswer(IDYES);

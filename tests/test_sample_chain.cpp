@@ -261,7 +261,7 @@ TEST(LevelMeter, MeasuresKnownLevelsAndDecidesTheGainOfEachMode)
         std::string decided;  // gain, kept, short
     } cases[] = {{LevelingMode::Peak, 10, 16, steady, "19.00 0 0"},
                  {LevelingMode::Speech, 260, 16, steady, "-2.99 0 0"},
-                 {LevelingMode::Speech, 0, 16, bursts, "18.99 0 1"},
+                 {LevelingMode::Speech, 0, 16, bursts, "19.00 0 1"},
                  {LevelingMode::Speech, 260, 24, meterOf(0.0001, 60), "0.00 1 0"},  // -83 dBov: no speech
                  {LevelingMode::Peak, 10, 16, meterOf(1 / 32768.0, 60), "0.00 1 0"},
                  {LevelingMode::Peak, 10, 24, meterOf(1 / 32768.0, 60), "89.31 0 0"},
