@@ -132,9 +132,11 @@ DWORD SampleChain::Emit(const float* samples, size_t frames, BYTE* out)
         MixChannels(afterRate_, samples, frames, decoded_.data());
         samples = decoded_.data();
     }
+    // A measuring chain has no use for its words: the meter is its output.
     if (meter_ != nullptr)
         meter_->Add(samples, frames);
-    wordLength_.Write(samples, frames * target_.Channels, out);
+    else
+        wordLength_.Write(samples, frames * target_.Channels, out);
     return DWORD(frames * destinationFrameBytes_);
 }
 

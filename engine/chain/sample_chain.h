@@ -26,7 +26,9 @@ struct ChainOptions {
     // The one gain of a file brought to a level, applied right before the
     // word length, so the dither follows it.
     float Gain = 1.0f;
-    // Hears every sample that reaches the word length, before the gain.
+    // Hears every sample that reaches the word length, before the gain. A
+    // chain with a meter only measures: Take counts the bytes it would make
+    // but writes none of them.
     LevelMeter* Meter = nullptr;
 };
 
