@@ -43,6 +43,7 @@ public:
     void Measured() override {}
     bool FiguresPublished() override { return true; }
     void Stopped(const char*, const char*) override {}
+    void Noticed(const char*) override {}
     void Ended(DWORD) override {}
 };
 

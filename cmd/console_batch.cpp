@@ -27,6 +27,9 @@ public:
         refused_ = !measured_;
         output_.Error(text);
     }
+    // A warning, such as files held short of the speech level: the files
+    // were converted, so it changes no exit code.
+    void Noticed(const char* text) override { output_.Error(text); }
     void FileEnded(const BatchRow& row, const char* destination, const FileEnd& end) override
     {
         if (end.Outcome == FileOutcome::Converted) {

@@ -17,6 +17,13 @@ void ResetSettingsToDefaults(AppSettings& settings)
     settings.SelectionTimer = 50;
     settings.CompatibilityCheck = 1;
     settings.LowQuality = 0;
+    settings.LevelMode = LevelAsRecorded;
+    settings.LevelTarget = DefaultLevelTarget(LevelAsRecorded);
+}
+
+DWORD DefaultLevelTarget(DWORD levelMode)
+{
+    return levelMode == LevelPeak ? DefaultPeakTarget : DefaultSpeechTarget;
 }
 
 DWORD BlockSizeInBytes(WORD bufferSizeKBytes)

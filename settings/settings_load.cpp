@@ -38,6 +38,18 @@ void LoadDestinationPath(HKEY key)
     lstrcpynA(Settings.DestinationPath, text, sizeof(Settings.DestinationPath));
 }
 
+// A mode the program does not know converts as recorded; a target beyond
+// the range the dialog takes is the mode's default.
+void LoadLevel(HKEY key)
+{
+    DWORD value = 0;
+    if (QueryDword(key, "LevelMode", &value) && value <= LevelSpeech)
+        Settings.LevelMode = value;
+    Settings.LevelTarget = DefaultLevelTarget(Settings.LevelMode);
+    if (QueryDword(key, "LevelTarget", &value) && value <= MaxLevelTarget)
+        Settings.LevelTarget = value;
+}
+
 }  // namespace
 
 void LoadSettings()
@@ -67,6 +79,7 @@ void LoadSettings()
         Settings.CompatibilityCheck = value != 0 ? 1 : 0;
     if (QueryDword(store, "LowQuality", &value))
         Settings.LowQuality = value != 0 ? 1 : 0;
+    LoadLevel(store);
 
     RegCloseKey(store);
     RegCloseKey(software);

@@ -37,6 +37,8 @@ void SaveSettings()
     SetDword(store, "SelectionTimer", Settings.SelectionTimer);
     SetDword(store, "CompatibilityCheck", Settings.CompatibilityCheck != 0 ? 1 : 0);
     SetDword(store, "LowQuality", Settings.LowQuality != 0 ? 1 : 0);
+    SetDword(store, "LevelMode", Settings.LevelMode);
+    SetDword(store, "LevelTarget", Settings.LevelTarget);
 
     RegCloseKey(store);
     RegCloseKey(software);

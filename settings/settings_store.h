@@ -8,7 +8,7 @@ constexpr char SettingsStoreKey[] = "Tonvelka";
 
 // Defaults, then every stored value that exists with the right type.
 void LoadSettings();
-// Writes all seven values.
+// Writes all nine values.
 void SaveSettings();
 // The process's priority class, and the calling (window) thread one step
 // above the conversion thread.

@@ -8,6 +8,7 @@
 #include <commctrl.h>
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include "settings/settings.h"
 #include "engine/batch/batch_steering.h"
 #include "engine/convert/convert_file.h"
@@ -244,6 +245,33 @@ TEST_F(Batch, StopNoSuspendsTheWorkerUntilContinueAndSuspensionsChangeNoByte)
     EXPECT_TRUE(HasPlaceholders(destination_));
 }
 
+// With the speech level on, the whole file is first measured: the figures
+// move while nothing reaches the destination, a suspension holds them, and
+// an abort leaves the destination with its placeholders and no audio.
+TEST_F(Batch, TheMeasuringPassShowsItsProgressAndStopsAndAbortsAsTheConversionDoes)
+{
+    Settings.LevelMode = LevelSpeech;
+    AddBatchRow(window_, long_, SuggestFormat(PcmFormat(2, 44100, 16), WAVE_FORMAT_IMA_ADPCM));
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(PumpUntil([&] { return ControlText(window_, IDC_FILE_TEXT_LEFT) != ""; }, 30000));
+    EXPECT_EQ(ControlText(window_, IDC_FILE_TEXT_MID), std::to_string(2 * (sourceBytes.size() - 44)) + " Bytes converted.");
+    Press(window_, IDC_CONVERT);
+    ASSERT_EQ(ControlText(window_, IDC_CONVERT), "Continue");
+    PumpFor(100);
+    std::string standing = ControlText(window_, IDC_FILE_TEXT_LEFT);
+    PumpFor(500);
+    EXPECT_EQ(ControlText(window_, IDC_FILE_TEXT_LEFT), standing);
+    EXPECT_LT(std::stoull(standing), sourceBytes.size() - 44) << "the measuring pass was over";
+    EXPECT_LT(FileSize(destination_), 100u) << "audio was written";
+    Press(window_, IDC_CONVERT);
+    PumpUntil([&] { return ControlText(window_, IDC_FILE_TEXT_LEFT) != standing; }, 5000);
+    recorder_.SetAnswer(IDYES);
+    Press(window_, IDC_CONVERT);
+    ASSERT_TRUE(WaitForIdle());
+    EXPECT_TRUE(HasPlaceholders(destination_) && FileSize(destination_) < 100);
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>(2, StopQuestion));
+}
+
 // Through the real program all states are closed; here the end of a logon
 // (which must store the settings before the process may end) and a close
 // while the worker's failure message waits for its reader.
@@ -261,7 +289,7 @@ TEST_F(Batch, ClosingOrEndingTheLogonAsksAndYesEndsTheBatchAtOnce)
     EXPECT_FALSE(IsWindow(window_) || IsConversionActive());
     EXPECT_TRUE(HasPlaceholders(destination_));
     EXPECT_EQ(recorder_.Texts(), std::vector<std::string>(2, CloseQuestion));
-    EXPECT_EQ(StoredSettings(), "1:" + out_.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 ");
+    EXPECT_EQ(StoredSettings(), "1:" + out_.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 ");
 
     window_ = CreateBatchWindow();
     AddBatchRow(window_, Tone("a.wav"), ulaw_);
@@ -445,6 +473,20 @@ TEST_F(Batch, ARowPlaysInItsDestinationFormatFromATemporarySampleThatEveryEndRem
     Press(window_, IDC_STOP_PLAY);
     EXPECT_EQ(Playing(), idle);
     EXPECT_TRUE(Samples().empty());
+    // At the batch's peak, measured over the whole file: its loudest part
+    // comes after the sample's thirty seconds.
+    std::vector<int16_t> rising = SineSamples(8000, 1, 8000 * 30, 440, 3000), loud = SineSamples(8000, 1, 8000 * 5, 440, 12000);
+    rising.insert(rising.end(), loud.begin(), loud.end());
+    WriteWholeFile(in_.File("rising.wav"), PcmWave(1, 8000, rising));
+    AddBatchRow(window_, in_.File("rising.wav"), Pcm8k);
+    Settings.LevelMode = LevelPeak, Settings.LevelTarget = 10;
+    RightClick(in_.File("rising.wav"), IDC_PLAY_DESTINATION);
+    ASSERT_EQ(Samples().size(), 1u);
+    std::vector<int16_t> sample = SamplesOf(FinishedAudio(Samples()[0]));
+    EXPECT_EQ(sample.size(), 8000u * 30);
+    EXPECT_NEAR(20 * std::log10(*std::max_element(sample.begin(), sample.end()) * 4 / 32768.0), -1.0, 0.1);
+    Press(window_, IDC_STOP_PLAY);
+    Settings.LevelMode = LevelAsRecorded;
     // Shorter sources go in whole and play to their end.
     const auto* block = reinterpret_cast<const IMAADPCMWAVEFORMAT*>(ima.data());
     // The last IMA ADPCM block is filled up with silence.

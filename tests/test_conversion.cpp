@@ -5,6 +5,7 @@
 #include <algorithm>
 #include "settings/settings.h"
 #include <cmath>
+#include "engine/chain/level_meter.h"
 #include "engine/convert/conversion_plan.h"
 #include "engine/batch/batch_steering.h"
 #include "engine/convert/convert_file.h"
@@ -467,4 +468,60 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
     EXPECT_FALSE(FileExists(out_.File("same.wav")));
     EXPECT_FALSE(FileExists(deep + "\\long-enough-name.wav"));
     EXPECT_FALSE(FileExists(deeper + "\\deeper") || FileExists(deeper + "\\top.wav"));
+}
+
+// Prompts at three levels brought to one speech level, through the chain
+// also where one stream would do, measured again by the program's own
+// meter; a silent file and one of last-bit noise keep theirs; a click that
+// holds a prompt short of the level names it after the batch. Then a tone
+// at one peak.
+TEST_F(Conversions, ABatchBringsEveryFileToOneSpeechLevelOrOnePeak)
+{
+    window_ = CreateBatchWindow();
+    recorder_.SetResponder([&](const ShownMessage& shown) {
+        EXPECT_EQ(shown.Title + std::to_string(shown.Style), "Warning" + std::to_string(MB_OK | MB_ICONEXCLAMATION));
+        return IDOK;
+    });
+    auto measured = [&](const std::string& name) {
+        std::vector<float> samples;
+        for (int16_t sample : SamplesOf(Audio(out_.File(name), Pcm8k)))
+            samples.push_back(sample / 32768.0f);
+        LevelMeter meter;
+        meter.Start(8000, 1);
+        meter.Add(samples.data(), samples.size());
+        return meter;
+    };
+    auto add = [&](const std::string& name, uint32_t rate, std::vector<int16_t> samples) {
+        AddBatchRow(window_, Source(in_.File(name), PcmWave(1, rate, samples)), Pcm8k);
+    };
+    Settings.LevelMode = LevelSpeech, Settings.LevelTarget = 260;
+    add("loud.wav", 8000, SpeechLikeSamples(8000, 8000 * 9, -16));
+    add("soft.wav", 16000, SpeechLikeSamples(16000, 16000 * 9, -36));
+    add("faint.wav", 8000, SpeechLikeSamples(8000, 8000 * 9, -46));
+    std::vector<int16_t> clicked = SpeechLikeSamples(8000, 8000 * 9, -46), silent(8000), lastBit(8000);
+    clicked[4000] = 16384;
+    for (size_t i = 0; i < lastBit.size(); ++i)
+        lastBit[i] = int16_t(i % 3) - 1;
+    add("clicked.wav", 8000, clicked), add("silent.wav", 8000, silent), add("last-bit.wav", 8000, lastBit);
+    RunBatch();
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"1 files could not reach the speech level without clipping:\n\n" +
+                                                          in_.File("clicked.wav")});
+    const float ceiling = std::pow(10.0f, -1 / 20.0f);
+    for (const char* name : {"loud.wav", "soft.wav", "faint.wav", "clicked.wav"}) {
+        LevelMeter meter = measured(name);
+        ASSERT_TRUE(meter.ActiveLevel()) << name;
+        EXPECT_TRUE(std::string(name) == "clicked.wav" || std::abs(*meter.ActiveLevel() + 26) < 0.3) << name << " " << *meter.ActiveLevel();
+        EXPECT_LE(meter.Peak(), ceiling) << name;
+    }
+    EXPECT_LT(*measured("clicked.wav").ActiveLevel(), -26.5);
+    EXPECT_TRUE(Audio(out_.File("silent.wav"), Pcm8k) == SampleBytes(silent));
+    EXPECT_TRUE(Audio(out_.File("last-bit.wav"), Pcm8k) == SampleBytes(lastBit));
+
+    ClearBatchRows(window_);
+    recorder_.Clear();
+    Settings.LevelMode = LevelPeak, Settings.LevelTarget = 10;
+    add("tone.wav", 8000, SineSamples(8000, 1, 8000, 440, 3000));
+    RunBatch();
+    EXPECT_NEAR(20 * std::log10(measured("tone.wav").Peak()), -1.0, 0.1);
+    EXPECT_TRUE(recorder_.Texts().empty());
 }

@@ -40,7 +40,7 @@ TEST(ProgressFigures, EveryFigureOfABlock)
         SCOPED_TRACE(c.what);
         ProgressView view = {};
         StartFileInView(view, c.total, c.fileSize);
-        BlockCounters counters = {c.total, c.consumedBefore, c.averageBefore, c.startTick};
+        BlockCounters counters = {c.total, c.consumedBefore, c.averageBefore, c.startTick, c.consumedBefore};
         ApplyBlockToView(view, counters, c.block, c.now);
         EXPECT_EQ(view.TotalPosition, c.totalPosition);
         std::string texts = view.TotalTextLeft;
@@ -50,6 +50,15 @@ TEST(ProgressFigures, EveryFigureOfABlock)
         EXPECT_EQ(texts, c.texts);
         EXPECT_EQ(view.TotalTextMid, std::to_string(c.total) + " Bytes converted.");
     }
+    // A measuring pass moves the bars and the estimate, not the compressions,
+    // whose average then weighs only converted bytes.
+    ProgressView view = {};
+    StartFileInView(view, 1000, 1000);
+    BlockCounters counters = {1000, 0, 0.0, 5000, 0};
+    ApplyBlockToView(view, counters, {250, 0, 250, 1000}, 6000, true);
+    EXPECT_EQ(std::string(view.FileTextRight) + "|" + view.CurCompression + "|" + view.EstimatedTime, "25.00 %||00:00:04 (00:00:03 left)");
+    ApplyBlockToView(view, counters, {250, 125, 500, 1000}, 7000);
+    EXPECT_EQ(std::string(view.TotalTextRight) + "|" + view.CurCompression + "|" + view.AvgCompression, "50.00 %|50.00 %|50.00 %");
 }
 
 // Runs work as the worker on a thread of its own while this thread, the

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <random>
 #include "engine/chain/channel_mix.h"
+#include "engine/chain/level_meter.h"
 #include "engine/chain/sample_chain.h"
 #include "engine/chain/sample_decode.h"
 #include "engine/format/sample_layout.h"
@@ -265,4 +266,46 @@ TEST(SampleChain, DitherKeepsAToneBelowTheLastBitWithoutDistortion)
     ASSERT_EQ(samples.size(), 96000u);
     EXPECT_NEAR(20 * std::log10(Amplitude(samples, 1000, 48000)), -90, 1);
     EXPECT_LT(Amplitude(samples, 5000, 48000), 0.05 / 32768);
+}
+
+// The meter against signals of known level, and the gain each mode gives:
+// a sine's RMS where it is active (ten seconds on, ten off, so the hangover
+// adds little), all of a steady one, nothing of silence; the ceiling holds
+// a loud target short, and the noise of the last bit keeps its level.
+TEST(LevelMeter, MeasuresKnownLevelsAndDecidesTheGainOfEachMode)
+{
+    auto meterOf = [](double amplitude, uint32_t onSeconds) {
+        std::vector<float> samples(8000 * 60);
+        for (size_t i = 0; i < samples.size(); ++i)
+            samples[i] = i / 8000 / onSeconds % 2 == 0 ? float(amplitude * std::sin(2 * Pi * 1000 * i / 8000.0)) : 0.0f;
+        LevelMeter meter;
+        meter.Start(8000, 1);
+        meter.Add(samples.data(), samples.size());
+        return meter;
+    };
+    const double sineRms = 20 * std::log10(0.1 / std::sqrt(2.0));
+    LevelMeter bursts = meterOf(0.1, 10), steady = meterOf(0.1, 60);
+    ASSERT_TRUE(bursts.ActiveLevel() && steady.ActiveLevel());
+    EXPECT_NEAR(*bursts.ActiveLevel(), sineRms, 0.2);
+    EXPECT_NEAR(bursts.Activity(), 0.5, 0.02);
+    EXPECT_NEAR(*steady.ActiveLevel(), sineRms, 0.05);
+    EXPECT_FALSE(meterOf(0.0, 60).ActiveLevel());
+    const struct {
+        LevelingMode mode;
+        uint32_t tenths, sourceBits;
+        LevelMeter meter;
+        std::string decided;  // gain, kept, short
+    } cases[] = {{LevelingMode::Peak, 10, 16, steady, "19.00 0 0"},
+                 {LevelingMode::Speech, 260, 16, steady, "-2.99 0 0"},
+                 {LevelingMode::Speech, 0, 16, bursts, "19.00 0 1"},
+                 {LevelingMode::Speech, 260, 24, meterOf(0.0001, 60), "0.00 1 0"},  // -83 dBov: no speech
+                 {LevelingMode::Peak, 10, 16, meterOf(1 / 32768.0, 60), "0.00 1 0"},
+                 {LevelingMode::Peak, 10, 24, meterOf(1 / 32768.0, 60), "89.31 0 0"},
+                 {LevelingMode::AsRecorded, 10, 16, steady, "0.00 1 0"}};
+    for (const auto& c : cases) {
+        LevelDecision decision = DecideLevel({c.mode, c.tenths}, c.meter, c.sourceBits, 16);
+        char decided[64];
+        snprintf(decided, sizeof(decided), "%.2f %d %d", decision.GainDb, decision.Kept, decision.Short);
+        EXPECT_EQ(decided, c.decided) << int(c.mode) << " " << c.tenths;
+    }
 }

@@ -45,12 +45,19 @@ TEST(SettingsStore, LoadsWhatIsValidAndSavesAllSevenValues)
     lstrcpyA(Settings.DestinationPath, "C:\\out");
     Settings.LowQuality = 7;
     SaveSettings();
-    EXPECT_EQ(StoredSettings(), "1:C:\\out 4:16 4:32 4:0 4:50 4:1 4:1 ");
+    EXPECT_EQ(StoredSettings(), "1:C:\\out 4:16 4:32 4:0 4:50 4:1 4:1 4:0 4:260 ");
     // Wrong types are ignored one by one; flags become 0 or 1.
     StoreDword("CompatibilityCheck", 5), StoreDword("BufferSize", 65552), StoreText("SelectionTimer", "200");
     StoreDword("PriorityClass", 16384), StoreDword("LowQuality", 0), StoreText("DestinationPath", "D:\\music", REG_EXPAND_SZ);
     LoadSettings();
     EXPECT_EQ(Numbers(), std::vector<DWORD>({16, 16384, 0, 50, 1, 0}));
+    // A level mode the program does not know converts as recorded; a target
+    // beyond 60.0 dB is the mode's default.
+    for (auto [mode, target, loaded] : {std::tuple{1, 601, "1 10"}, {3, 235, "0 235"}, {2, 600, "2 600"}}) {
+        StoreDword("LevelMode", DWORD(mode)), StoreDword("LevelTarget", DWORD(target));
+        LoadSettings();
+        EXPECT_EQ(std::to_string(Settings.LevelMode) + " " + std::to_string(Settings.LevelTarget), loaded);
+    }
     EXPECT_EQ(Settings.DestinationPath, CurrentDirectory());
     // The folder must end within 255 bytes.
     StoreText("DestinationPath", std::string(254, 'a'));
@@ -100,8 +107,17 @@ TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
         SetDlgItemTextA(dialog, IDC_BUFFER_SIZE, "65535");
         EXPECT_EQ(texts(dialog), "65535|High|Idle");
         CheckDlgButton(dialog, IDC_COMPAT_CHECK, BST_UNCHECKED), CheckDlgButton(dialog, IDC_LOW_QUALITY, BST_CHECKED);
+        // The level row: each mode shows its own default target, as recorded none to edit.
+        HWND mode = GetDlgItem(dialog, IDC_LEVEL_MODE);
+        std::string shown;
+        for (int step = 0; step < 3; ++step, SendMessageA(mode, WM_KEYDOWN, VK_DOWN, 0))
+            shown += ControlText(dialog, IDC_LEVEL_MODE) + " " + ControlText(dialog, IDC_LEVEL_TARGET) +
+                     (IsWindowEnabled(GetDlgItem(dialog, IDC_LEVEL_TARGET)) ? "+|" : "-|");
+        EXPECT_EQ(shown, "As recorded 26.0-|Peak 1.0+|Speech level (ITU-T P.56) 26.0+|");
+        SetDlgItemTextA(dialog, IDC_LEVEL_TARGET, "23,5");
         Press(dialog, IDOK);
     }), 0);
+    EXPECT_EQ(std::to_string(Settings.LevelMode) + " " + std::to_string(Settings.LevelTarget), "2 235");
     EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, HIGH_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_IDLE), 50, 0, 1}));
     // Values outside the tables open at the top; a bad buffer size keeps the
     // dialog open, but the rest is taken.
@@ -118,6 +134,21 @@ TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
         EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"You have entered an invalid buffer size."});
         EXPECT_EQ(recorder.Messages()[0].Style, UINT(MB_OK | MB_ICONHAND));
         EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, REALTIME_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_HIGHEST), 50, 0, 1}));
+    }
+    // A target outside 0.0 to 60.0 dB, or of more than one decimal, is refused as a buffer size is.
+    for (const char* typed : {"60.1", "", "1.25", "-3", "abc", "60.0"}) {
+        recorder.Clear();
+        run([&](HWND dialog) {
+            EXPECT_EQ(ControlText(dialog, IDC_LEVEL_TARGET), "23.5");
+            SetDlgItemTextA(dialog, IDC_LEVEL_TARGET, typed);
+            Press(dialog, IDOK);
+            if (IsWindowVisible(dialog))
+                Press(dialog, IDCANCEL);
+        });
+        bool taken = std::string(typed) == "60.0";
+        EXPECT_EQ(recorder.Texts(), taken ? std::vector<std::string>{} : std::vector<std::string>{"You have entered an invalid target level."}) << typed;
+        EXPECT_EQ(Settings.LevelTarget, taken ? 600u : 235u) << typed;
+        Settings.LevelTarget = 235;
     }
 }
 

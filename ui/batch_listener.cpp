@@ -19,6 +19,11 @@ void WindowBatchListener::Stopped(const char* fileLine, const char* text)
     ShowMessage(window_, text, "Error", MB_OK | MB_ICONHAND);
 }
 
+void WindowBatchListener::Noticed(const char* text)
+{
+    ShowMessage(window_, text, "Warning", MB_OK | MB_ICONEXCLAMATION);
+}
+
 void WindowBatchListener::Ended(DWORD exitCode)
 {
     PostMessageA(window_, WM_APP_CONVERSION_ENDED, exitCode, 0);

@@ -43,6 +43,7 @@ BatchJob JobOf(std::vector<BatchRow> rows)
     job.DestinationFolder = Settings.DestinationPath;
     job.BlockSize = BlockSizeInBytes(Settings.BufferSize);
     job.LowQuality = Settings.LowQuality != 0;
+    job.Level = LevelingOf(Settings);
     return job;
 }
 
@@ -110,6 +111,16 @@ void AskToStop(HWND window)
 }
 
 }  // namespace
+
+Leveling LevelingOf(const AppSettings& settings)
+{
+    Leveling level;
+    level.Mode = settings.LevelMode == LevelPeak     ? LevelingMode::Peak
+                 : settings.LevelMode == LevelSpeech ? LevelingMode::Speech
+                                                     : LevelingMode::AsRecorded;
+    level.TargetTenths = settings.LevelTarget;
+    return level;
+}
 
 void OnConvertCommand(HWND window)
 {

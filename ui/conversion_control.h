@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 #include "engine/batch/batch_steering.h"
+#include "engine/chain/level_meter.h"
+#include "settings/settings.h"
 
 // The command of IDC_CONVERT.
 void OnConvertCommand(HWND window);
@@ -15,3 +17,7 @@ void OnConversionEnded(HWND window);
 // waits until it has ended, handling what it sends to the window meanwhile.
 // The file in progress keeps its placeholder sizes.
 void EndConversionForClose(HWND window);
+
+// The level that a batch, and a row played in its destination format, gives
+// the files by the settings.
+Leveling LevelingOf(const AppSettings& settings);

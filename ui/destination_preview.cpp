@@ -46,6 +46,8 @@ bool ConvertSample(const SelectedRow& row, const char* sampleFile)
     sample.BlockSize = BlockSizeInBytes(Settings.BufferSize);
     sample.LowQuality = Settings.LowQuality != 0;
     sample.MaxSourceBytes = SampleSourceBytes(row.Source, row.SourceLength, SampleSeconds);
+    // At the batch's level, measured over the whole file as the batch does.
+    sample.Level = LevelingOf(Settings);
     return ConvertFile(row.Path, row.Source, row.SourceLength, sampleFile, row.Destination, row.DestinationLength,
                        nullptr, sample) == ConvertResult::Converted;
 }

@@ -1,5 +1,6 @@
 // Listening to a row as it will sound in its destination format: the first
 // seconds of its source go through the converter into a temporary WAVE file,
+// at the level the batch gives the file (measured over the whole file first),
 // which then plays through the preview device as a source would.
 #pragma once
 #include <windows.h>

@@ -1,6 +1,8 @@
 // The settings dialog.
 #include "ui/settings_dialog.h"
 #include <commctrl.h>
+#include <cctype>
+#include <cstring>
 #include <iterator>
 #include "settings/settings.h"
 #include "res/resource.h"
@@ -28,6 +30,8 @@ const ThreadPriorityRow ThreadPriorities[] = {
     {"Low", THREAD_PRIORITY_BELOW_NORMAL},   {"Normal", THREAD_PRIORITY_NORMAL},
     {"High", THREAD_PRIORITY_ABOVE_NORMAL},  {"Highest", THREAD_PRIORITY_HIGHEST},
 };
+
+const char* const LevelModes[] = {"As recorded", "Peak", "Speech level (ITU-T P.56)"};
 
 constexpr int LastClassPosition = int(std::size(PriorityClasses)) - 1;
 constexpr int LastThreadPosition = int(std::size(ThreadPriorities)) - 1;
@@ -57,6 +61,45 @@ void SetUpTrackbar(HWND dialog, int id, int last, int position)
     ShowTrackbarText(dialog, id);
 }
 
+// The target matters only with a mode; each mode starts at its own default,
+// since a peak of -1.0 dB and a speech level of -26.0 dB lie far apart.
+void ShowLevelMode(HWND dialog, DWORD levelMode, DWORD target)
+{
+    SetDlgItemTextA(dialog, IDC_LEVEL_TARGET, LevelTargetText(target).c_str());
+    EnableWindow(GetDlgItem(dialog, IDC_LEVEL_TARGET), levelMode != LevelAsRecorded);
+}
+
+void SetUpLevelRow(HWND dialog)
+{
+    for (const char* text : LevelModes)
+        SendDlgItemMessageA(dialog, IDC_LEVEL_MODE, CB_ADDSTRING, 0, LPARAM(text));
+    const DWORD mode = Settings.LevelMode <= LevelSpeech ? Settings.LevelMode : LevelAsRecorded;
+    SendDlgItemMessageA(dialog, IDC_LEVEL_MODE, CB_SETCURSEL, mode, 0);
+    SendDlgItemMessageA(dialog, IDC_LEVEL_TARGET, EM_LIMITTEXT, 5, 0);
+    ShowLevelMode(dialog, mode, Settings.LevelTarget);
+}
+
+DWORD ChosenLevelMode(HWND dialog)
+{
+    LRESULT chosen = SendDlgItemMessageA(dialog, IDC_LEVEL_MODE, CB_GETCURSEL, 0, 0);
+    return chosen >= 0 && chosen <= LRESULT(LevelSpeech) ? DWORD(chosen) : LevelAsRecorded;
+}
+
+// The mode and its target, when the target can be taken.
+bool TakeLevel(HWND dialog)
+{
+    const DWORD mode = ChosenLevelMode(dialog);
+    char text[16] = "";
+    GetDlgItemTextA(dialog, IDC_LEVEL_TARGET, text, sizeof(text));
+    std::optional<DWORD> target = ReadLevelTarget(text);
+    if (mode != LevelAsRecorded && !target)
+        return false;
+    Settings.LevelMode = mode;
+    if (target)
+        Settings.LevelTarget = *target;
+    return true;
+}
+
 BOOL OnInitDialog(HWND dialog)
 {
     SetDlgItemInt(dialog, IDC_BUFFER_SIZE, Settings.BufferSize, FALSE);
@@ -64,6 +107,7 @@ BOOL OnInitDialog(HWND dialog)
     CheckDlgButton(dialog, IDC_LOW_QUALITY, Settings.LowQuality ? BST_CHECKED : BST_UNCHECKED);
     SetUpTrackbar(dialog, IDC_PRIORITY_CLASS, LastClassPosition, PriorityClassPosition(Settings.PriorityClass));
     SetUpTrackbar(dialog, IDC_THREAD_PRIORITY, LastThreadPosition, ThreadPriorityPosition(Settings.Priority));
+    SetUpLevelRow(dialog);
     return TRUE;
 }
 
@@ -72,12 +116,16 @@ void OnOk(HWND dialog)
     BOOL valid = FALSE;
     UINT bufferSize = GetDlgItemInt(dialog, IDC_BUFFER_SIZE, &valid, FALSE);
     // Above 65535 the number would not fit the setting; refused like 0.
-    if (valid && bufferSize > 0 && bufferSize <= 0xFFFF) {
+    const bool bufferTaken = valid && bufferSize > 0 && bufferSize <= 0xFFFF;
+    if (bufferTaken)
         Settings.BufferSize = WORD(bufferSize);
-        EndDialog(dialog, 0);
-    } else {
+    const bool levelTaken = TakeLevel(dialog);
+    if (!bufferTaken)
         ShowError(dialog, "You have entered an invalid buffer size.");
-    }
+    else if (!levelTaken)
+        ShowError(dialog, "You have entered an invalid target level.");
+    else
+        EndDialog(dialog, 0);
     // The other values are taken whether or not the buffer size was.
     Settings.CompatibilityCheck = IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) == BST_CHECKED ? 1 : 0;
     Settings.LowQuality = IsDlgButtonChecked(dialog, IDC_LOW_QUALITY) == BST_CHECKED ? 1 : 0;
@@ -97,6 +145,11 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
             return TRUE;
         case IDCANCEL:
             EndDialog(dialog, 1);
+            return TRUE;
+        case IDC_LEVEL_MODE:
+            if (HIWORD(wParam) != CBN_SELCHANGE)
+                return FALSE;
+            ShowLevelMode(dialog, ChosenLevelMode(dialog), DefaultLevelTarget(ChosenLevelMode(dialog)));
             return TRUE;
         }
         return FALSE;
@@ -152,4 +205,32 @@ const char* ThreadPriorityText(int position)
 INT_PTR RunSettingsDialog(HWND owner)
 {
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc, 0);
+}
+
+const char* LevelModeText(DWORD levelMode)
+{
+    return LevelModes[levelMode <= LevelSpeech ? levelMode : LevelAsRecorded];
+}
+
+std::string LevelTargetText(DWORD tenths)
+{
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+std::optional<DWORD> ReadLevelTarget(const char* text)
+{
+    DWORD tenths = 0;
+    size_t digits = 0;
+    for (; std::isdigit(static_cast<unsigned char>(text[digits])) && digits < 3; ++digits)
+        tenths = tenths * 10 + DWORD(text[digits] - '0');
+    tenths *= 10;
+    const char* rest = text + digits;
+    if ((*rest == '.' || *rest == ',') && digits > 0) {
+        ++rest;
+        if (std::isdigit(static_cast<unsigned char>(*rest)))
+            tenths += DWORD(*rest++ - '0');
+    }
+    if (digits == 0 || *rest != '\0' || tenths > MaxLevelTarget)
+        return std::nullopt;
+    return tenths;
 }

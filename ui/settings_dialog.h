@@ -1,7 +1,9 @@
-// The settings dialog: buffer size, compatibility check, low quality and the
-// two priorities.
+// The settings dialog: buffer size, compatibility check, low quality, the
+// two priorities and the level the files are brought to.
 #pragma once
 #include <windows.h>
+#include <optional>
+#include <string>
 
 // Shows the dialog over owner; 0 after OK (the values were taken), 1 after
 // Cancel, -1 when it cannot be shown.
@@ -14,3 +16,10 @@ const char* PriorityClassText(int position);
 int ThreadPriorityPosition(int priority);
 int ThreadPriorityAt(int position);
 const char* ThreadPriorityText(int position);
+
+// The level row: the drop-down's texts by LevelMode, and the target in dB
+// with one decimal ("26.0" for 260 tenths). A target is read from 0.0 to
+// 60.0 with at most one decimal, after a point or a comma; nothing else.
+const char* LevelModeText(DWORD levelMode);
+std::string LevelTargetText(DWORD tenths);
+std::optional<DWORD> ReadLevelTarget(const char* text);

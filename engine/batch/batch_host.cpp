@@ -3,11 +3,17 @@
 #include "engine/batch/batch_steering.h"
 #include "engine/batch/progress.h"
 
-void BatchConversionHost::FileStarted(DWORD dataSize) { StartFileProgress(Listener, dataSize); }
+void BatchConversionHost::FileStarted(uint64_t fileWork) { StartFileProgress(Listener, fileWork); }
 
-void BatchConversionHost::BlockConverted(DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone, DWORD fileSize)
+void BatchConversionHost::BlockMeasured(DWORD sourceBytes, uint64_t fileDone, uint64_t fileWork)
 {
-    UpdateProgress(Listener, sourceBytes, destinationBytes, fileDone, fileSize);
+    UpdateProgress(Listener, sourceBytes, 0, fileDone, fileWork, true);
+}
+
+void BatchConversionHost::BlockConverted(DWORD sourceBytes, DWORD destinationBytes, uint64_t fileDone,
+                                         uint64_t fileWork)
+{
+    UpdateProgress(Listener, sourceBytes, destinationBytes, fileDone, fileWork);
 }
 
 void BatchConversionHost::FileConverted() { ClearProgressRows(Listener); }

@@ -10,8 +10,9 @@ class BatchConversionHost final : public ConversionHost {
 public:
     explicit BatchConversionHost(BatchListener& listener) : Listener(listener) {}
 
-    void FileStarted(DWORD dataSize) override;
-    void BlockConverted(DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone, DWORD fileSize) override;
+    void FileStarted(uint64_t fileWork) override;
+    void BlockMeasured(DWORD sourceBytes, uint64_t fileDone, uint64_t fileWork) override;
+    void BlockConverted(DWORD sourceBytes, DWORD destinationBytes, uint64_t fileDone, uint64_t fileWork) override;
     void FileConverted() override;
     bool AbortRequested() override;
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+#include "engine/chain/level_meter.h"
 
 // Whether a row's stored formats could be read when the job was made. A row
 // that could not be read stops the batch when the walk comes to it.
@@ -28,6 +29,7 @@ struct BatchJob {
     std::string DestinationFolder;
     DWORD BlockSize = 0;         // source bytes read per conversion step
     bool LowQuality = false;     // the codecs may trade quality for speed
+    Leveling Level;              // every file brought to one level, or as recorded
 };
 
 // How a marked file's conversion ended, and the audio bytes it consumed of
@@ -58,6 +60,9 @@ public:
     {
         (void)row, (void)destination, (void)end;
     }
+    // After the last file the batch converted, something the user should
+    // know of it that is no failure; returns once the user has read text.
+    virtual void Noticed(const char* text) = 0;
     // The worker's last act: exit code 0 when the walk ended or the user
     // aborted, 1 when the batch stopped on a failure.
     virtual void Ended(DWORD exitCode) = 0;

@@ -24,11 +24,14 @@ struct Work {
 constexpr size_t ShownUnmeasured = 5;
 
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
-// them in MarkedFiles, stopping at a row whose formats could not be read.
-// Gives the paths of the marked files whose size is not available (deleted or
-// changed since they were added); a batch of nothing to measure gives none.
-bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, std::vector<std::string>& unmeasured)
+// them in MarkedFiles, stopping at a row whose formats could not be read;
+// files brought to a level are read twice and count twice. Gives the paths
+// of the marked files whose size is not available (deleted or changed since
+// they were added); a batch of nothing to measure gives none.
+bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling& level,
+                        std::vector<std::string>& unmeasured)
 {
+    const uint64_t passes = level.Mode == LevelingMode::AsRecorded ? 1 : 2;
     BatchStatistics.TotalBytes = 0;
     BatchStatistics.MarkedFiles = 0;
     for (const BatchRow& row : rows) {
@@ -41,7 +44,7 @@ bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, std::vector<std::stri
             unmeasured.push_back(row.Path);
             continue;
         }
-        BatchStatistics.TotalBytes += dataSize;
+        BatchStatistics.TotalBytes += dataSize * passes;
         BatchStatistics.MarkedFiles += 1;
     }
     if (!unmeasured.empty())
@@ -101,7 +104,8 @@ FileOutcome OutcomeOf(ConvertResult result)
 // Walks the rows; returns the worker's exit code. The file line reaches the
 // window with the figures, at their pace; a message that stops the batch
 // comes under the line of the file it stopped at, so it goes with the line.
-DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
+// Files that the ceiling held short of the speech level go into shortOfLevel.
+DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vector<std::string>& shortOfLevel)
 {
     CodecDrivers drivers;
     BatchConversionHost host(listener);
@@ -109,6 +113,9 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     options.BlockSize = job.BlockSize;
     options.LowQuality = job.LowQuality;
     options.Host = &host;
+    options.Level = job.Level;
+    LevelDecision level;
+    options.Leveled = &level;
     char line[ConvertInfoChars] = "";
     auto stop = [&](const char* text) {
         listener.Stopped(line, text);
@@ -137,6 +144,7 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
         const uint64_t consumed = BatchStatistics.ConsumedBytes, produced = BatchStatistics.ProducedBytes;
         // A folder that cannot be made fails the file as a destination that
         // cannot be created does.
+        level = LevelDecision();
         ConvertResult result =
             !CreateTreeFolders(row, destination)
                 ? ConvertResult::Failed
@@ -145,8 +153,11 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
         listener.FileEnded(row, destination,
                            { OutcomeOf(result), BatchStatistics.ConsumedBytes - consumed,
                              BatchStatistics.ProducedBytes - produced });
-        if (result == ConvertResult::Converted)
+        if (result == ConvertResult::Converted) {
+            if (level.Short)
+                shortOfLevel.push_back(row.Path);
             continue;
+        }
         if (result == ConvertResult::Aborted)
             return 0;
         return stop("Unable to convert audio file.");
@@ -154,11 +165,13 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     return 0;
 }
 
-// Measures the marked files, then converts them.
+// Measures the marked files, then converts them. The files that could not
+// reach the speech level are named once, also when the batch stopped early:
+// they are converted all the same.
 DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 {
     std::vector<std::string> unmeasured;
-    if (!MeasureMarkedFiles(job.Rows, unmeasured)) {
+    if (!MeasureMarkedFiles(job.Rows, job.Level, unmeasured)) {
         std::string text = "Unable to calculate size of all files marked for conversion.";
         if (!unmeasured.empty()) {
             text += '\n';
@@ -169,7 +182,11 @@ DWORD RunBatch(const BatchJob& job, BatchListener& listener)
     }
     ResetProgressForBatch(listener);
     listener.Measured();
-    return ConvertMarkedRows(job, listener);
+    std::vector<std::string> shortOfLevel;
+    DWORD exitCode = ConvertMarkedRows(job, listener, shortOfLevel);
+    if (!shortOfLevel.empty())
+        listener.Noticed(ShortOfLevelText(shortOfLevel).c_str());
+    return exitCode;
 }
 
 DWORD WINAPI ConversionThread(LPVOID parameter)

@@ -12,3 +12,11 @@ std::string PathListText(const std::vector<std::string>& paths, size_t shown)
         text += "\nand " + std::to_string(paths.size() - shown) + " more.";
     return text;
 }
+
+std::string ShortOfLevelText(const std::vector<std::string>& paths)
+{
+    if (paths.empty())
+        return {};
+    return std::to_string(paths.size()) + " files could not reach the speech level without clipping:\n" +
+           PathListText(paths, 5);
+}

@@ -79,6 +79,7 @@ void ResetProgressForBatch(BatchListener& listener)
     BatchStatistics.FilesStarted = 0;
     BatchStatistics.AverageRatio = 0.0;
     BatchStatistics.ProducedBytes = 0;
+    BatchStatistics.ConvertedBytes = 0;
     BatchStatistics.StartTick = GetTickCount();
     ResetProgressView(WorkerView);
     // News lost with a window of an earlier batch must not keep this batch
@@ -93,22 +94,24 @@ void StartFileLine(const char* line)
     lstrcpynA(WorkerView.FileLine, line, sizeof(WorkerView.FileLine));
 }
 
-void StartFileProgress(BatchListener& listener, DWORD dataSize)
+void StartFileProgress(BatchListener& listener, uint64_t fileWork)
 {
-    StartFileInView(WorkerView, BatchStatistics.TotalBytes, dataSize);
+    StartFileInView(WorkerView, BatchStatistics.TotalBytes, fileWork);
     PublishWorkerView(listener);
 }
 
-void UpdateProgress(BatchListener& listener, DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone,
-                    DWORD fileSize)
+void UpdateProgress(BatchListener& listener, DWORD sourceBytes, DWORD destinationBytes, uint64_t fileDone,
+                    uint64_t fileWork, bool measured)
 {
     BlockCounters counters = { BatchStatistics.TotalBytes, BatchStatistics.ConsumedBytes,
-                               BatchStatistics.AverageRatio, BatchStatistics.StartTick };
-    const BlockReport block = { sourceBytes, destinationBytes, fileDone, fileSize };
-    ApplyBlockToView(WorkerView, counters, block, GetTickCount());
+                               BatchStatistics.AverageRatio, BatchStatistics.StartTick,
+                               BatchStatistics.ConvertedBytes };
+    const BlockReport block = { sourceBytes, destinationBytes, fileDone, fileWork };
+    ApplyBlockToView(WorkerView, counters, block, GetTickCount(), measured);
     BatchStatistics.ConsumedBytes = counters.ConsumedBytes;
     BatchStatistics.AverageRatio = counters.AverageRatio;
     BatchStatistics.ProducedBytes += destinationBytes;
+    BatchStatistics.ConvertedBytes = counters.ConvertedBytes;
     PublishWorkerView(listener);
 }
 

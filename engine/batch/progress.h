@@ -10,11 +10,12 @@
 struct BatchCounters {
     uint64_t TotalBytes;     // declared data sizes of all marked files
     DWORD MarkedFiles;
-    uint64_t ConsumedBytes;  // source bytes consumed in this batch so far
+    uint64_t ConsumedBytes;  // source bytes consumed in this batch so far, by either pass
     DWORD FilesStarted;
-    double AverageRatio;     // destination bytes per source byte so far
+    double AverageRatio;     // destination bytes per converted source byte so far
     uint64_t ProducedBytes;  // destination bytes written in this batch so far
     DWORD StartTick;
+    uint64_t ConvertedBytes;  // source bytes consumed by converting passes
 };
 
 // Touched by the worker thread only.
@@ -30,9 +31,11 @@ extern BatchCounters BatchStatistics;
 void ResetProgressForBatch(BatchListener& listener);
 // Before each file: the line that names it, published with the file's start.
 void StartFileLine(const char* line);
-void StartFileProgress(BatchListener& listener, DWORD dataSize);
-void UpdateProgress(BatchListener& listener, DWORD sourceBytes, DWORD destinationBytes, DWORD fileDone,
-                    DWORD fileSize);
+// fileWork and fileDone count the bytes of both passes of a file that is
+// measured before it converts (ConversionHost).
+void StartFileProgress(BatchListener& listener, uint64_t fileWork);
+void UpdateProgress(BatchListener& listener, DWORD sourceBytes, DWORD destinationBytes, uint64_t fileDone,
+                    uint64_t fileWork, bool measured = false);
 void ClearProgressRows(BatchListener& listener);
 
 // The side that shows them.

@@ -80,7 +80,7 @@ void ResetProgressView(ProgressView& view)
     view = ProgressView{};
 }
 
-void StartFileInView(ProgressView& view, uint64_t totalBytes, uint32_t dataSize)
+void StartFileInView(ProgressView& view, uint64_t totalBytes, uint64_t fileWork)
 {
     view.TotalRange = ProgressBarRange;
     view.FileRange = ProgressBarRange;
@@ -88,19 +88,21 @@ void StartFileInView(ProgressView& view, uint64_t totalBytes, uint32_t dataSize)
     std::snprintf(view.TotalMark, sizeof(view.TotalMark), "of");
     FormatBytesConverted(view.TotalTextMid, sizeof(view.TotalTextMid), totalBytes);
     std::snprintf(view.FileMark, sizeof(view.FileMark), "of");
-    FormatBytesConverted(view.FileTextMid, sizeof(view.FileTextMid), dataSize);
+    FormatBytesConverted(view.FileTextMid, sizeof(view.FileTextMid), fileWork);
 }
 
 BlockTimes ApplyBlockToView(ProgressView& view, BlockCounters& counters, const BlockReport& block,
-                            uint32_t now)
+                            uint32_t now, bool measured)
 {
-    // The average stays all destination bytes over all source bytes: weigh
-    // the old average by the bytes consumed before this block.
-    const double before = static_cast<double>(counters.ConsumedBytes);
+    // The average stays all destination bytes over all converted source
+    // bytes: weigh the old average by the bytes converted before this block.
+    const double before = static_cast<double>(counters.ConvertedBytes);
     const double after = before + block.SourceBytes;
-    if (after > 0.0)
+    if (!measured && after > 0.0)
         counters.AverageRatio = (before * counters.AverageRatio + block.DestinationBytes) / after;
     counters.ConsumedBytes += block.SourceBytes;
+    if (!measured)
+        counters.ConvertedBytes += block.SourceBytes;
 
     // GetTickCount wraps after 49.7 days; the unsigned difference stays right
     // across one wrap.
@@ -118,19 +120,23 @@ BlockTimes ApplyBlockToView(ProgressView& view, BlockCounters& counters, const B
     const double totalScale = counters.TotalBytes == 0
                                   ? 0.0
                                   : ProgressBarRange / static_cast<double>(counters.TotalBytes);
-    const double fileScale = block.FileSize == 0 ? 0.0 : ProgressBarRange / static_cast<double>(block.FileSize);
+    const double fileScale =
+        block.FileSize == 0 ? 0.0 : ProgressBarRange / static_cast<double>(block.FileSize);
     // The bar stops at its range anyway; keeping the position inside it lets
     // the window compare it with what the bar reports.
     view.TotalPosition = std::min(TruncateToUnsigned(totalScale * static_cast<double>(counters.ConsumedBytes)),
                                   ProgressBarRange);
-    view.FilePosition = std::min(TruncateToUnsigned(fileScale * block.FileDone), ProgressBarRange);
+    view.FilePosition =
+        std::min(TruncateToUnsigned(fileScale * static_cast<double>(block.FileDone)), ProgressBarRange);
 
     const double batchDone = RatioOf(counters.ConsumedBytes, counters.TotalBytes);
     FormatByteCount(view.TotalTextLeft, sizeof(view.TotalTextLeft), counters.ConsumedBytes);
     FormatPercentage(view.TotalTextRight, sizeof(view.TotalTextRight), batchDone);
-    FormatPercentage(view.AvgCompression, sizeof(view.AvgCompression), counters.AverageRatio);
-    FormatPercentage(view.CurCompression, sizeof(view.CurCompression),
-                     RatioOf(block.DestinationBytes, block.SourceBytes));
+    if (!measured) {
+        FormatPercentage(view.AvgCompression, sizeof(view.AvgCompression), counters.AverageRatio);
+        FormatPercentage(view.CurCompression, sizeof(view.CurCompression),
+                         RatioOf(block.DestinationBytes, block.SourceBytes));
+    }
     FormatByteCount(view.FileTextLeft, sizeof(view.FileTextLeft), block.FileDone);
     FormatPercentage(view.FileTextRight, sizeof(view.FileTextRight), RatioOf(block.FileDone, block.FileSize));
     FormatDuration(view.ElapsedTime, sizeof(view.ElapsedTime), times.Elapsed);

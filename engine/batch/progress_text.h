@@ -39,20 +39,23 @@ struct ProgressView {
     char FileLine[ConvertInfoChars];  // "Converting file <path> (<n> of <m>) ..."
 };
 
-// The batch-wide counters that one block advances.
+// The batch-wide counters that one block advances. Bytes read by a
+// measuring pass count as consumed, for the bars and the estimate, but not
+// in the compression, which only the converting passes make.
 struct BlockCounters {
     uint64_t TotalBytes;
     uint64_t ConsumedBytes;
     double AverageRatio;
     uint32_t StartTick;
+    uint64_t ConvertedBytes;  // source bytes of the converting passes, the average's weight
 };
 
 // What the converter reports after one block.
 struct BlockReport {
     uint32_t SourceBytes;       // consumed by this block
     uint32_t DestinationBytes;  // produced by this block
-    uint32_t FileDone;          // source bytes of the file consumed so far, this block included
-    uint32_t FileSize;          // the file's data size
+    uint64_t FileDone;          // the file's work done so far, this block included
+    uint64_t FileSize;          // the file's work: its data size, twice when it is measured first
 };
 
 // The times of one update, in milliseconds.
@@ -91,12 +94,12 @@ void ResetProgressView(ProgressView& view);
 // A file's conversion begins: bar ranges, the file bar at 0, both "of" marks
 // and both totals. The batch bar keeps its position until the file's first
 // block.
-void StartFileInView(ProgressView& view, uint64_t totalBytes, uint32_t dataSize);
+void StartFileInView(ProgressView& view, uint64_t totalBytes, uint64_t fileWork);
 // One converted block: advances the counters and recomputes both bars, the
 // bytes and percentages of both rows, both compressions, both times and the
-// tooltip.
+// tooltip. A measured block leaves both compressions as they stand.
 BlockTimes ApplyBlockToView(ProgressView& view, BlockCounters& counters, const BlockReport& block,
-                            uint32_t now);
+                            uint32_t now, bool measured = false);
 // A file is done: both rows and bars empty; compressions, times and the
 // tooltip stay.
 void ClearRowsInView(ProgressView& view);

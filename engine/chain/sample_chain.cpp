@@ -48,7 +48,12 @@ bool SampleChain::Open(const SampleLayout& source, const ChainTarget& target, co
         !resampler_.Open(source.SamplesPerSecond, target.SamplesPerSecond, rateChannels_,
                          options.LowQuality ? ResampleQuality::Quick : ResampleQuality::VeryHigh))
         return false;
-    wordLength_ = WordLength(target.Bits, ChainDithers(source, target), options.DitherSeed);
+    // Any gain but 1 leaves fractions of the last bit, as a wider source does.
+    const bool dither = ChainDithers(source, target) || options.Gain != 1.0f;
+    wordLength_ = WordLength(target.Bits, dither, options.DitherSeed, options.Gain);
+    meter_ = options.Meter;
+    if (meter_ != nullptr)
+        meter_->Start(target.SamplesPerSecond, target.Channels);
     destinationFrameBytes_ = WORD(target.Channels * target.Bits / 8);
     try {
         decoded_.assign(SliceFrames * std::max(source.Channels, target.Channels), 0.0f);
@@ -127,7 +132,11 @@ DWORD SampleChain::Emit(const float* samples, size_t frames, BYTE* out)
         MixChannels(afterRate_, samples, frames, decoded_.data());
         samples = decoded_.data();
     }
-    wordLength_.Write(samples, frames * target_.Channels, out);
+    // A measuring chain has no use for its words: the meter is its output.
+    if (meter_ != nullptr)
+        meter_->Add(samples, frames);
+    else
+        wordLength_.Write(samples, frames * target_.Channels, out);
     return DWORD(frames * destinationFrameBytes_);
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 #include "engine/chain/channel_mix.h"
+#include "engine/chain/level_meter.h"
 #include "engine/chain/resampler.h"
 #include "engine/chain/word_length.h"
 #include "engine/format/sample_layout.h"
@@ -22,6 +23,13 @@ struct ChainOptions {
     bool LowQuality = false;  // the resampler's quick recipe instead of its best
     // Starts the dither's generator: the same seed, the same output.
     uint64_t DitherSeed = 0x746F6E76656C6B61ull;
+    // The one gain of a file brought to a level, applied right before the
+    // word length, so the dither follows it.
+    float Gain = 1.0f;
+    // Hears every sample that reaches the word length, before the gain. A
+    // chain with a meter only measures: Take counts the bytes it would make
+    // but writes none of them.
+    LevelMeter* Meter = nullptr;
 };
 
 // Whether the chain can bring source to target: channel counts it can mix
@@ -87,6 +95,7 @@ private:
     bool resampling_ = false;
     Resampler resampler_;
     WordLength wordLength_;
+    LevelMeter* meter_ = nullptr;
     WORD destinationFrameBytes_ = 0;
 
     std::vector<float> decoded_;    // SliceFrames of the wider side's channels

@@ -13,8 +13,8 @@ constexpr float SixteenBitsScale = 1.0f / 65536.0f;
 
 }  // namespace
 
-WordLength::WordLength(WORD bits, bool dither, uint64_t seed)
-    : bits_(bits == 8 ? 8 : 16), dither_(dither), state_(seed)
+WordLength::WordLength(WORD bits, bool dither, uint64_t seed, float gain)
+    : bits_(bits == 8 ? 8 : 16), dither_(dither), scale_((bits == 8 ? 128.0f : 32768.0f) * gain), state_(seed)
 {
 }
 
@@ -29,10 +29,10 @@ float WordLength::NextDither()
 
 void WordLength::Write(const float* in, size_t count, BYTE* out)
 {
-    const float scale = bits_ == 8 ? 128.0f : 32768.0f;
-    const float lowest = -scale, highest = scale - 1;
+    const float full = bits_ == 8 ? 128.0f : 32768.0f;
+    const float lowest = -full, highest = full - 1;
     for (size_t i = 0; i < count; ++i) {
-        float word = in[i] * scale;
+        float word = in[i] * scale_;
         if (dither_)
             word += NextDither();
         // Limited before rounding, so no value reaches a conversion that

@@ -10,8 +10,8 @@ class WordLength {
 public:
     // bits is 16 or 8 (any other count is taken as 16). With dither, the
     // noise comes from a generator started from seed, so a file converted
-    // twice comes out the same.
-    WordLength(WORD bits = 16, bool dither = false, uint64_t seed = 0);
+    // twice comes out the same. Every sample is multiplied by gain first.
+    WordLength(WORD bits = 16, bool dither = false, uint64_t seed = 0, float gain = 1.0f);
 
     WORD Bits() const { return bits_; }
     bool Dithers() const { return dither_; }
@@ -28,6 +28,7 @@ private:
 
     WORD bits_;
     bool dither_;
+    float scale_;  // full scale in words, times the gain
     uint64_t state_;
 };
 

@@ -156,7 +156,8 @@ bool SourceReadable(const void* sourceFormat, DWORD sourceLength, const CodecSta
 
 std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sourceLength,
                                              const void* destinationFormat, DWORD destinationLength,
-                                             const CodecStageCheck& check, const DecodedPcmSuggestion& suggest)
+                                             const CodecStageCheck& check, const DecodedPcmSuggestion& suggest,
+                                             bool viaChain)
 {
     std::optional<SourceSide> source = ReadSourceSide(sourceFormat, sourceLength, suggest);
     std::optional<DestinationSide> destination = ReadDestinationSide(destinationFormat, destinationLength);
@@ -170,14 +171,14 @@ std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sou
     // then convert nothing.
     bool oneStream = source->MayStream && source->Pcm && source->Pcm == destination->Pcm &&
                      !(source->Coded && destination->ByCodec);
-    if (oneStream && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
+    if (oneStream && !viaChain && check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     plan.Direct = false;
     if (PlanChain(*source, *destination, check, plan))
         return plan;
     plan = {};
     plan.Direct = true;
-    if (!oneStream && source->MayStream &&
+    if ((!oneStream || viaChain) && source->MayStream &&
         check(CodecStage::Direct, source->Guarded->Get(), destination->Guarded.Get()))
         return plan;
     return std::nullopt;

@@ -62,11 +62,13 @@ struct ConversionPlan {
 // format is refused (PCM or float whose fields contradict each other, or a
 // format no codec may be shown). check is asked about each codec stage in
 // the order of preference: Direct first where it applies, then Decode and
-// Encode of the chain, then Direct as the last resort.
+// Encode of the chain, then Direct as the last resort. viaChain passes over
+// the first Direct: a file brought to a level needs the chain's gain.
 std::optional<ConversionPlan> PlanConversion(const void* sourceFormat, DWORD sourceLength,
                                              const void* destinationFormat, DWORD destinationLength,
                                              const CodecStageCheck& check,
-                                             const DecodedPcmSuggestion& suggest = SuggestDecodedPcm);
+                                             const DecodedPcmSuggestion& suggest = SuggestDecodedPcm,
+                                             bool viaChain = false);
 
 // Whether PlanConversion finds a way, asking the codecs as little as may be:
 // the chain first, whose codec questions (decoding this source, encoding

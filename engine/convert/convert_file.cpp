@@ -7,6 +7,7 @@
 #include "engine/chain/sample_chain.h"
 #include "engine/convert/conversion_plan.h"
 #include "engine/convert/destination_stage.h"
+#include "engine/convert/level_pass.h"
 #include "engine/convert/source_stage.h"
 #include "engine/format/derived_fields.h"
 #include "engine/format/format_guard.h"
@@ -36,6 +37,16 @@ struct FileConversion {
     SourceStage Source;
     SampleChain Chain;
     std::vector<BYTE> ChainOutput;  // one Take of the chain
+    uint64_t MeasuredWork = 0;  // the measuring pass's share of the file's work
+    uint64_t FileWork = 0;      // the bytes of both passes
+};
+
+// The two formats of a conversion, as stored.
+struct FormatPair {
+    const void* Source;
+    DWORD SourceLength;
+    const void* Destination;
+    DWORD DestinationLength;
 };
 
 CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWORD flags)
@@ -90,20 +101,60 @@ SourceShape ShapeSource(const ConversionPlan& plan, const WaveReader& reader, co
     return shape;
 }
 
-// The plan, its streams opened, and the stages set up around them.
-bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sourceFormatLength,
-                const void* destinationFormat, DWORD destinationFormatLength, const char* sourcePath,
-                CodecDrivers* drivers, const ConvertOptions& options)
+// The plan with its streams opened; a file brought to a level takes the
+// chain wherever the chain reaches.
+std::optional<ConversionPlan> PlanStages(PlannedStreams& streams, const FormatPair& formats, CodecDrivers* drivers,
+                                         const ConvertOptions& options)
+{
+    return PlanConversion(formats.Source, formats.SourceLength, formats.Destination, formats.DestinationLength,
+                          OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality)),
+                          SuggestDecodedPcm, options.Level.Mode != LevelingMode::AsRecorded);
+}
+
+// The measuring pass of a file brought to a level, and what it gives the
+// file. A file that only one codec stream converts has no chain and so no
+// gain: it keeps its level, and its measuring share is done at once.
+ConvertResult MeasurePass(FileConversion& conversion, const FormatPair& formats, const char* sourcePath,
+                          CodecDrivers* drivers, const ConvertOptions& options, LevelDecision& decision)
+{
+    PlannedStreams streams;
+    std::optional<ConversionPlan> plan = PlanStages(streams, formats, drivers, options);
+    if (!plan)
+        return ConvertResult::Failed;
+    const DWORD declared = conversion.Reader.DataSize;
+    if (plan->Direct) {
+        if (options.Host != nullptr)
+            options.Host->BlockMeasured(declared, conversion.MeasuredWork, conversion.FileWork);
+        return ConvertResult::Converted;
+    }
+    LevelPassOptions pass;
+    pass.DataSize = declared;
+    pass.BlockSize = options.BlockSize;
+    pass.LowQuality = options.LowQuality;
+    pass.Host = options.Host;
+    pass.FileWork = conversion.FileWork;
+    const GuardedFormat destination = ClampFormat(formats.Destination, formats.DestinationLength);
+    pass.Shape = ShapeSource(*plan, conversion.Reader, formats.Source, formats.SourceLength, destination.Fields());
+    LevelMeter meter;
+    AcmStream decoder = plan->DecodeByCodec ? std::move(streams.Decode) : AcmStream();
+    ConvertResult result = MeasureLevel(conversion.Reader, sourcePath, *plan, std::move(decoder), pass, meter);
+    if (result == ConvertResult::Converted)
+        decision = DecideLevel(options.Level, meter, SourceBitsOf(*plan), plan->Target.Bits);
+    return result;
+}
+
+// The plan, its streams opened, and the stages set up around them, the
+// chain with the file's gain.
+bool OpenStages(FileConversion& conversion, const FormatPair& formats, const char* sourcePath,
+                CodecDrivers* drivers, const ConvertOptions& options, const LevelDecision& level)
 {
     // Of a RIFX file only PCM and float are turned round; no codec reads
     // big-endian audio.
-    LayoutReading reading = ReadSampleLayout(sourceFormat, sourceFormatLength);
+    LayoutReading reading = ReadSampleLayout(formats.Source, formats.SourceLength);
     if (conversion.Reader.BigEndian && (reading.Verdict != LayoutVerdict::Readable || IsG711(reading.Layout)))
         return false;
     PlannedStreams streams;
-    std::optional<ConversionPlan> plan =
-        PlanConversion(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
-                       OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality)));
+    std::optional<ConversionPlan> plan = PlanStages(streams, formats, drivers, options);
     if (!plan)
         return false;
     conversion.Plan = *plan;
@@ -113,9 +164,9 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
     AcmStream first = plan->Direct          ? std::move(streams.Direct)
                       : plan->DecodeByCodec ? std::move(streams.Decode)
                                             : AcmStream();
-    const GuardedFormat destination = ClampFormat(destinationFormat, destinationFormatLength);
+    const GuardedFormat destination = ClampFormat(formats.Destination, formats.DestinationLength);
     SourceShape shape =
-        ShapeSource(*plan, conversion.Reader, sourceFormat, sourceFormatLength, destination.Fields());
+        ShapeSource(*plan, conversion.Reader, formats.Source, formats.SourceLength, destination.Fields());
     if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first), shape))
         return false;
 
@@ -127,6 +178,7 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
 
     ChainOptions chainOptions;
     chainOptions.LowQuality = options.LowQuality;
+    chainOptions.Gain = level.Kept ? 1.0f : GainFactor(level.GainDb);
     if (!conversion.Chain.Open(plan->Decoded, plan->Target, chainOptions))
         return false;
     const WORD frameBytes = conversion.Chain.DestinationFrameBytes();
@@ -199,7 +251,7 @@ ConvertResult ConvertBlocks(FileConversion& conversion, ConversionHost* host)
             return passed;
         const DWORD made = DWORD(conversion.Destination.Written() - before);
         if (host != nullptr && (read || made > 0))
-            host->BlockConverted(block.Consumed, made, source.Done(), source.DataSize());
+            host->BlockConverted(block.Consumed, made, conversion.MeasuredWork + source.Done(), conversion.FileWork);
         if (last)
             return ConvertResult::Converted;
         if (host != nullptr && host->AbortRequested())
@@ -252,22 +304,34 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     if (!FormatsUsable(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength))
         return ConvertResult::Failed;
 
+    const FormatPair formats = {sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength};
     FileConversion conversion;
     conversion.Header = DestinationHeaderFormat(destinationFormat, destinationFormatLength);
     // The source is opened first with writing denied, so a destination that
     // names the source itself cannot be created and the source stays intact.
     if (!OpenWaveData(sourcePath, conversion.Reader) ||
         !CreateWaveFile(destinationPath, conversion.Header.data(), DWORD(conversion.Header.size()), conversion.Writer,
-                        NeedsFactChunk(conversion.Header)) ||
-        !OpenStages(conversion, sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
-                    sourcePath, drivers, options))
+                        NeedsFactChunk(conversion.Header)))
         return ConvertResult::Failed;
 
+    const bool leveling = options.Level.Mode != LevelingMode::AsRecorded;
+    const DWORD declared = conversion.Reader.DataSize;
+    conversion.MeasuredWork = leveling ? declared : 0;
+    const DWORD converted = declared < options.MaxSourceBytes ? declared : options.MaxSourceBytes;
+    conversion.FileWork = conversion.MeasuredWork + converted;
     if (options.Host != nullptr) {
-        options.Host->FileStarted(conversion.Source.DataSize());
+        options.Host->FileStarted(conversion.FileWork);
         if (options.Host->AbortRequested())
             return ConvertResult::Aborted;
     }
+    LevelDecision level;
+    if (leveling) {
+        ConvertResult measured = MeasurePass(conversion, formats, sourcePath, drivers, options, level);
+        if (measured != ConvertResult::Converted)
+            return measured;
+    }
+    if (!OpenStages(conversion, formats, sourcePath, drivers, options, level))
+        return ConvertResult::Failed;
 
     ConvertResult result = ConvertBlocks(conversion, options.Host);
     // What was converted reaches the file also on an abort or a failure, as
@@ -277,7 +341,11 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     if (result != ConvertResult::Converted)
         return result;
     DWORD samples = DestinationSamples(conversion, sourceFormat, sourceFormatLength);
-    return FinishWaveFile(conversion.Writer, samples) ? ConvertResult::Converted : ConvertResult::Failed;
+    if (!FinishWaveFile(conversion.Writer, samples))
+        return ConvertResult::Failed;
+    if (options.Leveled != nullptr)
+        *options.Leveled = level;
+    return ConvertResult::Converted;
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // the one codec stream that does it all where it changes only the coding.
 #pragma once
 #include <windows.h>
+#include "engine/chain/level_meter.h"
 #include "engine/codec/codec_drivers.h"
 #include "engine/convert/conversion_host.h"
 
@@ -21,6 +22,10 @@ struct ConvertOptions {
     bool LowQuality = false;
     DWORD MaxSourceBytes = 0xFFFFFFFF;  // of the source's audio data
     ConversionHost* Host = nullptr;
+    // With a mode, the whole file is measured first and then converted
+    // through the sample chain with the gain that brings it to the level.
+    Leveling Level;
+    LevelDecision* Leveled = nullptr;  // told what the file got, when given
 };
 
 // The destination format's bytes and length become the destination's "fmt "

@@ -104,6 +104,24 @@ std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t fram
             samples.push_back(int16_t(std::lround(amplitude * std::sin(6.283185307179586 * frequency * (c + 1) * i / rate))));
     return samples;
 }
+std::vector<int16_t> SpeechLikeSamples(uint32_t rate, uint32_t frames, double dbov)
+{
+    const double pi = 3.141592653589793, pole = std::exp(-2 * pi * 1000.0 / rate);
+    std::vector<double> shaped(frames);
+    double low = 0, power = 0, active = 0;
+    for (uint32_t i = 0, state = 12345; i < frames; ++i) {
+        state = state * 1664525u + 1013904223u;
+        low = pole * low + (1 - pole) * (double(state >> 8) / (1 << 24) - 0.5);
+        double t = std::fmod(double(i) / rate, 1.5), syllable = std::sin(pi * std::fmod(t, 0.25) / 0.25);
+        shaped[i] = t < 1.0 ? low * syllable * syllable : 0.0;
+        power += shaped[i] * shaped[i], active += t < 1.0;
+    }
+    const double scale = 32768.0 * std::pow(10.0, dbov / 20) / std::sqrt(power / active);
+    std::vector<int16_t> samples;
+    for (double value : shaped)
+        samples.push_back(int16_t(std::lround(std::clamp(value * scale, -32768.0, 32767.0))));
+    return samples;
+}
 Bytes SampleBytes(const std::vector<int16_t>& samples)
 {
     const auto* bytes = reinterpret_cast<const uint8_t*>(samples.data());

@@ -41,6 +41,10 @@ Bytes RiffForm(const char* formType, const Bytes& subChunks);
 Bytes PcmFormat(uint16_t channels, uint32_t rate, uint16_t bits);  // 16 bytes
 // 16-bit samples of a sine, interleaved over the channels.
 std::vector<int16_t> SineSamples(uint32_t rate, uint16_t channels, uint32_t frames, double frequency, double amplitude = 12000.0);
+// Speech as a level meter hears it: syllables of low-passed noise, four in a
+// second, then half a second of pause; the syllables' RMS at dbov (dB of
+// full scale).
+std::vector<int16_t> SpeechLikeSamples(uint32_t rate, uint32_t frames, double dbov);
 Bytes SampleBytes(const std::vector<int16_t>& samples);
 std::vector<int16_t> SamplesOf(const Bytes& bytes);
 Bytes PcmWave(uint16_t channels, uint32_t rate, const std::vector<int16_t>& samples);
