@@ -120,11 +120,11 @@ GivenFiles GatherGivenFiles(const std::vector<std::string>& items)
 // Add Files words it; else how many were refused and how many stand in the
 // list without a description of their format, each with the first
 // ShownRefusedPaths of their paths.
-std::string GivenFilesText(const std::vector<std::string>& refused, const char* firstReason,
+std::string GivenFilesText(const std::vector<std::string>& refused, const std::string& firstReason,
                            const std::vector<std::string>& undescribed, GivenBy by)
 {
     if (refused.size() == 1 && undescribed.empty())
-        return firstReason != nullptr ? firstReason : "";
+        return firstReason;
     const std::string ofThem = by == GivenBy::Drop ? " of the dropped files" : " of the given files";
     std::string text;
     if (!refused.empty())
@@ -157,7 +157,7 @@ void AddGivenPaths(HWND window, const std::vector<std::string>& items, GivenBy b
     const std::vector<std::string>& files = given.Paths;
     std::vector<AddOutcome> outcomes = AddSourcePaths(window, files, given.TreeStarts);
     std::vector<std::string> refused, undescribed;
-    const char* firstReason = nullptr;
+    std::string firstReason;
     for (size_t index = 0; index < files.size(); ++index) {
         if (outcomes[index].Message == nullptr)
             continue;
@@ -165,8 +165,8 @@ void AddGivenPaths(HWND window, const std::vector<std::string>& items, GivenBy b
             undescribed.push_back(files[index]);
             continue;
         }
-        if (firstReason == nullptr)
-            firstReason = outcomes[index].Message;
+        if (firstReason.empty())
+            firstReason = AddOutcomeText(files[index].c_str(), outcomes[index]);
         refused.push_back(files[index]);
     }
     UpdateSelectionButtons(window);

@@ -96,34 +96,38 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
 AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, DWORD treeStart = 0)
 {
     if (strlen(path) >= PathSize)
-        return {PathTooLongMessage, false};
+        return {PathTooLongMessage, false, {}};
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int place = 0;
     if (FindSortedPlace(list, path, &place))
         return {};
 
     char sizeText[SizeTextChars];
-    if (!FormatFileSize(path, sizeText))
-        return {"Unable to retrieve size of source file.", false};
+    if (!FormatFileSize(path, sizeText)) {
+        // A folder's path has no size, and the platform no code for it.
+        Failure why = LastErrorFailure(FailureCause::OpeningSource);
+        return {"Unable to retrieve size of source file.", false, why.Code != 0 ? why : Failure()};
+    }
 
     // A PCM or float format whose fields contradict each other, or that lies
     // beyond the reader (no channels, integer words of more than 32 bits),
     // no stage of a conversion can read.
     BYTE format[MaxFormatBytes];
     DWORD length = 0;
-    if (!ReadSourceFormat(path, format, &length) || ReadSampleLayout(format, length).Verdict == LayoutVerdict::Refused)
-        return {"Unable to read audio information from source file.", false};
+    Failure why;
+    if (!ReadSourceFormat(path, format, &length, &why) || ReadSampleLayout(format, length).Verdict == LayoutVerdict::Refused)
+        return {"Unable to read audio information from source file.", false, why};
 
     BlockFailure failure = BlockFailure::None;
     HGLOBAL entry = CreateSourceEntry(format, length, &failure, treeStart);
     if (entry == nullptr)
         return {failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
                                                 : "Unable to allocate memory for audio format information.",
-                false};
+                false, {}};
 
     bool listed = false;
     if (!InsertRow(list, place, path, sizeText, entry, &memo, &listed))
-        return {"Unable to insert new source file into file list.", listed};
+        return {"Unable to insert new source file into file list.", listed, {}};
     return {};
 }
 
@@ -171,18 +175,26 @@ void AddSourceFiles(HWND window)
     std::vector<std::string> paths = AskForSourceFiles(window);
     if (paths.empty())
         return;
-    const char* failure = nullptr;
+    std::string failure;
     {
         AddSession session(window);
         for (const std::string& path : paths) {
-            failure = AddSourceFile(window, path.c_str(), session.memo).Message;
-            if (failure != nullptr)
+            failure = AddOutcomeText(path.c_str(), AddSourceFile(window, path.c_str(), session.memo));
+            if (!failure.empty())
                 break;
         }
     }
     // Told only after the list shows what was added before the failure.
-    if (failure != nullptr)
-        ShowError(window, failure);
+    if (!failure.empty())
+        ShowError(window, failure.c_str());
+}
+
+std::string AddOutcomeText(const char* path, const AddOutcome& outcome)
+{
+    if (outcome.Message == nullptr)
+        return {};
+    std::string line = FailureLine(path, outcome.Why);
+    return line.empty() ? std::string(outcome.Message) : outcome.Message + ("\n" + line);
 }
 
 bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry)

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <string>
 #include <utility>
 #include "engine/batch/batch_host.h"
 #include "engine/batch/batch_steering.h"
@@ -19,11 +21,20 @@ struct Work {
     BatchListener* Listener;
 };
 
+// A message's text with the line that names the file and what failed, once
+// something did.
+std::string WithCause(const char* text, const char* path, const Failure& why)
+{
+    std::string line = FailureLine(path, why);
+    return line.empty() ? std::string(text) : text + ("\n" + line);
+}
+
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
 // them in MarkedFiles, stopping at a row whose formats could not be read.
-// False when the size is not available.
-bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
+// Empty when the size is available, else the message that says so.
+std::string MeasureMarkedFiles(const std::vector<BatchRow>& rows)
 {
+    const char* unmeasured = "Unable to calculate size of all files marked for conversion.";
     BatchStatistics.TotalBytes = 0;
     BatchStatistics.MarkedFiles = 0;
     for (const BatchRow& row : rows) {
@@ -32,14 +43,15 @@ bool MeasureMarkedFiles(const std::vector<BatchRow>& rows)
         if (!row.Marked || row.Formats == RowFormats::DestinationUnreadable)
             continue;
         DWORD dataSize = 0;
-        if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize)) {
+        Failure why;
+        if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize, &why)) {
             BatchStatistics.TotalBytes = 0;
-            break;
+            return WithCause(unmeasured, row.Path.c_str(), why);
         }
         BatchStatistics.TotalBytes += dataSize;
         BatchStatistics.MarkedFiles += 1;
     }
-    return BatchStatistics.TotalBytes != 0;
+    return BatchStatistics.TotalBytes != 0 ? std::string() : unmeasured;
 }
 
 // What stops the batch at a row before anything of it is created, so no file
@@ -66,8 +78,8 @@ const char* RowRefusal(const BatchRow& row, DestinationJoin joined)
 // handed-over folder's tree lies in, inside the destination folder: the
 // steps of the row's part below its folder but its file name. A folder there
 // already is used; false when one cannot be created (a file of that name may
-// stand in its place).
-bool CreateTreeFolders(const BatchRow& row, const char* destination)
+// stand in its place), and why.
+bool CreateTreeFolders(const BatchRow& row, const char* destination, Failure* why)
 {
     if (row.TreeStart == 0)
         return true;
@@ -78,10 +90,43 @@ bool CreateTreeFolders(const BatchRow& row, const char* destination)
         DWORD attributes = GetFileAttributesA(folder.c_str());
         bool exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!exists && !CreateDirectoryA(folder.c_str(), nullptr))
-            return false;
+            return Tell(why, LastErrorFailure(FailureCause::CreatingFolder)), false;
         folder += '\\';
     }
     return true;
+}
+
+// One marked row: the folders it lies in, then the file. Any failure fails
+// the file and tells why, a failed allocation as well.
+ConvertResult ConvertRow(const BatchRow& row, const char* destination, CodecDrivers& drivers, ConvertOptions options,
+                         Failure& why)
+{
+    try {
+        // A folder that cannot be made fails the file as a destination that
+        // cannot be created does.
+        if (!CreateTreeFolders(row, destination, &why))
+            return ConvertResult::Failed;
+        options.Why = &why;
+        return ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
+                           row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+    } catch (const std::bad_alloc&) {
+        why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY};
+        return ConvertResult::Failed;
+    }
+}
+
+// The file a failure concerns: the source for what failed reading it or
+// converting its format, else the destination.
+const char* FailedFile(const BatchRow& row, const char* destination, const Failure& why)
+{
+    switch (why.Cause) {
+    case FailureCause::OpeningSource:
+    case FailureCause::Reading:
+    case FailureCause::CodecRefused:
+        return row.Path.c_str();
+    default:
+        return destination;
+    }
 }
 
 // Walks the rows; returns the worker's exit code. The file line reaches the
@@ -96,8 +141,8 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     options.LowQuality = job.LowQuality;
     options.Host = &host;
     char line[ConvertInfoChars] = "";
-    auto stop = [&](const char* text) {
-        listener.Stopped(line, text);
+    auto stop = [&](const std::string& text) {
+        listener.Stopped(line, text.c_str());
         return DWORD(1);
     };
 
@@ -111,8 +156,11 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
         if (!row.Marked)
             continue;
 
-        // A suspension between two files holds the worker here.
-        WaitWhileSuspended();
+        // A suspension between two files holds the worker here; an abort
+        // given then, or at any time before, ends the batch before anything
+        // of this row is created or emptied.
+        if (IsAbortRequested())
+            return 0;
 
         BatchStatistics.FilesStarted += 1;
         snprintf(line, sizeof(line), "Converting file %s (%lu of %lu) ...", row.Path.c_str(),
@@ -120,18 +168,13 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
                  static_cast<unsigned long>(BatchStatistics.MarkedFiles));
         StartFileLine(line);
 
-        // A folder that cannot be made fails the file as a destination that
-        // cannot be created does.
-        if (!CreateTreeFolders(row, destination))
-            return stop("Unable to convert audio file.");
-        ConvertResult result =
-            ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
-                        row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+        Failure why;
+        ConvertResult result = ConvertRow(row, destination, drivers, options, why);
         if (result == ConvertResult::Converted)
             continue;
         if (result == ConvertResult::Aborted)
             return 0;
-        return stop("Unable to convert audio file.");
+        return stop(WithCause("Unable to convert audio file.", FailedFile(row, destination, why), why));
     }
     return 0;
 }
@@ -139,8 +182,9 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
 // Measures the marked files, then converts them.
 DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 {
-    if (!MeasureMarkedFiles(job.Rows)) {
-        listener.Stopped("", "Unable to calculate size of all files marked for conversion.");
+    std::string unmeasured = MeasureMarkedFiles(job.Rows);
+    if (!unmeasured.empty()) {
+        listener.Stopped("", unmeasured.c_str());
         return 1;
     }
     ResetProgressForBatch(listener);
@@ -151,7 +195,13 @@ DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 DWORD WINAPI ConversionThread(LPVOID parameter)
 {
     std::unique_ptr<Work> work(static_cast<Work*>(parameter));
-    DWORD exitCode = RunBatch(work->Job, *work->Listener);
+    DWORD exitCode = 1;
+    try {
+        exitCode = RunBatch(work->Job, *work->Listener);
+    } catch (const std::bad_alloc&) {
+        // Outside any one file: the batch ends as after a failure.
+        work->Listener->Stopped("", "Unable to convert audio file.");
+    }
     // Everything the window's thread may still use (the handles, the state,
     // the controls) is released there once this thread has ended.
     work->Listener->Ended(exitCode);

@@ -26,6 +26,7 @@ struct PlannedStreams {
 // Everything one conversion holds, declared in reverse order of release: the
 // stages stop their reading and writing threads before the files close.
 struct FileConversion {
+    Failure Why;  // what failed, once something did
     WaveWriter Writer;
     WaveReader Reader;
     std::vector<BYTE> Header;  // the destination's "fmt " chunk
@@ -36,14 +37,16 @@ struct FileConversion {
     std::vector<BYTE> ChainOutput;  // one Take of the chain
 };
 
-CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWORD flags)
+// Each refusal is kept in refused: the last one is what a plan without a way
+// is told by.
+CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWORD flags, MMRESULT& refused)
 {
-    return [&streams, drivers, flags](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
+    return [&streams, drivers, flags, &refused](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
         HACMSTREAM opened = nullptr;
         MMRESULT result = drivers != nullptr ? drivers->OpenStream(&opened, from, to, flags)
                                              : acmStreamOpen(&opened, nullptr, from, to, nullptr, 0, 0, flags);
         if (result != MMSYSERR_NOERROR)
-            return false;
+            return refused = result, false;
         streams.For(stage).Attach(opened);
         return true;
     };
@@ -55,11 +58,12 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
                 CodecDrivers* drivers, const ConvertOptions& options)
 {
     PlannedStreams streams;
+    MMRESULT refused = ACMERR_NOTPOSSIBLE;
     std::optional<ConversionPlan> plan =
         PlanConversion(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
-                       OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality)));
+                       OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality), refused));
     if (!plan)
-        return false;
+        return conversion.Why = {FailureCause::CodecRefused, refused}, false;
     conversion.Plan = *plan;
     const DWORD declared = conversion.Reader.DataSize;
     const DWORD dataSize = declared < options.MaxSourceBytes ? declared : options.MaxSourceBytes;
@@ -68,27 +72,31 @@ bool OpenStages(FileConversion& conversion, const void* sourceFormat, DWORD sour
                       : plan->DecodeByCodec ? std::move(streams.Decode)
                                             : AcmStream();
     if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first)))
-        return false;
+        return conversion.Why = conversion.Source.Why(), false;
 
     const bool fact = NeedsFactChunk(conversion.Header);
     const uint64_t audioLimit = MaxAudioBytes(conversion.Header.size(), fact);
     HMMIO file = conversion.Writer.File.Get();
-    if (plan->Direct)
-        return conversion.Destination.Open(file, conversion.Source.LargestBlock(), audioLimit, AcmStream(), 0);
-
-    ChainOptions chainOptions;
-    chainOptions.LowQuality = options.LowQuality;
-    if (!conversion.Chain.Open(plan->Decoded, plan->Target, chainOptions))
-        return false;
-    const WORD frameBytes = conversion.Chain.DestinationFrameBytes();
-    try {
-        conversion.ChainOutput.assign(SampleChain::SliceFrames * frameBytes, 0);
-    } catch (const std::bad_alloc&) {
-        return false;
+    DWORD largestPut = conversion.Source.LargestBlock();
+    AcmStream encoder;
+    WORD frameBytes = 0;
+    if (!plan->Direct) {
+        ChainOptions chainOptions;
+        chainOptions.LowQuality = options.LowQuality;
+        if (!conversion.Chain.Open(plan->Decoded, plan->Target, chainOptions))
+            return conversion.Why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY}, false;
+        frameBytes = conversion.Chain.DestinationFrameBytes();
+        try {
+            conversion.ChainOutput.assign(SampleChain::SliceFrames * frameBytes, 0);
+        } catch (const std::bad_alloc&) {
+            return conversion.Why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY}, false;
+        }
+        largestPut = DWORD(conversion.ChainOutput.size());
+        encoder = plan->EncodeByCodec ? std::move(streams.Encode) : AcmStream();
     }
-    AcmStream encoder = plan->EncodeByCodec ? std::move(streams.Encode) : AcmStream();
-    return conversion.Destination.Open(file, DWORD(conversion.ChainOutput.size()), audioLimit, std::move(encoder),
-                                       frameBytes);
+    if (!conversion.Destination.Open(file, largestPut, audioLimit, std::move(encoder), frameBytes))
+        return conversion.Why = conversion.Destination.Why(), false;
+    return true;
 }
 
 // Takes everything the chain makes of what was put into it (after Finish,
@@ -194,21 +202,31 @@ bool FormatsUsable(const void* sourceFormat, DWORD sourceFormatLength, const voi
     }
 }
 
-ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
-                            const char* destinationPath, const void* destinationFormat,
+// What failed: the one stage that did, or the step of the conversion itself.
+Failure WhatFailed(const FileConversion& conversion)
+{
+    for (const Failure* told : {&conversion.Why, &conversion.Source.Why(), &conversion.Destination.Why()})
+        if (told->Cause != FailureCause::None)
+            return *told;
+    return {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY};  // the sample chain's buffers
+}
+
+ConvertResult RunConversion(FileConversion& conversion, const char* sourcePath, const void* sourceFormat,
+                            DWORD sourceFormatLength, const char* destinationPath, const void* destinationFormat,
                             DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
     // A format the converter must not use fails before any file is touched.
-    if (!FormatsUsable(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength))
+    if (!FormatsUsable(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength)) {
+        conversion.Why = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE};
         return ConvertResult::Failed;
+    }
 
-    FileConversion conversion;
     conversion.Header = DestinationHeaderFormat(destinationFormat, destinationFormatLength);
     // The source is opened first with writing denied, so a destination that
     // names the source itself cannot be created and the source stays intact.
-    if (!OpenWaveData(sourcePath, conversion.Reader) ||
+    if (!OpenWaveData(sourcePath, conversion.Reader, &conversion.Why) ||
         !CreateWaveFile(destinationPath, conversion.Header.data(), DWORD(conversion.Header.size()), conversion.Writer,
-                        NeedsFactChunk(conversion.Header)) ||
+                        NeedsFactChunk(conversion.Header), &conversion.Why) ||
         !OpenStages(conversion, sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength,
                     sourcePath, drivers, options))
         return ConvertResult::Failed;
@@ -227,7 +245,8 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
     if (result != ConvertResult::Converted)
         return result;
     DWORD samples = DestinationSamples(conversion, sourceFormat, sourceFormatLength);
-    return FinishWaveFile(conversion.Writer, samples) ? ConvertResult::Converted : ConvertResult::Failed;
+    return FinishWaveFile(conversion.Writer, samples, &conversion.Why) ? ConvertResult::Converted
+                                                                       : ConvertResult::Failed;
 }
 
 }  // namespace
@@ -241,8 +260,18 @@ ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWOR
                           const char* destinationPath, const void* destinationFormat,
                           DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
-    ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
-                                         destinationFormat, destinationFormatLength, drivers, options);
+    ConvertResult result = ConvertResult::Failed;
+    {
+        FileConversion conversion;
+        try {
+            result = RunConversion(conversion, sourcePath, sourceFormat, sourceFormatLength, destinationPath,
+                                   destinationFormat, destinationFormatLength, drivers, options);
+        } catch (const std::bad_alloc&) {
+            conversion.Why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY};
+        }
+        if (result == ConvertResult::Failed)
+            Tell(options.Why, WhatFailed(conversion));
+    }
     if (result == ConvertResult::Converted && options.Host != nullptr)
         options.Host->FileConverted();
     return result;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include "engine/codec/codec_drivers.h"
 #include "engine/convert/conversion_host.h"
+#include "win/failure.h"
 
 enum class ConvertResult : WORD { Failed, Converted, Aborted };
 
@@ -21,6 +22,8 @@ struct ConvertOptions {
     bool LowQuality = false;
     DWORD MaxSourceBytes = 0xFFFFFFFF;  // of the source's audio data
     ConversionHost* Host = nullptr;
+    // Where given, told what failed when the conversion fails.
+    Failure* Why = nullptr;
 };
 
 // The destination format's bytes and length become the destination's "fmt "

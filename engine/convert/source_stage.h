@@ -41,6 +41,8 @@ public:
     DWORD LargestBlock() const { return codec_ ? codec_.OutputBytes() : blockSize_; }
     DWORD Done() const { return done_; }
     DWORD DataSize() const { return dataSize_; }
+    // What failed, once Open or Next did.
+    const Failure& Why() const { return failure_; }
 
 private:
     // The reading thread stops before the stream and its buffers go.
@@ -50,4 +52,5 @@ private:
     DWORD blockSize_ = 0;
     DWORD dataSize_ = 0;
     DWORD done_ = 0;
+    Failure failure_;
 };

@@ -5,6 +5,11 @@
 #include <cstring>
 
 namespace {
+// What a source that is no WAVE file, or whose chunks cannot be found, is told as.
+constexpr Failure NotWave = {FailureCause::Reading, ERROR_BAD_FORMAT};
+}  // namespace
+
+namespace {
 
 // mmioOpenA takes a writable name; a private copy also bounds the path.
 bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
@@ -53,16 +58,16 @@ bool FindChunk(HMMIO file, MMCKINFO& chunk, const MMCKINFO* parent, FOURCC id, F
 
 // Opens a source with writing denied to others and finds the RIFF form of
 // type "WAVE" among its top-level chunks; an empty owner on failure.
-MmioFile OpenWaveForm(const char* path, MMCKINFO& form)
+MmioFile OpenWaveForm(const char* path, MMCKINFO& form, Failure* why)
 {
     char name[MAX_PATH];
     if (!CopyPath(path, name))
-        return MmioFile();
+        return Tell(why, {FailureCause::OpeningSource, ERROR_FILENAME_EXCED_RANGE}), MmioFile();
     MmioFile file(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
     if (!file)
-        return file;
+        return Tell(why, LastErrorFailure(FailureCause::OpeningSource)), MmioFile();
     if (!FindChunk(file.Get(), form, nullptr, mmioStringToFOURCCA("RIFF", 0), mmioStringToFOURCCA("WAVE", 0)))
-        return MmioFile();
+        return Tell(why, NotWave), MmioFile();
     return file;
 }
 
@@ -96,100 +101,44 @@ bool WriteFactChunk(HMMIO file, DWORD& offset)
     return mmioAscend(file, &fact, 0) == 0;
 }
 
-}  // namespace
-
-bool ReadSourceFormat(const char* path, void* buffer, DWORD* length)
+// Everything of a new destination up to its first audio byte.
+bool WriteWaveHead(HMMIO file, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk)
 {
-    MMCKINFO form;
-    MmioFile file = OpenWaveForm(path, form);
-    if (!file)
-        return false;
-
-    // The search ends at the end of the form.
-    MMCKINFO format;
-    if (!FindChunk(file.Get(), format, &form, mmioStringToFOURCCA("fmt ", 0), 0))
-        return false;
-    // Checked before anything is read, so the buffer can never overflow.
-    if (format.cksize > MaxFormatBytes)
-        return false;
-    if (mmioRead(file.Get(), static_cast<HPSTR>(buffer), LONG(format.cksize)) != LONG(format.cksize))
-        return false;
-
-    *length = format.cksize;
-    return true;
-}
-
-bool OpenWaveData(const char* path, WaveReader& reader)
-{
-    MMCKINFO form;
-    MmioFile file = OpenWaveForm(path, form);
-    if (!file)
-        return false;
-
-    // No parent: the search is bounded by the end of the file, so a "data"
-    // chunk is found wherever it stands behind the form type.
-    MMCKINFO data;
-    if (!FindChunk(file.Get(), data, nullptr, mmioStringToFOURCCA("data", 0), 0))
-        return false;
-
-    reader.File = std::move(file);
-    reader.DataSize = data.cksize;
-    return true;
-}
-
-bool ReadDeclaredDataSize(const char* path, DWORD* size)
-{
-    WaveReader reader;
-    if (!OpenWaveData(path, reader))
-        return false;
-    *size = reader.DataSize;
-    return true;
-}
-
-bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk)
-{
-    char name[MAX_PATH];
-    if (!CopyPath(path, name))
-        return false;
-    MmioFile file(mmioOpenA(name, nullptr, MMIO_CREATE | MMIO_EXCLUSIVE | MMIO_WRITE));
-    if (!file)
-        return false;
-
     MMCKINFO riff = {};
     riff.fccType = mmioStringToFOURCCA("WAVE", 0);
     riff.cksize = PlaceholderChunkSize;
-    if (mmioCreateChunk(file.Get(), &riff, MMIO_CREATERIFF) != 0)
+    if (mmioCreateChunk(file, &riff, MMIO_CREATERIFF) != 0)
         return false;
 
     MMCKINFO fmt = {};
     fmt.ckid = mmioStringToFOURCCA("fmt ", 0);
     fmt.cksize = formatLength;
-    if (mmioCreateChunk(file.Get(), &fmt, 0) != 0)
+    if (mmioCreateChunk(file, &fmt, 0) != 0)
         return false;
-    if (mmioWrite(file.Get(), static_cast<const char*>(format), LONG(formatLength)) != LONG(formatLength))
+    if (mmioWrite(file, static_cast<const char*>(format), LONG(formatLength)) != LONG(formatLength))
         return false;
-    if (!WritePadByteIfOdd(file.Get(), formatLength))
+    if (!WritePadByteIfOdd(file, formatLength))
         return false;
-    if (mmioAscend(file.Get(), &fmt, 0) != 0)
+    if (mmioAscend(file, &fmt, 0) != 0)
         return false;
     DWORD factCountOffset = 0;
-    if (factChunk && !WriteFactChunk(file.Get(), factCountOffset))
+    if (factChunk && !WriteFactChunk(file, factCountOffset))
         return false;
 
     MMCKINFO data = {};
     data.ckid = mmioStringToFOURCCA("data", 0);
     data.cksize = PlaceholderChunkSize;
-    if (mmioCreateChunk(file.Get(), &data, 0) != 0)
+    if (mmioCreateChunk(file, &data, 0) != 0)
         return false;
 
-    writer.File = std::move(file);
     writer.Riff = riff;
     writer.Data = data;
     writer.FactCountOffset = factCountOffset;
     return true;
 }
 
-bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount)
+// The two open sizes and the "fact" chunk's count.
+bool FinishSizes(WaveWriter& writer, DWORD sampleCount)
 {
     HMMIO file = writer.File.Get();
     LONG position = mmioSeek(file, 0, SEEK_CUR);
@@ -206,4 +155,76 @@ bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount)
         return true;
     return mmioSeek(file, LONG(writer.FactCountOffset), SEEK_SET) != -1 &&
            mmioWrite(file, reinterpret_cast<const char*>(&sampleCount), sizeof(sampleCount)) == sizeof(sampleCount);
+}
+
+}  // namespace
+
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, Failure* why)
+{
+    MMCKINFO form;
+    MmioFile file = OpenWaveForm(path, form, why);
+    if (!file)
+        return false;
+
+    // The search ends at the end of the form.
+    MMCKINFO format;
+    if (!FindChunk(file.Get(), format, &form, mmioStringToFOURCCA("fmt ", 0), 0))
+        return Tell(why, NotWave), false;
+    // Checked before anything is read, so the buffer can never overflow.
+    if (format.cksize > MaxFormatBytes)
+        return Tell(why, NotWave), false;
+    if (mmioRead(file.Get(), static_cast<HPSTR>(buffer), LONG(format.cksize)) != LONG(format.cksize))
+        return Tell(why, LastErrorFailure(FailureCause::Reading)), false;
+
+    *length = format.cksize;
+    return true;
+}
+
+bool OpenWaveData(const char* path, WaveReader& reader, Failure* why)
+{
+    MMCKINFO form;
+    MmioFile file = OpenWaveForm(path, form, why);
+    if (!file)
+        return false;
+
+    // No parent: the search is bounded by the end of the file, so a "data"
+    // chunk is found wherever it stands behind the form type.
+    MMCKINFO data;
+    if (!FindChunk(file.Get(), data, nullptr, mmioStringToFOURCCA("data", 0), 0))
+        return Tell(why, NotWave), false;
+
+    reader.File = std::move(file);
+    reader.DataSize = data.cksize;
+    return true;
+}
+
+bool ReadDeclaredDataSize(const char* path, DWORD* size, Failure* why)
+{
+    WaveReader reader;
+    if (!OpenWaveData(path, reader, why))
+        return false;
+    *size = reader.DataSize;
+    return true;
+}
+
+bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk,
+                    Failure* why)
+{
+    char name[MAX_PATH];
+    if (!CopyPath(path, name))
+        return Tell(why, {FailureCause::CreatingDestination, ERROR_FILENAME_EXCED_RANGE}), false;
+    MmioFile file(mmioOpenA(name, nullptr, MMIO_CREATE | MMIO_EXCLUSIVE | MMIO_WRITE));
+    if (!file)
+        return Tell(why, LastErrorFailure(FailureCause::CreatingDestination)), false;
+    if (!WriteWaveHead(file.Get(), format, formatLength, writer, factChunk))
+        return Tell(why, LastErrorFailure(FailureCause::Writing)), false;
+    writer.File = std::move(file);
+    return true;
+}
+
+bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount, Failure* why)
+{
+    if (!FinishSizes(writer, sampleCount))
+        return Tell(why, LastErrorFailure(FailureCause::Writing)), false;
+    return true;
 }
