@@ -82,7 +82,7 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
         return false;
     SetRowText(list, row, 1, sizeText);
 
-    BYTE format[MaxKeptFormatBytes];
+    BYTE format[MaxFormatBytes];
     DWORD length = 0;
     if (!CopySourceFormat(entry, format, sizeof(format), &length))
         return false;
@@ -226,7 +226,7 @@ void RemoveSelectedFiles(HWND window)
         ListRedrawPause pause(list);
         int row;
         // Always from the start: every deletion moves the rows behind it.
-        while (deleted && (row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED))) != -1) {
+        while (deleted && (row = NextListRow(list, -1, LVNI_SELECTED)) != -1) {
             // A row whose item data cannot be read frees nothing.
             HGLOBAL entry = GetRowEntry(list, row);
             deleted = SendMessageA(list, LVM_DELETEITEM, WPARAM(row), 0) != 0;
@@ -242,6 +242,6 @@ void FreeAllSourceEntries(HWND window)
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int row = -1;
-    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1)
+    while ((row = NextListRow(list, row)) != -1)
         FreeSourceEntry(GetRowEntry(list, row));
 }

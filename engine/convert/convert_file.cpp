@@ -238,8 +238,8 @@ ConvertResult RunConversion(FileConversion& conversion, const char* sourcePath, 
     }
 
     ConvertResult result = ConvertBlocks(conversion, options.Host);
-    // What was converted reaches the file also on an abort or a failure, as
-    // it did when every block was written at once.
+    // What was converted reaches the file also on an abort or a failure:
+    // the output written behind is flushed whatever ended the blocks.
     if (!conversion.Destination.Flush())
         return ConvertResult::Failed;
     if (result != ConvertResult::Converted)
