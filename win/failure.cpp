@@ -5,6 +5,10 @@
 Failure LastErrorFailure(FailureCause cause)
 {
     const DWORD code = GetLastError();
+    // A write that takes fewer bytes than it was given, without an error,
+    // met the end of the disk's room.
+    if (cause == FailureCause::Writing && code == ERROR_SUCCESS)
+        return {FailureCause::DiskFull, ERROR_DISK_FULL};
     const bool full = code == ERROR_DISK_FULL || code == ERROR_HANDLE_DISK_FULL;
     return {full ? FailureCause::DiskFull : cause, code};
 }

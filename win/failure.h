@@ -22,7 +22,8 @@ struct Failure {
 };
 
 // The failure with GetLastError's code: a full disk, however the platform
-// says it, is told as such whatever cause was given.
+// says it, is told as such whatever cause was given; so is a write that
+// failed without a code (the caller clears it before writing).
 Failure LastErrorFailure(FailureCause cause);
 
 // The line a message adds under its text: the file and the cause in plain

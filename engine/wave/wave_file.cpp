@@ -23,6 +23,26 @@ bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
     return true;
 }
 
+// Why a file that mmioOpenA could not open cannot be opened: the multimedia
+// services leave no code of their own failure behind (their clean-up
+// overwrites it), so the file system is asked again, the same way. A
+// destination that does not exist is tried as a new file removed again at
+// once, so nothing is left behind.
+Failure OpenFailure(const char* name, FailureCause cause)
+{
+    HANDLE probe = INVALID_HANDLE_VALUE;
+    if (cause == FailureCause::OpeningSource)
+        probe = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    else if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES)
+        probe = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    else
+        probe = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return LastErrorFailure(cause);
+    CloseHandle(probe);
+    return {cause, ERROR_OPEN_FAILED};
+}
+
 // Finds a chunk from the current position on, stepping over the others by
 // their size rounded up to an even number, and leaves the position at its
 // data (for a RIFF form: behind the form type). With a parent the search
@@ -65,7 +85,7 @@ MmioFile OpenWaveForm(const char* path, MMCKINFO& form, Failure* why)
         return Tell(why, {FailureCause::OpeningSource, ERROR_FILENAME_EXCED_RANGE}), MmioFile();
     MmioFile file(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
     if (!file)
-        return Tell(why, LastErrorFailure(FailureCause::OpeningSource)), MmioFile();
+        return Tell(why, OpenFailure(name, FailureCause::OpeningSource)), MmioFile();
     if (!FindChunk(file.Get(), form, nullptr, mmioStringToFOURCCA("RIFF", 0), mmioStringToFOURCCA("WAVE", 0)))
         return Tell(why, NotWave), MmioFile();
     return file;
@@ -215,7 +235,8 @@ bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, Wa
         return Tell(why, {FailureCause::CreatingDestination, ERROR_FILENAME_EXCED_RANGE}), false;
     MmioFile file(mmioOpenA(name, nullptr, MMIO_CREATE | MMIO_EXCLUSIVE | MMIO_WRITE));
     if (!file)
-        return Tell(why, LastErrorFailure(FailureCause::CreatingDestination)), false;
+        return Tell(why, OpenFailure(name, FailureCause::CreatingDestination)), false;
+    SetLastError(ERROR_SUCCESS);
     if (!WriteWaveHead(file.Get(), format, formatLength, writer, factChunk))
         return Tell(why, LastErrorFailure(FailureCause::Writing)), false;
     writer.File = std::move(file);
@@ -224,6 +245,7 @@ bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, Wa
 
 bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount, Failure* why)
 {
+    SetLastError(ERROR_SUCCESS);
     if (!FinishSizes(writer, sampleCount))
         return Tell(why, LastErrorFailure(FailureCause::Writing)), false;
     return true;

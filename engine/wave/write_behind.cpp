@@ -51,6 +51,7 @@ void WriteBehind::WriteRuns()
         {
             // The worker does not touch this run until it is given back.
             ExclusiveUnlock writing(lock_);
+            SetLastError(ERROR_SUCCESS);
             written = mmioWrite(file_, reinterpret_cast<const char*>(bytes_[run]), count) == count;
             if (!written)
                 failure_ = LastErrorFailure(FailureCause::Writing);
@@ -112,6 +113,7 @@ bool WriteBehind::Flush()
         // Everything fits in one run: written here, without a thread.
         const LONG count = LONG(used_);
         used_ = 0;
+        SetLastError(ERROR_SUCCESS);
         if (count == 0 || mmioWrite(file_, reinterpret_cast<const char*>(bytes_[filling_]), count) == count)
             return true;
         failure_ = LastErrorFailure(FailureCause::Writing);
