@@ -284,7 +284,7 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
     AddBatchRow(window_, Tone("b.wav"), ulaw_);
     std::string unmounted;
     const char* causes[] = {"the file cannot be created (error 3).", "the disk is full (error 112).",
-                            "the file cannot be created (error 19)."};
+                            "the file cannot be created (error 5)."};
     int variant = 0;
     for (const char* variable : {"", "TONVELKA_FULL_FOLDER", "TONVELKA_READONLY_FOLDER"}) {
         const char* cause = causes[variant++];
