@@ -103,11 +103,15 @@ bool AddSourceFiles(HWND window, const std::string& result)
         listed.insert(text);
     }
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    char path[PathSize];
     std::string lastFormat;
     char description[DescriptionChars] = "";
     bool ok = true;
-    for (int n = 1; ok && GetOpenResultPath(result.c_str(), path, n); ++n) {
+    int n = 0;
+    for (std::string& each : OpenResultPaths(result.c_str())) {
+        if (!ok || each.size() >= PathSize)
+            break;
+        ++n;
+        char* path = each.data();
         if (!listed.insert(path).second)
             continue;
         char sizeText[SizeTextChars];

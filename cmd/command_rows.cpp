@@ -26,7 +26,7 @@ CommandRows ReadGivenFiles(const GivenFiles& given, const std::vector<BYTE>& des
         const SourceReading reading = ReadSourceForList(given.Paths[index].c_str());
         if (!reading.Message.empty()) {
             if (firstReason.empty())
-                firstReason = reading.Message;
+                firstReason = WithFailureLine(reading.Message, given.Paths[index].c_str(), reading.Why);
             refused.push_back(given.Paths[index]);
             continue;
         }

@@ -32,7 +32,7 @@ bool CompatibilityCheck::GatherSelectedFormats(HWND list, DWORD openFlags)
         // A row whose item data cannot be read does not count against a format.
         if (entry == nullptr)
             continue;
-        BYTE bytes[MaxKeptFormatBytes];
+        BYTE bytes[MaxFormatBytes];
         DWORD length = 0;
         if (!CopySourceFormat(entry, bytes, sizeof(bytes), &length))
             return false;

@@ -54,7 +54,7 @@ void AddGivenPaths(HWND window, const std::vector<std::string>& items, GivenBy b
             continue;
         }
         if (firstReason.empty())
-            firstReason = outcomes[index].Message;
+            firstReason = AddOutcomeText(files[index].c_str(), outcomes[index]);
         refused.push_back(files[index]);
     }
     UpdateSelectionButtons(window);

@@ -33,7 +33,7 @@ bool ReadSourceFileSize(const char* path, uint64_t* size)
 bool FormatFileSize(const char* path, char (&text)[SizeTextChars])
 {
     uint64_t size = 0;
-    // The low 32 bits, as the column has always shown them; their all-ones
+    // The low 32 bits, which the column shows; their all-ones
     // value is what the platform's size query answers for a failure.
     if (!ReadSourceFileSize(path, &size) || uint32_t(size) == INVALID_FILE_SIZE)
         return false;

@@ -141,7 +141,7 @@ bool ChooseDestinationFormat(HWND window)
 {
     // Not preset and no ACMFORMATCHOOSE_STYLEF_INITTOWFXSTRUCT: the chooser
     // never opens on an earlier choice, which may not suit this selection.
-    alignas(WAVEFORMATEX) BYTE chosen[MaxKeptFormatBytes];
+    alignas(WAVEFORMATEX) BYTE chosen[MaxFormatBytes];
     char name[ChooserNameChars];
     bool checked = Settings.CompatibilityCheck != 0;
 

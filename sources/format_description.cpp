@@ -25,11 +25,11 @@ bool DescribeByCodecs(const void* format, DWORD length, char (&tagName)[ACMFORMA
 
 bool DescribeFormat(const void* format, DWORD length, char (&description)[DescriptionChars])
 {
-    if (length > MaxKeptFormatBytes)
+    if (length > MaxFormatBytes)
         return false;
     char tagName[ACMFORMATTAGDETAILS_FORMATTAG_CHARS];
     char formatName[ACMFORMATDETAILS_FORMAT_CHARS];
-    // The codecs first, so every format they describe reads as it always did.
+    // The codecs first: a format they describe reads in their own words.
     if (!DescribeByCodecs(format, length, tagName, formatName) &&
         !(NameOwnFormat(format, length, formatName) && NameShownTag(ShownFormatTag(format, length), tagName)))
         return false;

@@ -10,8 +10,8 @@ std::vector<std::string> AskForSourceFiles(HWND window)
     std::vector<char> result(OpenResultBytes, '\0');
 
     OPENFILENAMEA dialog = {};
-    // The record without the fields added after version 4, as the dialog has
-    // always been asked; its size differs between 32 and 64 bits.
+    // The record without the fields added after version 4, which every
+    // version of the dialog takes; its size differs between 32 and 64 bits.
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     dialog.hwndOwner = window;
     dialog.lpstrFilter = filter;
@@ -49,32 +49,4 @@ std::vector<std::string> OpenResultPaths(const char* result)
     for (; *name != '\0'; name += strlen(name) + 1)
         paths.push_back(folder + name);
     return paths;
-}
-
-bool GetOpenResultPath(const char* result, char (&path)[PathSize], int n)
-{
-    if (n < 1 || result == nullptr || result[0] == '\0')
-        return false;
-    size_t firstLength = strlen(result);
-    const char* next = result + firstLength + 1;
-    if (*next == '\0') {
-        if (n != 1 || firstLength >= PathSize)
-            return false;
-        memcpy(path, result, firstLength + 1);
-        return true;
-    }
-
-    const char* name = next;
-    for (int step = 1; step < n; ++step) {
-        name += strlen(name) + 1;
-        if (*name == '\0')
-            return false;
-    }
-    size_t nameLength = strlen(name);
-    if (firstLength + nameLength + 1 >= PathSize)
-        return false;
-    memcpy(path, result, firstLength);
-    path[firstLength] = '\\';
-    memcpy(path + firstLength + 1, name, nameLength + 1);
-    return true;
 }

@@ -25,7 +25,3 @@ std::vector<std::string> AskForSourceFiles(HWND window);
 // folder that ends in a backslash (a drive's root) gets no second one.
 std::vector<std::string> OpenResultPaths(const char* result);
 
-// The n-th (from 1) full path of an open dialog result: either one full path,
-// or a folder followed by names. False when there is no n-th file or its path
-// would not fit into PathSize.
-bool GetOpenResultPath(const char* result, char (&path)[PathSize], int n);

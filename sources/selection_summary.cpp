@@ -23,7 +23,7 @@ bool RowHasDestination(HWND list, int row, bool* readable)
 
 void UpdateSelectionButtons(HWND window)
 {
-    bool selected = SendDlgItemMessageA(window, IDC_FILE_LIST, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) != -1;
+    bool selected = NextListRow(GetDlgItem(window, IDC_FILE_LIST), -1, LVNI_SELECTED) != -1;
     EnableWindow(GetDlgItem(window, IDC_REMOVE_FILE), selected);
     EnableWindow(GetDlgItem(window, IDC_SELECT_FORMAT), selected);
     UpdateConvertButton(window);
@@ -34,7 +34,7 @@ void UpdateConvertButton(HWND window)
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     bool marked = false;
     int row = -1;
-    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1) {
+    while ((row = NextListRow(list, row)) != -1) {
         bool readable = false;
         if (RowHasDestination(list, row, &readable))
             marked = true;
@@ -53,7 +53,7 @@ void ShowSelectionSummary(HWND window)
     uint64_t total = 0;
     unsigned files = 0;
     int row = -1;
-    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_SELECTED))) != -1) {
+    while ((row = NextListRow(list, row, LVNI_SELECTED)) != -1) {
         char path[PathSize];
         if (!ReadRowText(list, row, 0, path))
             continue;

@@ -12,7 +12,9 @@ std::string SourceRefusal(const char* path, SourceReading& reading)
 {
     const std::string unreadable = "Unable to read audio information from source file.";
     SourceFacts facts;
-    if (!ReadSourceFormat(path, reading.Format, &reading.Length, &facts) || !facts.DataFound)
+    if (!ReadSourceFormat(path, reading.Format, &reading.Length, &facts, &reading.Why))
+        return unreadable;
+    if (!facts.DataFound)
         return unreadable;
     LayoutReading layout = ReadSampleLayout(reading.Format, reading.Length);
     if (layout.Verdict == LayoutVerdict::Refused)
@@ -35,8 +37,13 @@ SourceReading ReadSourceForList(const char* path)
     SourceReading reading;
     if (strlen(path) >= PathSize)
         reading.Message = PathTooLongMessage;
-    else if (!FormatFileSize(path, reading.SizeText))
+    else if (!FormatFileSize(path, reading.SizeText)) {
         reading.Message = "Unable to retrieve size of source file.";
+        // A folder's path has no size, and the platform no code for it.
+        Failure why = LastErrorFailure(FailureCause::OpeningSource);
+        if (why.Code != 0)
+            reading.Why = why;
+    }
     else
         reading.Message = SourceRefusal(path, reading);
     return reading;

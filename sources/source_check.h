@@ -6,6 +6,7 @@
 #include <string>
 #include "engine/wave/wave_file.h"
 #include "sources/file_size.h"
+#include "win/failure.h"
 
 // The reason given for a path that does not fit into PathSize.
 constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is too long.";
@@ -13,6 +14,7 @@ constexpr char PathTooLongMessage[] = "Unable to add a source file whose path is
 struct SourceReading {
     // Why the file is refused, as Add Files words it; empty when it is taken.
     std::string Message;
+    Failure Why;  // what failed, where the platform says
     char SizeText[SizeTextChars] = "";
     BYTE Format[MaxFormatBytes] = {};
     DWORD Length = 0;

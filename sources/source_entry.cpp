@@ -31,7 +31,7 @@ bool CopyFormat(HGLOBAL block, void* buffer, DWORD capacity, DWORD* length)
 
 BlockFailure FillBlock(GlobalMemory& block, const void* format, DWORD length, SIZE_T trailer)
 {
-    if (length > MaxKeptFormatBytes)
+    if (length > MaxFormatBytes)
         return BlockFailure::TooLong;
     // GHND zeroes the block: an entry's destination handle starts as none.
     block.Attach(GlobalAlloc(GHND, sizeof(DWORD) + length + trailer));
@@ -169,5 +169,5 @@ HGLOBAL GetRowEntry(HWND list, int row)
 
 int NextSelectedRow(HWND list, int after)
 {
-    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(after), MAKELPARAM(LVNI_SELECTED, 0)));
+    return NextListRow(list, after, LVNI_SELECTED);
 }

@@ -8,12 +8,10 @@
 // call.
 #pragma once
 #include <windows.h>
-
-// Largest format the program keeps.
-constexpr DWORD MaxKeptFormatBytes = 1024;
+#include "engine/format/format_size.h"
 
 // Why a new record could not be made: its format is longer than
-// MaxKeptFormatBytes, its memory could not be had or not be locked.
+// MaxFormatBytes, its memory could not be had or not be locked.
 enum class BlockFailure { None, TooLong, NoMemory, NoLock };
 
 // A new entry holding the source format, no destination and the start of its

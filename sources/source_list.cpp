@@ -81,7 +81,7 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
         return false;
     SetRowText(list, row, 1, sizeText);
 
-    BYTE format[MaxKeptFormatBytes];
+    BYTE format[MaxFormatBytes];
     DWORD length = 0;
     if (!CopySourceFormat(entry, format, sizeof(format), &length))
         return false;
@@ -100,18 +100,18 @@ AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, D
         return {};
     const SourceReading reading = ReadSourceForList(path);
     if (!reading.Message.empty())
-        return {reading.Message, false};
+        return {reading.Message, false, reading.Why};
 
     BlockFailure failure = BlockFailure::None;
     HGLOBAL entry = CreateSourceEntry(reading.Format, reading.Length, &failure, treeStart);
     if (entry == nullptr)
         return {failure == BlockFailure::NoLock ? "Unable to lock memory for audio format information."
                                                 : "Unable to allocate memory for audio format information.",
-                false};
+                false, {}};
 
     bool listed = false;
     if (!InsertRow(list, place, path, reading.SizeText, entry, &memo, &listed))
-        return {"Unable to insert new source file into file list.", listed};
+        return {"Unable to insert new source file into file list.", listed, {}};
     return {};
 }
 
@@ -163,7 +163,7 @@ void AddSourceFiles(HWND window)
     {
         AddSession session(window);
         for (const std::string& path : paths) {
-            failure = AddSourceFile(window, path.c_str(), session.memo).Message;
+            failure = AddOutcomeText(path.c_str(), AddSourceFile(window, path.c_str(), session.memo));
             if (!failure.empty())
                 break;
         }
@@ -171,6 +171,11 @@ void AddSourceFiles(HWND window)
     // Told only after the list shows what was added before the failure.
     if (!failure.empty())
         ShowError(window, failure.c_str());
+}
+
+std::string AddOutcomeText(const char* path, const AddOutcome& outcome)
+{
+    return WithFailureLine(outcome.Message, path, outcome.Why);
 }
 
 bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry)
@@ -202,7 +207,7 @@ void RemoveSelectedFiles(HWND window)
         ListRedrawPause pause(list);
         int row;
         // Always from the start: every deletion moves the rows behind it.
-        while (deleted && (row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED))) != -1) {
+        while (deleted && (row = NextListRow(list, -1, LVNI_SELECTED)) != -1) {
             // A row whose item data cannot be read frees nothing.
             HGLOBAL entry = GetRowEntry(list, row);
             deleted = SendMessageA(list, LVM_DELETEITEM, WPARAM(row), 0) != 0;
@@ -218,6 +223,6 @@ void FreeAllSourceEntries(HWND window)
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     int row = -1;
-    while ((row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), LVNI_ALL))) != -1)
+    while ((row = NextListRow(list, row)) != -1)
         FreeSourceEntry(GetRowEntry(list, row));
 }

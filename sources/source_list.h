@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "win/failure.h"
 
 // Inserts the Filename, Size and Audio Format columns; false at the first
 // column that could not be inserted.
@@ -22,7 +23,12 @@ void AddSourceFiles(HWND window);
 struct AddOutcome {
     std::string Message;  // empty when the row stands as it should
     bool Listed = true;
+    Failure Why;  // what failed, where the platform says
 };
+
+// What the user reads of an outcome for path: its Message, and under it the
+// line that names the file and why, where that is known.
+std::string AddOutcomeText(const char* path, const AddOutcome& outcome);
 
 // Adds a row for each path that the list does not hold yet, going on past a
 // file that cannot be added; the list is drawn once, at the end. Gives the

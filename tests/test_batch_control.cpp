@@ -11,6 +11,7 @@
 #include <cmath>
 #include "settings/settings.h"
 #include "engine/batch/batch_steering.h"
+#include "engine/batch/batch_worker.h"
 #include "engine/convert/convert_file.h"
 #include "engine/batch/progress.h"
 #include "res/resource.h"
@@ -237,6 +238,7 @@ TEST_F(Batch, StopNoSuspendsTheWorkerUntilContinueAndSuspensionsChangeNoByte)
     EXPECT_FALSE(FinishedAudio(destination_).empty());
     EXPECT_TRUE(FinishedAudio(destination_) == FinishedAudio(reference));
     // Stop, Yes: the file's only block ends unfinished.
+    DeleteFileA(destination_.c_str());
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(WaitForAudio());
     recorder_.SetAnswer(IDYES);
@@ -309,7 +311,11 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
     AddBatchRow(window_, Tone("a.wav", 8000 * 200), ulaw_);  // 1.6 MB of u-law
     AddBatchRow(window_, Tone("b.wav"), ulaw_);
     std::string unmounted;
+    const char* causes[] = {"the file cannot be created (error 3).", "the disk is full (error 112).",
+                            "the file cannot be created (error 5)."};
+    int variant = 0;
     for (const char* variable : {"", "TONVELKA_FULL_FOLDER", "TONVELKA_READONLY_FOLDER"}) {
+        const char* cause = causes[variant++];
         SCOPED_TRACE(variable);
         char folder[MAX_PATH] = "Z:";
         if (*variable != '\0' && GetEnvironmentVariableA(variable, folder + 2, MAX_PATH - 2) == 0) {
@@ -321,7 +327,8 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
         recorder_.Clear();
         Press(window_, IDC_CONVERT);
         ASSERT_TRUE(WaitForIdle());
-        EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file."});
+        const std::string line = path + "\\a.wav: " + cause;
+        EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file.\n" + line});
         EXPECT_FALSE(FileExists(path + "/b.wav"));
         bool full = strstr(variable, "FULL") != nullptr;
         EXPECT_EQ(FileExists(path + "/a.wav"), full);
@@ -332,30 +339,76 @@ TEST_F(Batch, FullDisksAndFoldersThatCannotBeWrittenStopTheBatch)
         GTEST_SKIP() << "not mounted for this run:" << unmounted;
 }
 
+// Holds the worker between its two files: suspends the batch once the
+// figures say the first file is whole.
+struct HoldAfterFirstFile final : BatchListener {
+    explicit HoldAfterFirstFile(uint64_t bytes) : firstBytes(bytes) {}
+    void Measured() override {}
+    bool FiguresPublished() override
+    {
+        if (!held && BatchStatistics.ConsumedBytes >= firstBytes)
+            SuspendWorker(), held = true;
+        return false;
+    }
+    void Stopped(const char*, const char*) override {}
+    void Ended(DWORD) override {}
+    uint64_t firstBytes;
+    std::atomic<bool> held = false;
+};
+
+// An abort while the worker is held between two files ends the batch before
+// anything of the next row is created or emptied.
+TEST_F(Batch, AnAbortWhileHeldBetweenTwoFilesLeavesTheNextDestinationAlone)
+{
+    for (bool existed : {true, false}) {
+        SCOPED_TRACE(existed);
+        const Bytes kept = {'k', 'e', 'e', 'p'};
+        DeleteFileA(out_.File("b.wav").c_str());
+        if (existed)
+            WriteWholeFile(out_.File("b.wav"), kept);
+        BatchJob job;
+        for (const char* name : {"a.wav", "b.wav"})
+            job.Rows.push_back({Tone(name), 0, true, RowFormats::Read, Pcm8k, ulaw_});
+        job.DestinationFolder = out_.Path(), job.BlockSize = DefaultBlockSize;
+        HoldAfterFirstFile listener(FileSize(in_.File("a.wav")) - 44);
+        ASSERT_TRUE(CreateConversionEvents() && StartConversionThread(job, listener, THREAD_PRIORITY_NORMAL));
+        // The first destination whole and closed: the worker is at, or on its
+        // way to, the check before the next row.
+        ASSERT_TRUE(PumpUntil([&] { return listener.held && !FinishedAudio(out_.File("a.wav")).empty(); }));
+        SignalAbort();
+        EXPECT_EQ(WaitForSingleObject(Conversion.Thread.Get(), 10000), WAIT_OBJECT_0);
+        ReleaseConversion();
+        EXPECT_EQ(FileExists(out_.File("b.wav")), existed);
+        EXPECT_TRUE(!existed || ReadWholeFile(out_.File("b.wav")) == kept);
+    }
+}
+
 TEST_F(Batch, SourcesThatChangedSinceTheyWereAdded)
 {
-    auto run = [&](const char* message) {
+    auto run = [&](const std::string& message) {
         recorder_.Clear();
         Press(window_, IDC_CONVERT);
         ASSERT_TRUE(WaitForIdle());
-        EXPECT_EQ(recorder_.Texts(), message != nullptr ? std::vector<std::string>{message} : std::vector<std::string>());
+        EXPECT_EQ(recorder_.Texts(), !message.empty() ? std::vector<std::string>{message} : std::vector<std::string>());
         ClearBatchRows(window_);
     };
-    // The message names the file that cannot be measured.
-    const std::string unmeasured = "Unable to calculate size of all files marked for conversion.\n\n";
+    // The message names the file that cannot be measured, and why.
+    auto unmeasured = [&](const char* name, const char* cause) {
+        return "Unable to calculate size of all files marked for conversion.\n" + in_.File(name) + ": " + cause;
+    };
     AddBatchRow(window_, Tone("gone.wav"), ulaw_);
     DeleteFileA(in_.File("gone.wav").c_str());
-    run((unmeasured + in_.File("gone.wav")).c_str());
+    run(unmeasured("gone.wav", "the file cannot be opened (error 2)."));
     // Held by another writer: it cannot be opened with writing denied.
     AddBatchRow(window_, Tone("locked.wav"), ulaw_);
     DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE lock = CreateFileA(in_.File("locked.wav").c_str(), GENERIC_WRITE, share, nullptr, OPEN_EXISTING, 0, nullptr);
-    run((unmeasured + in_.File("locked.wav")).c_str());
+    run(unmeasured("locked.wav", "the file cannot be opened (error 32)."));
     CloseHandle(lock);
     // Shortened: what is left converts into a valid file.
     AddBatchRow(window_, Tone("short.wav"), ulaw_);
     Tone("short.wav", 1500);
-    run(nullptr);
+    run("");
     EXPECT_EQ(FinishedAudio(out_.File("short.wav")).size(), 1500u);
     // Grown four times while the batch stands still on the file before it:
     // all of it converts, past 100 %.
@@ -395,8 +448,9 @@ TEST_F(Batch, OutputThatWouldPassFourGigabytesFailsAndKeepsItsPlaceholders)
     lstrcpynA(Settings.DestinationPath, folder, sizeof(Settings.DestinationPath));
     Press(window_, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }, 280000));
-    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file."});
     std::string written = std::string(folder) + "\\sparse.wav";
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>{"Unable to convert audio file.\n" + written +
+                                                          ": the file cannot be written (error 223)."});
     char sizes[44] = {};
     DWORD read = 0;
     file = CreateFileA(written.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);

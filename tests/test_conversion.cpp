@@ -411,7 +411,7 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
              for (const char* name : {"a.wav", "c.wav", "d.wav", "f.wav"})
                  add(Tone(name), ulaw_);
              add(Tone("b.wav")), add(Tone("e.wav"), Adpcm);
-         }, {failed}},
+         }, {failed + "\n" + in_.File("e.wav") + ": the codec refuses the format (error 512)."}},
         {"no marked row", [&] { add(Tone("g.wav")); }, {unmeasured}},
         {"only empty files", [&] { add(Tone("e1.wav", 0), ulaw_), add(Tone("e2.wav", 0), ulaw_); }, {unmeasured}},
         {"a source in the destination folder", [&] {
@@ -437,7 +437,8 @@ TEST_F(Conversions, ABatchConvertsTheMarkedRowsInListOrderAndTellsWhyItCannotGoO
          }, {}},
         {"two trees with one file", [&] { drop({"tree", "tree2"}, {"tree2\\en\\hi.wav"}); },
          {refused("2") + out_.File("en\\hi.wav") + "\n" + out_.File("en\\hi.wav")}},
-        {"a file where a folder goes", [&] { WriteWholeFile(out_.File("x"), {}), drop({"t3"}, {"t3\\x\\k.wav"}); }, {failed}},
+        {"a file where a folder goes", [&] { WriteWholeFile(out_.File("x"), {}), drop({"t3"}, {"t3\\x\\k.wav"}); },
+         {failed + "\n" + out_.File("x\\k.wav") + ": its folder cannot be created (error 183)."}},
         {"a deep part too long", [&] {
              drop({"t4"}, {"t4\\top.wav", "t4\\deeper\\top.wav"}), lstrcpyA(Settings.DestinationPath, deeper.c_str());
          }, {tooLong + in_.File("t4\\deeper\\top.wav")}},

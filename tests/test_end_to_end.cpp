@@ -291,7 +291,8 @@ TEST(EndToEnd, HundredsOfFilesFromTheCommandLineAndTheOpenDialogConvertInOneBatc
     ASSERT_TRUE(program.Start(working.Path(), output.Path(), "\"" + folder + "\""));
     HWND refused = program.WaitForWindow("Error");
     ASSERT_NE(refused, nullptr);
-    EXPECT_EQ(Text(refused, 0xFFFF), "Unable to read audio information from source file.");
+    EXPECT_EQ(Text(refused, 0xFFFF), "Unable to read audio information from source file.\n" + folder +
+                                         "\\prompt1000a.wav: the file cannot be read (error 11).");
     ASSERT_TRUE(Click(refused, IDOK));
     ASSERT_EQ(program.Rows(), 300);
     EXPECT_EQ(program.RowText(1), folder + "\\de\\prompt1001.wav");
@@ -368,7 +369,9 @@ TEST_P(CloseDuringBatch, EndsTheProcessAtOnce)
     EXPECT_EQ(program.Wait(), 0);
     EXPECT_LE(GetTickCount() - start, 1000u) << "the process took this long to end";
     EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 ") << "the settings were not written at exit";
-    EXPECT_TRUE(HasPlaceholders(output.File("long.wav")));
+    // Held before the file began, the worker never creates it.
+    const bool held = state == CloseWhile::Suspended || state == CloseWhile::StopQuestionOpen;
+    EXPECT_TRUE(HasPlaceholders(output.File("long.wav")) || (held && !FileExists(output.File("long.wav"))));
     EXPECT_TRUE(ReadWholeFile(input.File("long.wav")) == source) << "the source changed";
 }
 INSTANTIATE_TEST_SUITE_P(States, CloseDuringBatch,

@@ -103,6 +103,9 @@ TEST(ProgressDisplay, TheWindowShowsTheNewestFiguresWholeAndNeverStaleOnes)
     EXPECT_EQ(text(IDC_TOTAL_TEXT_RIGHT) + text(IDC_AVG_COMPRESSION) + text(IDC_CUR_COMPRESSION), "50.00 %100.00 %100.00 %");
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_TOTAL_PROGRESS, PBM_GETPOS, 0, 0), 5000);
     EXPECT_STREQ(TrayIcon.szTip, ("50.00 % converted (" + text(IDC_ELAPSED_TIME) + " left)").c_str());
+    // A longer text is cut to what the record in use shows.
+    SetTrayTooltip(std::string(100, 'x').c_str());
+    EXPECT_EQ(std::string(TrayIcon.szTip), std::string(TooltipChars - 1, 'x'));
 
     // Figures still waiting when the batch ends never overwrite the idle look.
     std::thread([&] { UpdateProgress(listener, 1, 1, 10001, 10000); }).join();

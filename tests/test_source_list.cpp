@@ -89,8 +89,10 @@ TEST_F(SourceList, AddFilesMakesSortedRowsWithSizeAndFormatOnceForEachPath)
         longName += "Ступени";
     AddFiles({longName + ".wav", "b.wav"});
     AddFiles({"d.wav", "a2.wav"});
-    EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"Unable to read audio information from source file.",
-                                                          "Unable to retrieve size of source file.",
+    EXPECT_EQ(recorder.Texts(), (std::vector<std::string>{"Unable to read audio information from source file.\n" +
+                                                              folder.File("c.txt") + ": the file cannot be read (error 11).",
+                                                          "Unable to retrieve size of source file.\n" + folder.File("gone.wav") +
+                                                              ": the file cannot be opened (error 2).",
                                                           PathTooLongMessage, "Unable to insert new source file into file list."}));
     EXPECT_EQ(Rows().size(), 3u);
     EXPECT_EQ(Rows()[2], folder.File("d.wav") + " | 44 | ");
@@ -181,7 +183,8 @@ TEST_F(SourceList, DroppedFilesAndFolderTreesJoinInPathOrderAndRefusedOnesGetOne
     std::string good = wave("good.wav"), bad = wave("bad.wav", notWave);
     DropPaths(window, {bad, good});
     EXPECT_EQ(RowTexts(window), std::vector<std::string>{good});
-    ASSERT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to read audio information from source file."});
+    ASSERT_EQ(recorder.Texts(), std::vector<std::string>{"Unable to read audio information from source file.\n" + bad +
+                                                         ": the file cannot be read (error 11)."});
     EXPECT_EQ(recorder.Messages()[0].Title + std::to_string(recorder.Messages()[0].Style), "Error" + std::to_string(MB_ICONHAND));
     // 255 characters fit the list's path buffer with its terminator; 256 do not.
     recorder.Clear(), ClearBatchRows(window);

@@ -301,7 +301,7 @@ TEST(BadInput, MalformedFormatsReachNoCodecAsStored)
         ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
         std::vector<std::string> messages = {
             "Unable to describe the audio format of 1 of the dropped files, listed without a description:\n\n" + source,
-            "Unable to convert audio file."};
+            "Unable to convert audio file.\n" + source + ": the codec refuses the format (error 512)."};
         EXPECT_EQ(recorder.Texts(), ends ? std::vector<std::string>{} : messages);
         EXPECT_EQ(FileExists(out.File("source.wav")), ends);
         DeleteFileA(out.File("source.wav").c_str());

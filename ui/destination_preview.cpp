@@ -18,9 +18,9 @@ namespace {
 
 struct SelectedRow {
     char Path[PathSize] = "";
-    BYTE Source[MaxKeptFormatBytes] = {};
+    BYTE Source[MaxFormatBytes] = {};
     DWORD SourceLength = 0;
-    BYTE Destination[MaxKeptFormatBytes] = {};
+    BYTE Destination[MaxFormatBytes] = {};
     DWORD DestinationLength = 0;
 };
 
@@ -30,7 +30,7 @@ bool ReadSelectedRow(HWND window, SelectedRow& row)
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
     if (SendMessageA(list, LVM_GETSELECTEDCOUNT, 0, 0) != 1)
         return false;
-    int index = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), MAKELPARAM(LVNI_SELECTED, 0)));
+    int index = NextListRow(list, -1, LVNI_SELECTED);
     HGLOBAL entry = GetRowEntry(list, index);
     HGLOBAL destination = entry != nullptr ? GetDestinationHandle(entry) : nullptr;
     if (!IsLiveBlock(destination))

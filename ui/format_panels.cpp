@@ -65,7 +65,7 @@ struct Agreement {
 // (CopyFormatBlock), clamped for showing its fields.
 bool ReadShownFormat(bool (*copy)(HGLOBAL, void*, DWORD, DWORD*), HGLOBAL block, FormatCopy& format)
 {
-    BYTE bytes[MaxKeptFormatBytes];
+    BYTE bytes[MaxFormatBytes];
     DWORD length = 0;
     if (!copy(block, bytes, sizeof(bytes), &length))
         return false;

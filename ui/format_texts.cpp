@@ -101,14 +101,16 @@ std::string SampleRateText(uint32_t samplesPerSecond)
 
 std::string DataRateText(uint32_t bytesPerSecond)
 {
-    // Binary steps: bytes are counted in multiples of 1024.
+    // Binary steps: bytes are counted in multiples of 1024. The steps are
+    // powers of two, so dividing by them is exact.
+    constexpr uint32_t KiloStep = 1024u, MegaStep = KiloStep * KiloStep, GigaStep = MegaStep * KiloStep;
     const double rate = bytesPerSecond;
-    if (bytesPerSecond >= 1073741824u)
-        return FixedPointHalfUp(rate * 9.313225746154785e-10, 2) + " GBytes/sec.";
-    if (bytesPerSecond >= 1048576u)
-        return FixedPointHalfUp(rate * 9.5367431640625e-07, 2) + " MBytes/sec.";
-    if (bytesPerSecond >= 1024u)
-        return FixedPointHalfUp(rate * 0.0009765625, 2) + " kBytes/sec.";
+    if (bytesPerSecond >= GigaStep)
+        return FixedPointHalfUp(rate / GigaStep, 2) + " GBytes/sec.";
+    if (bytesPerSecond >= MegaStep)
+        return FixedPointHalfUp(rate / MegaStep, 2) + " MBytes/sec.";
+    if (bytesPerSecond >= KiloStep)
+        return FixedPointHalfUp(rate / KiloStep, 2) + " kBytes/sec.";
     return Counted(bytesPerSecond, "%u Byte/sec.", "%u Bytes/sec.");
 }
 

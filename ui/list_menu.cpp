@@ -6,6 +6,7 @@
 #include "sources/selection_summary.h"
 #include "ui/destination_preview.h"
 #include "win/user_prompts.h"
+#include "win/list_rows.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ POINT KeyboardMenuPoint(HWND list)
     RECT rect = {};
     GetClientRect(list, &rect);
     POINT point = {rect.left, rect.top};
-    int row = int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), MAKELPARAM(LVNI_FOCUSED, 0)));
+    int row = NextListRow(list, -1, LVNI_FOCUSED);
     RECT item = {};
     item.left = LVIR_LABEL;
     if (row >= 0 && SendMessageA(list, LVM_GETITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&item)) &&

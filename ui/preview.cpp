@@ -74,7 +74,7 @@ void SetPlayButtonFace(HWND window, HBITMAP face)
 bool ReadSelectedPath(HWND window, char (&path)[PathSize])
 {
     HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    LRESULT row = SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), MAKELPARAM(LVNI_SELECTED, 0));
+    LRESULT row = NextListRow(list, -1, LVNI_SELECTED);
     if (row < 0)
         return false;
     ReadRowText(list, int(row), 0, path);

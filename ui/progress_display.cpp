@@ -85,7 +85,7 @@ void ShowView(HWND mainWindow, const ProgressView& view)
     // The shell call is the slow part of an update; skip it for an unchanged
     // text. An empty text means no block has been shown in this batch yet, so
     // the tooltip still tells the idle state.
-    static_assert(sizeof(view.Tooltip) <= sizeof(TrayIcon.szTip), "the tooltip is never cut");
+    static_assert(sizeof(view.Tooltip) <= TooltipChars, "the tooltip is never cut");
     if (view.Tooltip[0] != '\0' && std::strcmp(view.Tooltip, TrayIcon.szTip) != 0)
         SetTrayTooltip(view.Tooltip);
 }

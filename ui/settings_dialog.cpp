@@ -10,6 +10,9 @@
 
 namespace {
 
+// The settings dialog's topic in the help file.
+constexpr DWORD SettingsHelpContext = 3000;
+
 struct PriorityClassRow {
     const char* Text;
     DWORD Value;
@@ -164,7 +167,7 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
         return TRUE;
     }
     case WM_HELP:
-        ShowHelp(dialog, HelpFile, HELP_CONTEXT, 3000);
+        ShowHelp(dialog, HelpFile, HELP_CONTEXT, SettingsHelpContext);
         return TRUE;
     }
     return FALSE;

@@ -2,14 +2,15 @@
 // value, whose text is the full description when it does not fit there.
 #pragma once
 #include <windows.h>
+#include "res/resource.h"
 
 // The tooltip window of the main window (absent when it could not be made),
 // with one tool per Audio Format value and one over the play button.
 extern HWND ToolTipWindow;
 
 // Tool identifiers: those of the two Audio Format value controls.
-constexpr UINT_PTR SourceFormatTool = 1001;
-constexpr UINT_PTR DestinationFormatTool = 1020;
+constexpr UINT_PTR SourceFormatTool = IDC_SRC_FORMATTAG;
+constexpr UINT_PTR DestinationFormatTool = IDC_DST_FORMATTAG;
 
 // The rectangles of the two Audio Format value controls in the main window's
 // client coordinates, as the tools were given them.

@@ -15,7 +15,7 @@ void AddTrayIcon(HWND window, HICON icon)
     TrayIcon.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     TrayIcon.uCallbackMessage = WM_APP_TRAY;
     TrayIcon.hIcon = icon;
-    lstrcpynA(TrayIcon.szTip, IdleTooltip, sizeof(TrayIcon.szTip));
+    lstrcpynA(TrayIcon.szTip, IdleTooltip, TooltipChars);
     TrayIconShown = Shell_NotifyIconA(NIM_ADD, &TrayIcon) != FALSE;
 }
 
@@ -46,7 +46,8 @@ void RemoveTrayIcon()
 
 void SetTrayTooltip(const char* text)
 {
-    lstrcpynA(TrayIcon.szTip, text, sizeof(TrayIcon.szTip));
+    static_assert(TooltipChars <= sizeof(TrayIcon.szTip));
+    lstrcpynA(TrayIcon.szTip, text, TooltipChars);
     if (TrayIcon.cbSize != 0)
         Shell_NotifyIconA(NIM_MODIFY, &TrayIcon);
 }

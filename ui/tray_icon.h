@@ -2,6 +2,7 @@
 #pragma once
 #include <windows.h>
 #include <shellapi.h>
+#include "engine/batch/progress_text.h"
 
 constexpr char IdleTooltip[] = "Tonvelka is idle";
 
@@ -29,5 +30,6 @@ void RestoreTrayIcon(HWND window);
 // Removes the icon, whether or not adding it succeeded.
 void RemoveTrayIcon();
 
-// Copies text into the tooltip (cut after 63 characters) and modifies the icon.
+// Copies text into the tooltip (cut after TooltipChars - 1 characters, all
+// that the record in use shows) and modifies the icon.
 void SetTrayTooltip(const char* text);

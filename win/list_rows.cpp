@@ -49,3 +49,8 @@ bool ReadRowData(HWND list, int row, LPARAM* data)
     *data = item.lParam;
     return true;
 }
+
+int NextListRow(HWND list, int row, UINT state)
+{
+    return int(SendMessageA(list, LVM_GETNEXTITEM, WPARAM(row), MAKELPARAM(state, 0)));
+}

@@ -3,6 +3,7 @@
 // control's item record by hand.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 // A column's text of a row into text (cut to its size, always terminated;
 // empty when the list does not give it); false when the list does not.
@@ -19,6 +20,10 @@ bool SetRowText(HWND list, int row, int column, const char* text);
 // Inserts a row at position with its first column's text and its item data;
 // the index the row got, -1 when the list refuses it.
 int InsertListRow(HWND list, int position, const char* text, LPARAM data);
+
+// The first row after row (-1: from the top) in the given state
+// (LVNI_ALL, LVNI_SELECTED, LVNI_FOCUSED); -1 when there is none.
+int NextListRow(HWND list, int row, UINT state = LVNI_ALL);
 
 // A row's item data; false when the list does not give it.
 bool ReadRowData(HWND list, int row, LPARAM* data);

@@ -64,5 +64,3 @@ bool WaitForRunOrAbort()
 }  // namespace
 
 bool IsAbortRequested() { return WaitForRunOrAbort(); }
-
-void WaitWhileSuspended() { WaitForRunOrAbort(); }

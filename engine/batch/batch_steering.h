@@ -44,10 +44,7 @@ void ReleaseConversion();
 
 // The worker's side.
 
-// The converter's check between blocks: true when the batch is to be
-// aborted. While the worker is suspended, it waits here.
+// The converter's check between blocks, and the worker's between files:
+// true when the batch is to be aborted. While the worker is suspended, it
+// waits here.
 bool IsAbortRequested();
-
-// The worker's check between files: waits while it is suspended; an abort
-// is left to the converter of the next file.
-void WaitWhileSuspended();

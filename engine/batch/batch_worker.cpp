@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <string>
 #include <utility>
 #include "engine/batch/batch_host.h"
 #include "engine/batch/batch_steering.h"
@@ -25,13 +27,16 @@ constexpr size_t ShownUnmeasured = 5;
 
 // Sums the declared data sizes of the marked rows into TotalBytes and counts
 // them in MarkedFiles, stopping at a row whose formats could not be read;
-// files brought to a level are read twice and count twice. Gives the paths
-// of the marked files whose size is not available (deleted or changed since
-// they were added); a batch of nothing to measure gives none.
-bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling& level,
-                        std::vector<std::string>& unmeasured)
+// files brought to a level are read twice and count twice. Empty when the
+// size is available, else the message that says so: the file that could not
+// be measured (deleted or changed since it was added) with what failed, or
+// the paths of several.
+std::string MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling& level)
 {
+    const char* text = "Unable to calculate size of all files marked for conversion.";
     const uint64_t passes = level.Mode == LevelingMode::AsRecorded ? 1 : 2;
+    std::vector<std::string> unmeasured;
+    Failure firstWhy;
     BatchStatistics.TotalBytes = 0;
     BatchStatistics.MarkedFiles = 0;
     for (const BatchRow& row : rows) {
@@ -40,16 +45,23 @@ bool MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling& level
         if (!row.Marked || row.Formats == RowFormats::DestinationUnreadable)
             continue;
         DWORD dataSize = 0;
-        if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize)) {
+        Failure why;
+        if (!ReadDeclaredDataSize(row.Path.c_str(), &dataSize, &why)) {
+            if (unmeasured.empty())
+                firstWhy = why;
             unmeasured.push_back(row.Path);
             continue;
         }
         BatchStatistics.TotalBytes += dataSize * passes;
         BatchStatistics.MarkedFiles += 1;
     }
+    if (unmeasured.size() == 1) {
+        std::string line = FailureLine(unmeasured.front().c_str(), firstWhy);
+        return text + ("\n" + (line.empty() ? unmeasured.front() : line));
+    }
     if (!unmeasured.empty())
-        BatchStatistics.TotalBytes = 0;
-    return BatchStatistics.TotalBytes != 0;
+        return text + ("\n" + PathListText(unmeasured, ShownUnmeasured));
+    return BatchStatistics.TotalBytes != 0 ? std::string() : text;
 }
 
 // What stops the batch at a row before anything of it is created, so no file
@@ -76,8 +88,8 @@ const char* RowRefusal(const BatchRow& row, DestinationJoin joined)
 // handed-over folder's tree lies in, inside the destination folder: the
 // steps of the row's part below its folder but its file name. A folder there
 // already is used; false when one cannot be created (a file of that name may
-// stand in its place).
-bool CreateTreeFolders(const BatchRow& row, const char* destination)
+// stand in its place), and why.
+bool CreateTreeFolders(const BatchRow& row, const char* destination, Failure* why)
 {
     if (row.TreeStart == 0)
         return true;
@@ -88,7 +100,7 @@ bool CreateTreeFolders(const BatchRow& row, const char* destination)
         DWORD attributes = GetFileAttributesA(folder.c_str());
         bool exists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
         if (!exists && !CreateDirectoryA(folder.c_str(), nullptr))
-            return false;
+            return Tell(why, LastErrorFailure(FailureCause::CreatingFolder)), false;
         folder += '\\';
     }
     return true;
@@ -99,6 +111,39 @@ FileOutcome OutcomeOf(ConvertResult result)
     return result == ConvertResult::Converted ? FileOutcome::Converted
            : result == ConvertResult::Aborted ? FileOutcome::Aborted
                                               : FileOutcome::Failed;
+}
+
+// One marked row: the folders it lies in, then the file. Any failure fails
+// the file and tells why, a failed allocation as well.
+ConvertResult ConvertRow(const BatchRow& row, const char* destination, CodecDrivers& drivers, ConvertOptions options,
+                         Failure& why)
+{
+    try {
+        // A folder that cannot be made fails the file as a destination that
+        // cannot be created does.
+        if (!CreateTreeFolders(row, destination, &why))
+            return ConvertResult::Failed;
+        options.Why = &why;
+        return ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
+                           row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+    } catch (const std::bad_alloc&) {
+        why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY};
+        return ConvertResult::Failed;
+    }
+}
+
+// The file a failure concerns: the source for what failed reading it or
+// converting its format, else the destination.
+const char* FailedFile(const BatchRow& row, const char* destination, const Failure& why)
+{
+    switch (why.Cause) {
+    case FailureCause::OpeningSource:
+    case FailureCause::Reading:
+    case FailureCause::CodecRefused:
+        return row.Path.c_str();
+    default:
+        return destination;
+    }
 }
 
 // Walks the rows; returns the worker's exit code. The file line reaches the
@@ -117,8 +162,8 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vecto
     LevelDecision level;
     options.Leveled = &level;
     char line[ConvertInfoChars] = "";
-    auto stop = [&](const char* text) {
-        listener.Stopped(line, text);
+    auto stop = [&](const std::string& text) {
+        listener.Stopped(line, text.c_str());
         return DWORD(1);
     };
 
@@ -132,8 +177,11 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vecto
         if (!row.Marked)
             continue;
 
-        // A suspension between two files holds the worker here.
-        WaitWhileSuspended();
+        // A suspension between two files holds the worker here; an abort
+        // given then, or at any time before, ends the batch before anything
+        // of this row is created or emptied.
+        if (IsAbortRequested())
+            return 0;
 
         BatchStatistics.FilesStarted += 1;
         snprintf(line, sizeof(line), "Converting file %s (%lu of %lu) ...", row.Path.c_str(),
@@ -142,14 +190,9 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vecto
         StartFileLine(line);
 
         const uint64_t consumed = BatchStatistics.ConsumedBytes, produced = BatchStatistics.ProducedBytes;
-        // A folder that cannot be made fails the file as a destination that
-        // cannot be created does.
         level = LevelDecision();
-        ConvertResult result =
-            !CreateTreeFolders(row, destination)
-                ? ConvertResult::Failed
-                : ConvertFile(row.Path.c_str(), row.SourceFormat.data(), DWORD(row.SourceFormat.size()), destination,
-                              row.DestinationFormat.data(), DWORD(row.DestinationFormat.size()), &drivers, options);
+        Failure why;
+        ConvertResult result = ConvertRow(row, destination, drivers, options, why);
         listener.FileEnded(row, destination,
                            { OutcomeOf(result), BatchStatistics.ConsumedBytes - consumed,
                              BatchStatistics.ProducedBytes - produced });
@@ -160,7 +203,7 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vecto
         }
         if (result == ConvertResult::Aborted)
             return 0;
-        return stop("Unable to convert audio file.");
+        return stop(WithFailureLine("Unable to convert audio file.", FailedFile(row, destination, why), why));
     }
     return 0;
 }
@@ -170,14 +213,9 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vecto
 // they are converted all the same.
 DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 {
-    std::vector<std::string> unmeasured;
-    if (!MeasureMarkedFiles(job.Rows, job.Level, unmeasured)) {
-        std::string text = "Unable to calculate size of all files marked for conversion.";
-        if (!unmeasured.empty()) {
-            text += '\n';
-            text += PathListText(unmeasured, ShownUnmeasured);
-        }
-        listener.Stopped("", text.c_str());
+    std::string unmeasured = MeasureMarkedFiles(job.Rows, job.Level);
+    if (!unmeasured.empty()) {
+        listener.Stopped("", unmeasured.c_str());
         return 1;
     }
     ResetProgressForBatch(listener);
@@ -192,7 +230,13 @@ DWORD RunBatch(const BatchJob& job, BatchListener& listener)
 DWORD WINAPI ConversionThread(LPVOID parameter)
 {
     std::unique_ptr<Work> work(static_cast<Work*>(parameter));
-    DWORD exitCode = RunBatch(work->Job, *work->Listener);
+    DWORD exitCode = 1;
+    try {
+        exitCode = RunBatch(work->Job, *work->Listener);
+    } catch (const std::bad_alloc&) {
+        // Outside any one file: the batch ends as after a failure.
+        work->Listener->Stopped("", "Unable to convert audio file.");
+    }
     // Everything the window's thread may still use (the handles, the state,
     // the controls) is released there once this thread has ended.
     work->Listener->Ended(exitCode);

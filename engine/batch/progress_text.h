@@ -14,6 +14,11 @@ constexpr uint32_t ProgressBarRange = 10000;
 // and the words around it.
 constexpr size_t ConvertInfoChars = PathSize + 64;
 
+// The tray icon's tooltip with its terminator: the 64 characters that the
+// icon's record of the first layout (NOTIFYICONDATAA_V1_SIZE), the one the
+// program hands the shell, shows. A longer text would be cut.
+constexpr size_t TooltipChars = 64;
+
 // Everything the fourteen progress controls, the file line and the tooltip
 // should show.
 // Fixed buffers: the worker fills them after every block without allocating,
@@ -35,7 +40,7 @@ struct ProgressView {
     char CurCompression[24];
     char ElapsedTime[24];
     char EstimatedTime[48];   // "<estimated> (<left> left)"
-    char Tooltip[64];         // empty: the tooltip is left as it is
+    char Tooltip[TooltipChars];  // empty: the tooltip is left as it is
     char FileLine[ConvertInfoChars];  // "Converting file <path> (<n> of <m>) ..."
 };
 

@@ -5,21 +5,23 @@ bool CodecStream::Open(AcmStream stream, DWORD inputBytes)
 {
     stream_ = std::move(stream);
     inputBytes_ = inputBytes;
-    if (acmStreamSize(stream_.Get(), inputBytes, &outputBytes_, ACM_STREAMSIZEF_SOURCE) != 0)
-        return false;
+    if (MMRESULT result = acmStreamSize(stream_.Get(), inputBytes, &outputBytes_, ACM_STREAMSIZEF_SOURCE))
+        return failure_ = {FailureCause::CodecRefused, result}, false;
     input_ = GlobalMemory(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, inputBytes));
     output_ = GlobalMemory(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, outputBytes_));
     if (!input_ || !output_)
-        return false;
-    return header_.Prepare(stream_.Get(), Input(), inputBytes, BytesOf(output_), outputBytes_);
+        return failure_ = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY}, false;
+    if (!header_.Prepare(stream_.Get(), Input(), inputBytes, BytesOf(output_), outputBytes_))
+        return failure_ = {FailureCause::CodecRefused, MMSYSERR_ERROR}, false;
+    return true;
 }
 
 bool CodecStream::Convert(DWORD count, DWORD* consumed, DWORD* made)
 {
     ACMSTREAMHEADER& header = header_.Header();
     header.cbSrcLength = count;
-    if (acmStreamConvert(stream_.Get(), &header, ACM_STREAMCONVERTF_BLOCKALIGN) != 0)
-        return false;
+    if (MMRESULT result = acmStreamConvert(stream_.Get(), &header, ACM_STREAMCONVERTF_BLOCKALIGN))
+        return failure_ = {FailureCause::CodecRefused, result}, false;
     *consumed = header.cbSrcLengthUsed;
     *made = header.cbDstLengthUsed;
     return true;

@@ -3,6 +3,7 @@
 #pragma once
 #include <windows.h>
 #include "engine/codec/acm_header.h"
+#include "win/failure.h"
 #include "win/handles.h"
 
 class CodecStream {
@@ -33,6 +34,9 @@ public:
     // say.
     DWORD InputBytesFor(DWORD outputBytes) const;
 
+    // What failed, once Open or Convert did: the codec's MMRESULT, or the memory.
+    const Failure& Why() const { return failure_; }
+
 private:
     static BYTE* BytesOf(const GlobalMemory& memory)
     {
@@ -47,4 +51,5 @@ private:
     PreparedStreamHeader header_;
     DWORD inputBytes_ = 0;
     DWORD outputBytes_ = 0;
+    Failure failure_;
 };

@@ -13,9 +13,9 @@
 // - encode: that codec, or for PCM the chain's words written as they are.
 // Where one codec stream converts the source into the destination without a
 // change of rate, channel count or PCM sample size, that stream is the only
-// stage (Direct), as it always was. A pair the chain cannot reach is still
-// tried as one stream, the way it was converted before the chain existed;
-// float and extensible sources never are, since no codec takes them.
+// stage (Direct): it changes only the coding, at the least cost. A pair the
+// chain cannot reach is still tried as one stream, the last resort; float
+// and extensible sources never are, since no codec takes them.
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>

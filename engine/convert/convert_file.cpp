@@ -29,6 +29,7 @@ struct PlannedStreams {
 // Everything one conversion holds, declared in reverse order of release: the
 // stages stop their reading and writing threads before the files close.
 struct FileConversion {
+    Failure Why;  // what failed, once something did
     WaveWriter Writer;
     WaveReader Reader;
     std::vector<BYTE> Header;  // the destination's "fmt " chunk
@@ -49,14 +50,16 @@ struct FormatPair {
     DWORD DestinationLength;
 };
 
-CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWORD flags)
+// Each refusal is kept in refused: the last one is what a plan without a way
+// is told by.
+CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWORD flags, MMRESULT& refused)
 {
-    return [&streams, drivers, flags](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
+    return [&streams, drivers, flags, &refused](CodecStage stage, WAVEFORMATEX* from, WAVEFORMATEX* to) {
         HACMSTREAM opened = nullptr;
         MMRESULT result = drivers != nullptr ? drivers->OpenStream(&opened, from, to, flags)
                                              : acmStreamOpen(&opened, nullptr, from, to, nullptr, 0, 0, flags);
         if (result != MMSYSERR_NOERROR)
-            return false;
+            return refused = result, false;
         streams.For(stage).Attach(opened);
         return true;
     };
@@ -104,10 +107,10 @@ SourceShape ShapeSource(const ConversionPlan& plan, const WaveReader& reader, co
 // The plan with its streams opened; a file brought to a level takes the
 // chain wherever the chain reaches.
 std::optional<ConversionPlan> PlanStages(PlannedStreams& streams, const FormatPair& formats, CodecDrivers* drivers,
-                                         const ConvertOptions& options)
+                                         const ConvertOptions& options, MMRESULT& refused)
 {
     return PlanConversion(formats.Source, formats.SourceLength, formats.Destination, formats.DestinationLength,
-                          OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality)),
+                          OpenStreams(streams, drivers, ConversionStreamOpenFlags(options.LowQuality), refused),
                           SuggestDecodedPcm, options.Level.Mode != LevelingMode::AsRecorded);
 }
 
@@ -118,9 +121,10 @@ ConvertResult MeasurePass(FileConversion& conversion, const FormatPair& formats,
                           CodecDrivers* drivers, const ConvertOptions& options, LevelDecision& decision)
 {
     PlannedStreams streams;
-    std::optional<ConversionPlan> plan = PlanStages(streams, formats, drivers, options);
+    MMRESULT refused = ACMERR_NOTPOSSIBLE;
+    std::optional<ConversionPlan> plan = PlanStages(streams, formats, drivers, options, refused);
     if (!plan)
-        return ConvertResult::Failed;
+        return conversion.Why = {FailureCause::CodecRefused, refused}, ConvertResult::Failed;
     const DWORD declared = conversion.Reader.DataSize;
     if (plan->Direct) {
         if (options.Host != nullptr)
@@ -152,11 +156,12 @@ bool OpenStages(FileConversion& conversion, const FormatPair& formats, const cha
     // big-endian audio.
     LayoutReading reading = ReadSampleLayout(formats.Source, formats.SourceLength);
     if (conversion.Reader.BigEndian && (reading.Verdict != LayoutVerdict::Readable || IsG711(reading.Layout)))
-        return false;
+        return conversion.Why = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE}, false;
     PlannedStreams streams;
-    std::optional<ConversionPlan> plan = PlanStages(streams, formats, drivers, options);
+    MMRESULT refused = ACMERR_NOTPOSSIBLE;
+    std::optional<ConversionPlan> plan = PlanStages(streams, formats, drivers, options, refused);
     if (!plan)
-        return false;
+        return conversion.Why = {FailureCause::CodecRefused, refused}, false;
     conversion.Plan = *plan;
     const DWORD declared = conversion.Reader.DataSize;
     const DWORD dataSize = declared < options.MaxSourceBytes ? declared : options.MaxSourceBytes;
@@ -168,28 +173,33 @@ bool OpenStages(FileConversion& conversion, const FormatPair& formats, const cha
     SourceShape shape =
         ShapeSource(*plan, conversion.Reader, formats.Source, formats.SourceLength, destination.Fields());
     if (!conversion.Source.Open(conversion.Reader, sourcePath, dataSize, options.BlockSize, std::move(first), shape))
-        return false;
+        return conversion.Why = conversion.Source.Why(), false;
 
     const bool fact = NeedsFactChunk(conversion.Header);
     const uint64_t audioLimit = MaxAudioBytes(conversion.Header.size(), fact);
     HMMIO file = conversion.Writer.File.Get();
-    if (plan->Direct)
-        return conversion.Destination.Open(file, conversion.Source.LargestBlock(), audioLimit, AcmStream(), 0);
+    if (plan->Direct) {
+        if (!conversion.Destination.Open(file, conversion.Source.LargestBlock(), audioLimit, AcmStream(), 0))
+            return conversion.Why = conversion.Destination.Why(), false;
+        return true;
+    }
 
     ChainOptions chainOptions;
     chainOptions.LowQuality = options.LowQuality;
     chainOptions.Gain = level.Kept ? 1.0f : GainFactor(level.GainDb);
     if (!conversion.Chain.Open(plan->Decoded, plan->Target, chainOptions))
-        return false;
+        return conversion.Why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY}, false;
     const WORD frameBytes = conversion.Chain.DestinationFrameBytes();
     try {
         conversion.ChainOutput.assign(SampleChain::SliceFrames * frameBytes, 0);
     } catch (const std::bad_alloc&) {
-        return false;
+        return conversion.Why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY}, false;
     }
     AcmStream encoder = plan->EncodeByCodec ? std::move(streams.Encode) : AcmStream();
-    return conversion.Destination.Open(file, DWORD(conversion.ChainOutput.size()), audioLimit, std::move(encoder),
-                                       frameBytes, destination.Fields().nBlockAlign);
+    if (!conversion.Destination.Open(file, DWORD(conversion.ChainOutput.size()), audioLimit, std::move(encoder),
+                                     frameBytes, destination.Fields().nBlockAlign))
+        return conversion.Why = conversion.Destination.Why(), false;
+    return true;
 }
 
 // Takes everything the chain makes of what was put into it (after Finish,
@@ -296,22 +306,32 @@ bool FormatsUsable(const void* sourceFormat, DWORD sourceFormatLength, const voi
     }
 }
 
-ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DWORD sourceFormatLength,
-                            const char* destinationPath, const void* destinationFormat,
+// What failed: the one stage that did, or the step of the conversion itself.
+Failure WhatFailed(const FileConversion& conversion)
+{
+    for (const Failure* told : {&conversion.Why, &conversion.Source.Why(), &conversion.Destination.Why()})
+        if (told->Cause != FailureCause::None)
+            return *told;
+    return {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY};  // the sample chain's buffers
+}
+
+ConvertResult RunConversion(FileConversion& conversion, const char* sourcePath, const void* sourceFormat,
+                            DWORD sourceFormatLength, const char* destinationPath, const void* destinationFormat,
                             DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
     // A format the converter must not use fails before any file is touched.
-    if (!FormatsUsable(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength))
+    if (!FormatsUsable(sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength)) {
+        conversion.Why = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE};
         return ConvertResult::Failed;
+    }
 
     const FormatPair formats = {sourceFormat, sourceFormatLength, destinationFormat, destinationFormatLength};
-    FileConversion conversion;
     conversion.Header = DestinationHeaderFormat(destinationFormat, destinationFormatLength);
     // The source is opened first with writing denied, so a destination that
     // names the source itself cannot be created and the source stays intact.
-    if (!OpenWaveData(sourcePath, conversion.Reader) ||
+    if (!OpenWaveData(sourcePath, conversion.Reader, &conversion.Why) ||
         !CreateWaveFile(destinationPath, conversion.Header.data(), DWORD(conversion.Header.size()), conversion.Writer,
-                        NeedsFactChunk(conversion.Header)))
+                        NeedsFactChunk(conversion.Header), &conversion.Why))
         return ConvertResult::Failed;
 
     const bool leveling = options.Level.Mode != LevelingMode::AsRecorded;
@@ -334,14 +354,14 @@ ConvertResult RunConversion(const char* sourcePath, const void* sourceFormat, DW
         return ConvertResult::Failed;
 
     ConvertResult result = ConvertBlocks(conversion, options.Host);
-    // What was converted reaches the file also on an abort or a failure, as
-    // it did when every block was written at once.
+    // What was converted reaches the file also on an abort or a failure:
+    // the output written behind is flushed whatever ended the blocks.
     if (!conversion.Destination.Flush())
         return ConvertResult::Failed;
     if (result != ConvertResult::Converted)
         return result;
     DWORD samples = DestinationSamples(conversion, sourceFormat, sourceFormatLength);
-    if (!FinishWaveFile(conversion.Writer, samples))
+    if (!FinishWaveFile(conversion.Writer, samples, &conversion.Why))
         return ConvertResult::Failed;
     if (options.Leveled != nullptr)
         *options.Leveled = level;
@@ -359,8 +379,18 @@ ConvertResult ConvertFile(const char* sourcePath, const void* sourceFormat, DWOR
                           const char* destinationPath, const void* destinationFormat,
                           DWORD destinationFormatLength, CodecDrivers* drivers, const ConvertOptions& options)
 {
-    ConvertResult result = RunConversion(sourcePath, sourceFormat, sourceFormatLength, destinationPath,
-                                         destinationFormat, destinationFormatLength, drivers, options);
+    ConvertResult result = ConvertResult::Failed;
+    {
+        FileConversion conversion;
+        try {
+            result = RunConversion(conversion, sourcePath, sourceFormat, sourceFormatLength, destinationPath,
+                                   destinationFormat, destinationFormatLength, drivers, options);
+        } catch (const std::bad_alloc&) {
+            conversion.Why = {FailureCause::OutOfMemory, ERROR_NOT_ENOUGH_MEMORY};
+        }
+        if (result == ConvertResult::Failed)
+            Tell(options.Why, WhatFailed(conversion));
+    }
     if (result == ConvertResult::Converted && options.Host != nullptr)
         options.Host->FileConverted();
     return result;

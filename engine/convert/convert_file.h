@@ -7,6 +7,7 @@
 #include "engine/chain/level_meter.h"
 #include "engine/codec/codec_drivers.h"
 #include "engine/convert/conversion_host.h"
+#include "win/failure.h"
 
 enum class ConvertResult : WORD { Failed, Converted, Aborted };
 
@@ -26,6 +27,8 @@ struct ConvertOptions {
     // through the sample chain with the gain that brings it to the level.
     Leveling Level;
     LevelDecision* Leveled = nullptr;  // told what the file got, when given
+    // Where given, told what failed when the conversion fails.
+    Failure* Why = nullptr;
 };
 
 // The destination format's bytes and length become the destination's "fmt "

@@ -10,17 +10,24 @@ bool DestinationStage::Open(HMMIO file, DWORD largestPut, uint64_t audioLimit, A
     if (encoder) {
         DWORD input = frameBytes_ == 0 ? EncoderInputBytes : EncoderInputBytes / frameBytes_ * frameBytes_;
         if (!codec_.Open(std::move(encoder), input))
-            return false;
+            return failure_ = codec_.Why(), false;
         largestPut = codec_.OutputBytes();
         tailBlock_ = codec_.InputBytesFor(outputBlock);
     }
-    return output_.Allocate(file, largestPut);
+    if (!output_.Allocate(file, largestPut))
+        return failure_ = output_.Why(), false;
+    return true;
 }
 
 bool DestinationStage::Write(const BYTE* bytes, DWORD count)
 {
     written_ += count;
-    return written_ <= limit_ && output_.Append(bytes, count);
+    // Audio beyond the limit would need sizes that the file's fields cannot hold.
+    if (written_ > limit_)
+        return failure_ = {FailureCause::Writing, ERROR_FILE_TOO_LARGE}, false;
+    if (!output_.Append(bytes, count))
+        return failure_ = Known(output_.Why(), FailureCause::Writing), false;
+    return true;
 }
 
 bool DestinationStage::Put(const BYTE* bytes, DWORD count)
@@ -47,10 +54,10 @@ bool DestinationStage::Encode()
         return true;
     DWORD consumed = 0, made = 0;
     if (!codec_.Convert(gathered_, &consumed, &made))
-        return false;
+        return failure_ = codec_.Why(), false;
     // A full input that makes nothing would never make anything.
     if (consumed == 0 && gathered_ == codec_.InputBytes())
-        return false;
+        return failure_ = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE}, false;
     if (!Write(codec_.Output(), made))
         return false;
     encoded_ += consumed;
@@ -68,7 +75,7 @@ bool DestinationStage::EncodeTail()
     memset(codec_.Input() + gathered_, 0, tailBlock_ - gathered_);
     DWORD consumed = 0, made = 0;
     if (!codec_.Convert(tailBlock_, &consumed, &made))
-        return false;
+        return failure_ = codec_.Why(), false;
     if (consumed == 0)
         return true;
     encoded_ += gathered_;
@@ -78,5 +85,9 @@ bool DestinationStage::EncodeTail()
 
 bool DestinationStage::Flush()
 {
-    return Encode() && EncodeTail() && output_.Flush();
+    if (!Encode() || !EncodeTail())
+        return false;
+    if (!output_.Flush())
+        return failure_ = Known(output_.Why(), FailureCause::Writing), false;
+    return true;
 }

@@ -39,6 +39,8 @@ public:
     uint64_t Written() const { return written_; }
     // The frames of PCM the encoder has taken: the destination's samples.
     uint64_t EncodedFrames() const { return frameBytes_ == 0 ? 0 : encoded_ / frameBytes_; }
+    // What failed, once Open, Put, EndBlock or Flush did.
+    const Failure& Why() const { return failure_; }
 
 private:
     bool Write(const BYTE* bytes, DWORD count);
@@ -53,4 +55,5 @@ private:
     uint64_t written_ = 0;
     uint64_t encoded_ = 0;
     DWORD tailBlock_ = 0;  // the PCM bytes one block of the encoder takes; 0: unknown
+    Failure failure_;
 };

@@ -16,17 +16,21 @@ bool SourceStage::Open(const WaveReader& reader, const char* path, DWORD dataSiz
     dataSize_ = dataSize;
     if (stream) {
         if (!codec_.Open(std::move(stream), blockSize))
-            return false;
+            return failure_ = codec_.Why(), false;
         if (shape_.CodecBlock == 0)
             shape_.CodecBlock = codec_.InputBytesFor(shape_.EncodedBlock);
     } else {
         buffer_ = GlobalMemory(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, blockSize));
         if (!buffer_)
-            return false;
+            return failure_ = LastErrorFailure(FailureCause::OutOfMemory), false;
     }
     // The audio starts where opening left the source's position.
     LONG dataOffset = mmioSeek(reader.File.Get(), 0, SEEK_CUR);
-    return dataOffset != -1 && source_.Start(reader.File.Get(), path, DWORD(dataOffset), dataSize, blockSize);
+    if (dataOffset == -1)
+        return failure_ = LastErrorFailure(FailureCause::Reading), false;
+    if (!source_.Start(reader.File.Get(), path, DWORD(dataOffset), dataSize, blockSize))
+        return failure_ = Known(source_.Why(), FailureCause::OutOfMemory), false;
+    return true;
 }
 
 // What a decoder's output may still give before the "fact" count is met.
@@ -44,8 +48,11 @@ SourceStep SourceStage::PadTail(DWORD read, SourceBlock& block)
 {
     memset(codec_.Input() + read, shape_.Padding, shape_.CodecBlock - read);
     DWORD consumed = 0, made = 0;
-    if (!codec_.Convert(shape_.CodecBlock, &consumed, &made) || consumed == 0)
-        return done_ > 0 ? SourceStep::End : SourceStep::Failed;
+    if (!codec_.Convert(shape_.CodecBlock, &consumed, &made) || consumed == 0) {
+        if (done_ > 0)
+            return SourceStep::End;
+        return failure_ = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE}, SourceStep::Failed;
+    }
     if (shape_.Decoding) {
         uint64_t held = uint64_t(PartialBlockFrames(shape_.Tag, shape_.Channels, read, shape_.SamplesPerBlock)) *
                         shape_.OutputFrameBytes;
@@ -62,7 +69,7 @@ SourceStep SourceStage::Next(SourceBlock& block)
     BYTE* input = codec_ ? codec_.Input() : static_cast<BYTE*>(static_cast<void*>(buffer_.Get()));
     LONG read = source_.Read(input, toRead);
     if (read < 0)
-        return SourceStep::Failed;
+        return failure_ = Known(source_.Why(), FailureCause::Reading), SourceStep::Failed;
     if (read == 0)
         return SourceStep::End;  // the end of the file, or of the declared data
     SwapSampleBytes(input, DWORD(read), shape_.SwapWidth);
@@ -73,19 +80,21 @@ SourceStep SourceStage::Next(SourceBlock& block)
     }
     DWORD consumed = 0, made = 0;
     if (!codec_.Convert(DWORD(read), &consumed, &made))
-        return SourceStep::Failed;
+        return failure_ = codec_.Why(), SourceStep::Failed;
     // Nothing consumed: what is left is shorter than one conversion step;
     // it is filled up where the shape says how, else dropped, unless nothing
     // could be converted at all.
     if (consumed == 0) {
         if (DWORD(read) < shape_.CodecBlock && shape_.CodecBlock <= codec_.InputBytes())
             return PadTail(DWORD(read), block);
-        return done_ > 0 ? SourceStep::End : SourceStep::Failed;
+        if (done_ == 0)
+            return failure_ = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE}, SourceStep::Failed;
+        return SourceStep::End;
     }
     // The unconsumed rest is read again with the next block rather than
     // carried over in a buffer of its own.
     if (consumed < DWORD(read) && !source_.StepBack(DWORD(read) - consumed))
-        return SourceStep::Failed;
+        return failure_ = {FailureCause::CodecRefused, ACMERR_NOTPOSSIBLE}, SourceStep::Failed;
     done_ += consumed;
     block = {codec_.Output(), shape_.Decoding ? Limited(made) : made, consumed};
     return SourceStep::Block;

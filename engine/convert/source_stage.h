@@ -67,6 +67,8 @@ public:
     DWORD LargestBlock() const { return codec_ ? codec_.OutputBytes() : blockSize_; }
     DWORD Done() const { return done_; }
     DWORD DataSize() const { return dataSize_; }
+    // What failed, once Open or Next did.
+    const Failure& Why() const { return failure_; }
 
 private:
     SourceStep PadTail(DWORD read, SourceBlock& block);
@@ -81,4 +83,5 @@ private:
     DWORD done_ = 0;
     SourceShape shape_;
     uint64_t emitted_ = 0;  // output bytes given so far
+    Failure failure_;
 };

@@ -20,10 +20,12 @@ bool ReadAhead::Start(HMMIO reader, const char* path, DWORD offset, DWORD length
         capacity_ = length > 0 ? length : 1;
         ring_ = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
         if (!ring_)
-            return false;
+            return failure_ = LastErrorFailure(FailureCause::OutOfMemory), false;
         bytes_ = static_cast<BYTE*>(static_cast<void*>(ring_.Get()));
         LONG got = length > 0 ? mmioRead(reader, reinterpret_cast<HPSTR>(bytes_), LONG(length)) : 0;
         failed_ = got < 0;
+        if (failed_)
+            failure_ = LastErrorFailure(FailureCause::Reading);
         head_ = got > 0 ? DWORD(got) : 0;
         ended_ = true;
         return true;
@@ -32,7 +34,7 @@ bool ReadAhead::Start(HMMIO reader, const char* path, DWORD offset, DWORD length
     HANDLE opened = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (opened == INVALID_HANDLE_VALUE)
-        return false;
+        return failure_ = LastErrorFailure(FailureCause::OpeningSource), false;
     file_.Attach(opened);
     LARGE_INTEGER start;
     start.QuadPart = offset;
@@ -100,6 +102,8 @@ void ReadAhead::ReadRuns()
             // The converter does not touch the room until the head has passed it.
             ExclusiveUnlock reading(lock_);
             read = ::ReadFile(file_.Get(), bytes_ + index, DWORD(count), &got, nullptr);
+            if (!read)
+                failure_ = LastErrorFailure(FailureCause::Reading);
         }
         if (!read)
             failed_ = true;

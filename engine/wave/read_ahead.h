@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include "win/failure.h"
 #include "win/handles.h"
 
 // How much the reading thread asks of the file at once: a call into the
@@ -50,6 +51,9 @@ public:
     // beyond the ReadAheadKeptBytes that the ring keeps of a larger read.
     bool StepBack(DWORD count);
 
+    // What failed, once Start or Read did.
+    const Failure& Why() const { return failure_; }
+
 private:
     static DWORD WINAPI ThreadMain(void* self);
     void ReadRuns();
@@ -75,6 +79,7 @@ private:
     uint64_t tail_ = 0;
     bool ended_ = false;   // the data or the file has no more bytes
     bool failed_ = false;  // a read of the file failed
+    Failure failure_;      // set before failed_ is
     bool stopping_ = false;
     bool readerWaiting_ = false;
     bool converterWaiting_ = false;

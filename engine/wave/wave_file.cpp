@@ -8,6 +8,11 @@
 #include "engine/wave/rifx_order.h"
 
 namespace {
+// What a source that is no WAVE file, or whose chunks cannot be found, is told as.
+constexpr Failure NotWave = {FailureCause::Reading, ERROR_BAD_FORMAT};
+}  // namespace
+
+namespace {
 
 // mmioOpenA takes a writable name; a private copy also bounds the path.
 bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
@@ -19,6 +24,26 @@ bool CopyPath(const char* path, char (&buffer)[MAX_PATH])
         return false;
     memcpy(buffer, path, length + 1);
     return true;
+}
+
+// Why a file that mmioOpenA could not open cannot be opened: the multimedia
+// services leave no code of their own failure behind (their clean-up
+// overwrites it), so the file system is asked again, the same way. A
+// destination that does not exist is tried as a new file removed again at
+// once, so nothing is left behind.
+Failure OpenFailure(const char* name, FailureCause cause)
+{
+    HANDLE probe = INVALID_HANDLE_VALUE;
+    if (cause == FailureCause::OpeningSource)
+        probe = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    else if (GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES)
+        probe = CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    else
+        probe = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return LastErrorFailure(cause);
+    CloseHandle(probe);
+    return {cause, ERROR_OPEN_FAILED};
 }
 
 // The form a source's audio stands in: RIFF, its big-endian twin RIFX, or
@@ -127,14 +152,14 @@ bool TakeForm(HMMIO file, const BYTE (&header)[12], SourceForm& form)
 // Opens a source with writing denied to others and finds the WAVE form
 // among its top-level chunks, the position at its first sub-chunk; an
 // empty owner on failure.
-MmioFile OpenWaveForm(const char* path, SourceForm& form)
+MmioFile OpenWaveForm(const char* path, SourceForm& form, Failure* why)
 {
     char name[MAX_PATH];
     if (!CopyPath(path, name))
-        return MmioFile();
+        return Tell(why, {FailureCause::OpeningSource, ERROR_FILENAME_EXCED_RANGE}), MmioFile();
     MmioFile file(mmioOpenA(name, nullptr, MMIO_READ | MMIO_DENYWRITE));
     if (!file)
-        return file;
+        return Tell(why, OpenFailure(name, FailureCause::OpeningSource)), MmioFile();
     for (LONG at = 0; at != -1;) {
         BYTE header[12];
         if (mmioRead(file.Get(), reinterpret_cast<HPSTR>(header), sizeof(header)) != LONG(sizeof(header)))
@@ -145,7 +170,7 @@ MmioFile OpenWaveForm(const char* path, SourceForm& form)
         uint64_t next = uint64_t(at) + 8 + ((uint64_t(SizeField(header + 4, false)) + 1) & ~uint64_t(1));
         at = next > uint64_t(LONG_MAX) ? -1 : mmioSeek(file.Get(), LONG(next), SEEK_SET);
     }
-    return MmioFile();
+    return Tell(why, NotWave), MmioFile();
 }
 
 // The sample count of the form's "fact" chunk, when it has one; the
@@ -191,116 +216,44 @@ bool WriteFactChunk(HMMIO file, DWORD& offset)
     return mmioAscend(file, &fact, 0) == 0;
 }
 
-}  // namespace
-
-bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts)
+// Everything of a new destination up to its first audio byte.
+bool WriteWaveHead(HMMIO file, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk)
 {
-    SourceForm form;
-    MmioFile file = OpenWaveForm(path, form);
-    if (!file)
-        return false;
-
-    // The search ends at the end of the form.
-    FoundChunk format;
-    if (!FindChunk(file.Get(), form, form.End, Code("fmt "), format))
-        return false;
-    // Checked before anything is read, so the buffer can never overflow.
-    if (format.Size > MaxFormatBytes)
-        return false;
-    if (mmioRead(file.Get(), static_cast<HPSTR>(buffer), LONG(format.Size)) != LONG(format.Size))
-        return false;
-    if (form.BigEndian)
-        SwapFormatFields(static_cast<uint8_t*>(buffer), format.Size);
-    *length = DWORD(format.Size);
-    if (facts == nullptr)
-        return true;
-    // The "data" chunk as the converter will look for it: from the first
-    // chunk on, bounded by the end of the file only.
-    *facts = SourceFacts();
-    facts->BigEndian = form.BigEndian;
-    FoundChunk data;
-    facts->DataFound = mmioSeek(file.Get(), LONG(form.FirstChunk), SEEK_SET) != -1 &&
-                       FindChunk(file.Get(), form, UINT64_MAX, Code("data"), data);
-    facts->DataSize = facts->DataFound ? data.Size : 0;
-    return true;
-}
-
-bool OpenWaveData(const char* path, WaveReader& reader)
-{
-    SourceForm form;
-    MmioFile file = OpenWaveForm(path, form);
-    if (!file)
-        return false;
-    DWORD factCount = 0;
-    bool fact = ReadFactCount(file.Get(), form, &factCount);
-
-    // No bound but the file's end, so a "data" chunk is found wherever it
-    // stands behind the form type. Audio beyond 32-bit figures is refused.
-    FoundChunk data;
-    if (!FindChunk(file.Get(), form, UINT64_MAX, Code("data"), data) || data.Size > 0xFFFFFFFFu)
-        return false;
-
-    reader.File = std::move(file);
-    reader.DataSize = DWORD(data.Size);
-    reader.BigEndian = form.BigEndian;
-    reader.HasFact = fact;
-    reader.FactCount = factCount;
-    return true;
-}
-
-bool ReadDeclaredDataSize(const char* path, DWORD* size)
-{
-    WaveReader reader;
-    if (!OpenWaveData(path, reader))
-        return false;
-    *size = reader.DataSize;
-    return true;
-}
-
-bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk)
-{
-    char name[MAX_PATH];
-    if (!CopyPath(path, name))
-        return false;
-    MmioFile file(mmioOpenA(name, nullptr, MMIO_CREATE | MMIO_EXCLUSIVE | MMIO_WRITE));
-    if (!file)
-        return false;
-
     MMCKINFO riff = {};
     riff.fccType = mmioStringToFOURCCA("WAVE", 0);
     riff.cksize = PlaceholderChunkSize;
-    if (mmioCreateChunk(file.Get(), &riff, MMIO_CREATERIFF) != 0)
+    if (mmioCreateChunk(file, &riff, MMIO_CREATERIFF) != 0)
         return false;
 
     MMCKINFO fmt = {};
     fmt.ckid = mmioStringToFOURCCA("fmt ", 0);
     fmt.cksize = formatLength;
-    if (mmioCreateChunk(file.Get(), &fmt, 0) != 0)
+    if (mmioCreateChunk(file, &fmt, 0) != 0)
         return false;
-    if (mmioWrite(file.Get(), static_cast<const char*>(format), LONG(formatLength)) != LONG(formatLength))
+    if (mmioWrite(file, static_cast<const char*>(format), LONG(formatLength)) != LONG(formatLength))
         return false;
-    if (!WritePadByteIfOdd(file.Get(), formatLength))
+    if (!WritePadByteIfOdd(file, formatLength))
         return false;
-    if (mmioAscend(file.Get(), &fmt, 0) != 0)
+    if (mmioAscend(file, &fmt, 0) != 0)
         return false;
     DWORD factCountOffset = 0;
-    if (factChunk && !WriteFactChunk(file.Get(), factCountOffset))
+    if (factChunk && !WriteFactChunk(file, factCountOffset))
         return false;
 
     MMCKINFO data = {};
     data.ckid = mmioStringToFOURCCA("data", 0);
     data.cksize = PlaceholderChunkSize;
-    if (mmioCreateChunk(file.Get(), &data, 0) != 0)
+    if (mmioCreateChunk(file, &data, 0) != 0)
         return false;
 
-    writer.File = std::move(file);
     writer.Riff = riff;
     writer.Data = data;
     writer.FactCountOffset = factCountOffset;
     return true;
 }
 
-bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount)
+// The two open sizes and the "fact" chunk's count.
+bool FinishSizes(WaveWriter& writer, DWORD sampleCount)
 {
     HMMIO file = writer.File.Get();
     LONG position = mmioSeek(file, 0, SEEK_CUR);
@@ -317,4 +270,94 @@ bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount)
         return true;
     return mmioSeek(file, LONG(writer.FactCountOffset), SEEK_SET) != -1 &&
            mmioWrite(file, reinterpret_cast<const char*>(&sampleCount), sizeof(sampleCount)) == sizeof(sampleCount);
+}
+
+}  // namespace
+
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts, Failure* why)
+{
+    SourceForm form;
+    MmioFile file = OpenWaveForm(path, form, why);
+    if (!file)
+        return false;
+
+    // The search ends at the end of the form.
+    FoundChunk format;
+    if (!FindChunk(file.Get(), form, form.End, Code("fmt "), format))
+        return Tell(why, NotWave), false;
+    // Checked before anything is read, so the buffer can never overflow.
+    if (format.Size > MaxFormatBytes)
+        return Tell(why, NotWave), false;
+    if (mmioRead(file.Get(), static_cast<HPSTR>(buffer), LONG(format.Size)) != LONG(format.Size))
+        return Tell(why, LastErrorFailure(FailureCause::Reading)), false;
+    if (form.BigEndian)
+        SwapFormatFields(static_cast<uint8_t*>(buffer), format.Size);
+    *length = DWORD(format.Size);
+    if (facts == nullptr)
+        return true;
+    // The "data" chunk as the converter will look for it: from the first
+    // chunk on, bounded by the end of the file only.
+    *facts = SourceFacts();
+    facts->BigEndian = form.BigEndian;
+    FoundChunk data;
+    facts->DataFound = mmioSeek(file.Get(), LONG(form.FirstChunk), SEEK_SET) != -1 &&
+                       FindChunk(file.Get(), form, UINT64_MAX, Code("data"), data);
+    facts->DataSize = facts->DataFound ? data.Size : 0;
+    return true;
+}
+
+bool OpenWaveData(const char* path, WaveReader& reader, Failure* why)
+{
+    SourceForm form;
+    MmioFile file = OpenWaveForm(path, form, why);
+    if (!file)
+        return false;
+    DWORD factCount = 0;
+    bool fact = ReadFactCount(file.Get(), form, &factCount);
+
+    // No bound but the file's end, so a "data" chunk is found wherever it
+    // stands behind the form type. Audio beyond 32-bit figures is refused.
+    FoundChunk data;
+    if (!FindChunk(file.Get(), form, UINT64_MAX, Code("data"), data) || data.Size > 0xFFFFFFFFu)
+        return Tell(why, NotWave), false;
+
+    reader.File = std::move(file);
+    reader.DataSize = DWORD(data.Size);
+    reader.BigEndian = form.BigEndian;
+    reader.HasFact = fact;
+    reader.FactCount = factCount;
+    return true;
+}
+
+bool ReadDeclaredDataSize(const char* path, DWORD* size, Failure* why)
+{
+    WaveReader reader;
+    if (!OpenWaveData(path, reader, why))
+        return false;
+    *size = reader.DataSize;
+    return true;
+}
+
+bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer, bool factChunk,
+                    Failure* why)
+{
+    char name[MAX_PATH];
+    if (!CopyPath(path, name))
+        return Tell(why, {FailureCause::CreatingDestination, ERROR_FILENAME_EXCED_RANGE}), false;
+    MmioFile file(mmioOpenA(name, nullptr, MMIO_CREATE | MMIO_EXCLUSIVE | MMIO_WRITE));
+    if (!file)
+        return Tell(why, OpenFailure(name, FailureCause::CreatingDestination)), false;
+    SetLastError(ERROR_SUCCESS);
+    if (!WriteWaveHead(file.Get(), format, formatLength, writer, factChunk))
+        return Tell(why, LastErrorFailure(FailureCause::Writing)), false;
+    writer.File = std::move(file);
+    return true;
+}
+
+bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount, Failure* why)
+{
+    SetLastError(ERROR_SUCCESS);
+    if (!FinishSizes(writer, sampleCount))
+        return Tell(why, LastErrorFailure(FailureCause::Writing)), false;
+    return true;
 }

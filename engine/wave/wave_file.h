@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstdint>
 #include "engine/format/format_size.h"
+#include "win/failure.h"
 #include "win/handles.h"
 
 // The size written into the RIFF and "data" size fields, and the sample
@@ -34,22 +35,25 @@ struct WaveWriter {
     DWORD FactCountOffset = 0;  // where the "fact" chunk's sample count stands; 0 without one
 };
 
+// Where why is given, a function that fails tells there what failed.
+
 // Reads the "fmt " chunk of a source into buffer (at least MaxFormatBytes
 // bytes), in little-endian order also from a RIFX file; with facts, also
 // finds its "data" chunk. The forms read are RIFF, RIFX (big-endian) and
 // RF64 or BW64 (sizes in a "ds64" chunk). The file is closed again in every
 // case.
-bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts = nullptr);
+bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts = nullptr,
+                      Failure* why = nullptr);
 
 // Opens a source with writing denied to others and positions it at the first
 // audio byte, having read the "fact" chunk's sample count where there is one.
 // Fails when the audio is more than 32-bit figures hold. On failure nothing
 // stays open.
-bool OpenWaveData(const char* path, WaveReader& reader);
+bool OpenWaveData(const char* path, WaveReader& reader, Failure* why = nullptr);
 
 // The declared size of a source's "data" chunk, found as OpenWaveData finds
 // it; the file is closed again in every case.
-bool ReadDeclaredDataSize(const char* path, DWORD* size);
+bool ReadDeclaredDataSize(const char* path, DWORD* size, Failure* why = nullptr);
 
 // Creates (or truncates) a destination and writes everything up to the first
 // audio byte, with placeholder sizes. With factChunk, a "fact" chunk follows
@@ -57,9 +61,9 @@ bool ReadDeclaredDataSize(const char* path, DWORD* size);
 // readers on telephone systems look for it right there. On failure the file
 // is closed.
 bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer,
-                    bool factChunk = false);
+                    bool factChunk = false, Failure* why = nullptr);
 
 // Fixes the two open sizes and, where there is a "fact" chunk, writes
 // sampleCount (frames of the destination) into it. The caller closes the
 // writer afterwards.
-bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount = 0);
+bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount = 0, Failure* why = nullptr);

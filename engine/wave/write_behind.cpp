@@ -25,6 +25,8 @@ bool WriteBehind::AllocateRun(int run)
 {
     runs_[run] = GlobalMemory(GlobalAlloc(GMEM_FIXED, capacity_));
     bytes_[run] = static_cast<BYTE*>(static_cast<void*>(runs_[run].Get()));
+    if (bytes_[run] == nullptr)
+        failure_ = LastErrorFailure(FailureCause::OutOfMemory);
     return bytes_[run] != nullptr;
 }
 
@@ -49,7 +51,10 @@ void WriteBehind::WriteRuns()
         {
             // The worker does not touch this run until it is given back.
             ExclusiveUnlock writing(lock_);
+            SetLastError(ERROR_SUCCESS);
             written = mmioWrite(file_, reinterpret_cast<const char*>(bytes_[run]), count) == count;
+            if (!written)
+                failure_ = LastErrorFailure(FailureCause::Writing);
         }
         if (!written)
             failed_ = true;
@@ -65,7 +70,7 @@ bool WriteBehind::HandOver()
             return false;
         thread_.Attach(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
         if (!thread_)
-            return false;
+            return failure_ = LastErrorFailure(FailureCause::OutOfMemory), false;
         // It writes for the converter, so it runs as the converter does.
         SetThreadPriority(thread_.Get(), GetThreadPriority(GetCurrentThread()));
     }
@@ -108,7 +113,11 @@ bool WriteBehind::Flush()
         // Everything fits in one run: written here, without a thread.
         const LONG count = LONG(used_);
         used_ = 0;
-        return count == 0 || mmioWrite(file_, reinterpret_cast<const char*>(bytes_[filling_]), count) == count;
+        SetLastError(ERROR_SUCCESS);
+        if (count == 0 || mmioWrite(file_, reinterpret_cast<const char*>(bytes_[filling_]), count) == count)
+            return true;
+        failure_ = LastErrorFailure(FailureCause::Writing);
+        return false;
     }
     if (used_ > 0 && !HandOver())
         return false;

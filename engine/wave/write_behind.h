@@ -5,6 +5,7 @@
 #pragma once
 #include <windows.h>
 #include <mmsystem.h>
+#include "win/failure.h"
 #include "win/handles.h"
 
 // How much output gathers before it is written: a call into the system per
@@ -32,6 +33,9 @@ public:
     // could not be written in full.
     bool Flush();
 
+    // What failed, once Allocate, Append or Flush did.
+    const Failure& Why() const { return failure_; }
+
 private:
     static DWORD WINAPI ThreadMain(void* self);
     void WriteRuns();
@@ -55,5 +59,6 @@ private:
     int pending_ = -1;  // the run being written, or -1
     DWORD pendingCount_ = 0;
     bool failed_ = false;
+    Failure failure_;  // set before failed_ is
     bool stopping_ = false;
 };
