@@ -9,6 +9,7 @@
 #include "settings/settings.h"
 #include "engine/batch/path_list.h"
 #include "engine/convert/convert_file.h"
+#include "engine/format/format_size.h"
 #include "sources/compatibility_check.h"
 #include "res/resource.h"
 #include "sources/format_chooser_dialog.h"
@@ -118,7 +119,7 @@ UINT CALLBACK FormatChooseHook(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 // Whether the check left a row out because no stage reads its format.
 bool LeftOutOfCheck(OpenCheck& open, HGLOBAL entry)
 {
-    BYTE format[MaxKeptFormatBytes];
+    BYTE format[MaxFormatBytes];
     DWORD length = 0;
     return !open.lockFailed && CopySourceFormat(entry, format, sizeof(format), &length) &&
            open.check.IsUnreadable(format, length);

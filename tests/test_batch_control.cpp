@@ -351,6 +351,7 @@ struct HoldAfterFirstFile final : BatchListener {
         return false;
     }
     void Stopped(const char*, const char*) override {}
+    void Noticed(const char*) override {}
     void Ended(DWORD) override {}
     uint64_t firstBytes;
     std::atomic<bool> held = false;

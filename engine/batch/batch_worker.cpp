@@ -33,7 +33,7 @@ constexpr size_t ShownUnmeasured = 5;
 // the paths of several.
 std::string MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling& level)
 {
-    const char* text = "Unable to calculate size of all files marked for conversion.";
+    std::string text = "Unable to calculate size of all files marked for conversion.";
     const uint64_t passes = level.Mode == LevelingMode::AsRecorded ? 1 : 2;
     std::vector<std::string> unmeasured;
     Failure firstWhy;
@@ -55,13 +55,16 @@ std::string MeasureMarkedFiles(const std::vector<BatchRow>& rows, const Leveling
         BatchStatistics.TotalBytes += dataSize * passes;
         BatchStatistics.MarkedFiles += 1;
     }
-    if (unmeasured.size() == 1) {
-        std::string line = FailureLine(unmeasured.front().c_str(), firstWhy);
-        return text + ("\n" + (line.empty() ? unmeasured.front() : line));
-    }
-    if (!unmeasured.empty())
-        return text + ("\n" + PathListText(unmeasured, ShownUnmeasured));
-    return BatchStatistics.TotalBytes != 0 ? std::string() : text;
+    if (unmeasured.empty())
+        return BatchStatistics.TotalBytes != 0 ? std::string() : text;
+    text += '\n';
+    if (unmeasured.size() > 1)
+        text += PathListText(unmeasured, ShownUnmeasured);
+    else if (std::string line = FailureLine(unmeasured.front().c_str(), firstWhy); !line.empty())
+        text += line;
+    else
+        text += unmeasured.front();
+    return text;
 }
 
 // What stops the batch at a row before anything of it is created, so no file
