@@ -85,6 +85,7 @@
 #define IDC_THREAD_PRIORITY_TEXT 1009
 #define IDC_COMPAT_CHECK        1063
 #define IDC_LOW_QUALITY         1066
+#define IDC_KEEP_METADATA       1070
 
 /* The program's own format chooser (template 200), used where the platform's
    chooser cannot take a verify hook. */

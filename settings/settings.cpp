@@ -17,6 +17,7 @@ void ResetSettingsToDefaults(AppSettings& settings)
     settings.SelectionTimer = 50;
     settings.CompatibilityCheck = 1;
     settings.LowQuality = 0;
+    settings.KeepMetadata = 1;
 }
 
 DWORD BlockSizeInBytes(WORD bufferSizeKBytes)

@@ -1,4 +1,4 @@
-// The seven persisted settings, one process-wide record. The registry store
+// The eight persisted settings, one process-wide record. The registry store
 // loads and saves it; everything else only reads it.
 #pragma once
 #include <windows.h>
@@ -14,6 +14,7 @@ struct AppSettings {
     UINT SelectionTimer;    // milliseconds
     DWORD CompatibilityCheck;  // 0 or 1
     DWORD LowQuality;          // 0 or 1
+    DWORD KeepMetadata;        // 0 or 1: converted files keep titles, markers and loops
 };
 
 extern AppSettings Settings;

@@ -74,6 +74,8 @@ void LoadSettings()
         Settings.CompatibilityCheck = value != 0 ? 1 : 0;
     if (QueryDword(store, "LowQuality", &value))
         Settings.LowQuality = value != 0 ? 1 : 0;
+    if (QueryDword(store, "KeepMetadata", &value))
+        Settings.KeepMetadata = value != 0 ? 1 : 0;
 
     RegCloseKey(store);
     RegCloseKey(software);
@@ -102,6 +104,7 @@ void SaveSettings()
     SetDword(store, "SelectionTimer", Settings.SelectionTimer);
     SetDword(store, "CompatibilityCheck", Settings.CompatibilityCheck != 0 ? 1 : 0);
     SetDword(store, "LowQuality", Settings.LowQuality != 0 ? 1 : 0);
+    SetDword(store, "KeepMetadata", Settings.KeepMetadata != 0 ? 1 : 0);
 
     RegCloseKey(store);
     RegCloseKey(software);

@@ -45,6 +45,7 @@ BatchJob JobOf(std::vector<BatchRow> rows)
     job.DestinationFolder = Settings.DestinationPath;
     job.BlockSize = BlockSizeInBytes(Settings.BufferSize);
     job.LowQuality = Settings.LowQuality != 0;
+    job.KeepMetadata = Settings.KeepMetadata != 0;
     return job;
 }
 

@@ -27,6 +27,7 @@ struct BatchJob {
     std::string DestinationFolder;
     DWORD BlockSize = 0;         // source bytes read per conversion step
     bool LowQuality = false;     // the codecs may trade quality for speed
+    bool KeepMetadata = false;   // destinations keep the sources' titles, markers and loops
 };
 
 // Every call comes on the worker's thread.

@@ -94,6 +94,7 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener)
     ConvertOptions options;
     options.BlockSize = job.BlockSize;
     options.LowQuality = job.LowQuality;
+    options.KeepMetadata = job.KeepMetadata;
     options.Host = &host;
     char line[ConvertInfoChars] = "";
     auto stop = [&](const char* text) {

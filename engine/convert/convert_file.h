@@ -20,6 +20,9 @@ struct ConvertOptions {
     DWORD BlockSize = DefaultBlockSize;
     bool LowQuality = false;
     DWORD MaxSourceBytes = 0xFFFFFFFF;  // of the source's audio data
+    // The source's titles, markers, loops and other chunks follow the audio,
+    // and the destination takes the source's last-write time.
+    bool KeepMetadata = false;
     ConversionHost* Host = nullptr;
 };
 

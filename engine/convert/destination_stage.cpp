@@ -19,7 +19,11 @@ bool DestinationStage::Open(HMMIO file, DWORD largestPut, uint64_t audioLimit, A
 bool DestinationStage::Write(const BYTE* bytes, DWORD count)
 {
     written_ += count;
-    return written_ <= limit_ && output_.Append(bytes, count);
+    if (written_ > limit_)
+        return false;
+    if (digest_ != nullptr)
+        digest_->Add(bytes, count);
+    return output_.Append(bytes, count);
 }
 
 bool DestinationStage::Put(const BYTE* bytes, DWORD count)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
@@ -51,6 +52,17 @@ Bytes WaveFormat(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, 
 // A second of a 1 kHz sine at -6 dBFS on every channel of a format made by
 // WaveFormat: integer PCM of any valid bits, or float.
 Bytes ToneWave(const Bytes& format);
+
+// Chunks that recorders, editors and samplers add, as they write them: a
+// "LIST" of a type; a "bext" with its description, time reference and
+// coding history; "cue " points at frame positions; a "smpl" with one loop.
+Bytes ListChunk(const char* type, const Bytes& subChunks);
+Bytes BroadcastChunk(const std::string& description, uint64_t timeReference, const std::string& history);
+Bytes CueChunk(const std::vector<uint32_t>& positions);
+Bytes SamplerChunk(uint32_t rate, uint32_t loopStart, uint32_t loopEnd);
+// A file's chunks after its form type, each its code and its data; empty
+// when the file is no RIFF form.
+std::vector<std::pair<std::string, Bytes>> FormChunks(const Bytes& file);
 
 // The codecs' format of a tag for a source, as the program stores
 // destinations (PCM in 16 bytes); empty when there is none.
