@@ -527,6 +527,21 @@ TEST_F(Conversions, ABatchKeepsWhatTheSourceSaysAboutItselfBehindTheAudio)
         const Bytes said = ReadWholeFile(out_.File("md5.txt"));
         EXPECT_EQ(sum, std::string(said.begin(), said.begin() + std::min<size_t>(said.size(), 32)));
     }
+    // An abort asked for once the audio is through stops among the chunks,
+    // and the file shows unfinished.
+    struct AbortAfterAudio final : ConversionHost {
+        bool through = false;
+        void FileStarted(DWORD) override {}
+        void BlockConverted(DWORD, DWORD, DWORD done, DWORD size) override { through = done == size; }
+        void FileConverted() override {}
+        bool AbortRequested() override { return through; }
+    } host;
+    Source(in_.File("aborted.wav"), RiffForm("WAVE", Join({Chunk("fmt ", Pcm8k), Chunk("data", Bytes(1600, 0)), kept[6]})));
+    ConvertOptions options;
+    options.KeepMetadata = true, options.Host = &host;
+    EXPECT_EQ(ConvertFile(in_.File("aborted.wav").c_str(), Pcm8k.data(), 16, out_.File("aborted.wav").c_str(), ulaw_.data(),
+                          DWORD(ulaw_.size()), nullptr, options), Aborted);
+    EXPECT_TRUE(host.through && HasPlaceholders(out_.File("aborted.wav")));
     // Off: what a conversion without the chunks writes.
     Settings.KeepMetadata = 0;
     RunBatch();

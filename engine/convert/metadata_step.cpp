@@ -118,7 +118,7 @@ ConvertResult MetadataStep::Write(WaveWriter& writer, uint64_t destinationFrames
         if (host_ != nullptr && host_->AbortRequested())
             return ConvertResult::Aborted;
         TrailingChunk out;
-        if (!out.Begin(file, kept.Kind == ChunkKind::Checksum ? ChunkCode("MD5 ") : kept.Chunk.Id))
+        if (!out.Begin(file, kept.Chunk.Id))
             return ConvertResult::Failed;
         ConvertResult written = WriteChunk(kept, out);
         if (written != ConvertResult::Converted)
