@@ -195,7 +195,8 @@ ConvertResult FinishDestination(FileConversion& conversion, DWORD samples, const
                                 const char* destinationPath, const ConvertOptions& options)
 {
     if (options.KeepMetadata) {
-        const WORD blockAlign = ClampFormat(conversion.Header.data(), DWORD(conversion.Header.size())).Fields().nBlockAlign;
+        const GuardedFormat written = ClampFormat(conversion.Header.data(), DWORD(conversion.Header.size()));
+        const WORD blockAlign = written.Fields().nBlockAlign;
         const uint64_t frames = NeedsFactChunk(conversion.Header) ? samples
                                 : blockAlign != 0                  ? conversion.Destination.Written() / blockAlign
                                                                    : 0;

@@ -194,7 +194,8 @@ ConvertResult MetadataStep::CopyCuePoints(const SourceChunk& chunk, TrailingChun
     ConvertResult result = CopyThrough(chunk.Offset, CueCountBytes, out);
     uint8_t point[CuePointBytes];
     const uint64_t end = chunk.Offset + chunk.Size;
-    for (uint64_t at = chunk.Offset + CueCountBytes; at < end && result == ConvertResult::Converted; at += CuePointBytes)
+    for (uint64_t at = chunk.Offset + CueCountBytes; at < end && result == ConvertResult::Converted;
+         at += CuePointBytes)
         result = CopyRecord(at, out, ScaleCuePoint, point);
     return result;
 }

@@ -37,4 +37,7 @@ private:
 
 // Where the chunk after one of size bytes whose data starts at offset
 // begins: the data rounded up to an even length.
-constexpr uint64_t NextChunkAt(uint64_t offset, uint32_t size) { return offset + ((uint64_t(size) + 1) & ~uint64_t(1)); }
+constexpr uint64_t NextChunkAt(uint64_t offset, uint32_t size)
+{
+    return offset + ((uint64_t(size) + 1) & ~uint64_t(1));
+}
