@@ -87,6 +87,7 @@
 #define IDC_LOW_QUALITY         1066
 #define IDC_LEVEL_MODE          1075
 #define IDC_LEVEL_TARGET        1076
+#define IDC_KEEP_METADATA       1070
 
 /* The program's own format chooser (template 200), used where the platform's
    chooser cannot take a verify hook. */

@@ -19,6 +19,7 @@ void ResetSettingsToDefaults(AppSettings& settings)
     settings.LowQuality = 0;
     settings.LevelMode = LevelAsRecorded;
     settings.LevelTarget = DefaultLevelTarget(LevelAsRecorded);
+    settings.KeepMetadata = 1;
 }
 
 DWORD DefaultLevelTarget(DWORD levelMode)

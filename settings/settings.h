@@ -1,4 +1,4 @@
-// The nine persisted settings, one process-wide record. The registry store
+// The ten persisted settings, one process-wide record. The registry store
 // loads and saves it; everything else only reads it.
 #pragma once
 #include <windows.h>
@@ -27,6 +27,7 @@ struct AppSettings {
     DWORD LowQuality;          // 0 or 1
     DWORD LevelMode;           // LevelAsRecorded, LevelPeak or LevelSpeech
     DWORD LevelTarget;         // tenths of a dB below full scale, at most MaxLevelTarget
+    DWORD KeepMetadata;        // 0 or 1: converted files keep titles, markers and loops
 };
 
 extern AppSettings Settings;

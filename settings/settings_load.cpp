@@ -80,6 +80,8 @@ void LoadSettings()
     if (QueryDword(store, "LowQuality", &value))
         Settings.LowQuality = value != 0 ? 1 : 0;
     LoadLevel(store);
+    if (QueryDword(store, "KeepMetadata", &value))
+        Settings.KeepMetadata = value != 0 ? 1 : 0;
 
     RegCloseKey(store);
     RegCloseKey(software);

@@ -39,6 +39,7 @@ void SaveSettings()
     SetDword(store, "LowQuality", Settings.LowQuality != 0 ? 1 : 0);
     SetDword(store, "LevelMode", Settings.LevelMode);
     SetDword(store, "LevelTarget", Settings.LevelTarget);
+    SetDword(store, "KeepMetadata", Settings.KeepMetadata != 0 ? 1 : 0);
 
     RegCloseKey(store);
     RegCloseKey(software);

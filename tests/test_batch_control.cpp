@@ -291,7 +291,7 @@ TEST_F(Batch, ClosingOrEndingTheLogonAsksAndYesEndsTheBatchAtOnce)
     EXPECT_FALSE(IsWindow(window_) || IsConversionActive());
     EXPECT_TRUE(HasPlaceholders(destination_));
     EXPECT_EQ(recorder_.Texts(), std::vector<std::string>(2, CloseQuestion));
-    EXPECT_EQ(StoredSettings(), "1:" + out_.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 ");
+    EXPECT_EQ(StoredSettings(), "1:" + out_.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 4:1 ");
 
     window_ = CreateBatchWindow();
     AddBatchRow(window_, Tone("a.wav"), ulaw_);

@@ -525,4 +525,126 @@ TEST_F(Conversions, ABatchBringsEveryFileToOneSpeechLevelOrOnePeak)
     RunBatch();
     EXPECT_NEAR(20 * std::log10(measured("tone.wav").Peak()), -1.0, 0.1);
     EXPECT_TRUE(recorder_.Texts().empty());
+
+// A source that says all about itself, in copies that one batch converts to
+// PCM 16-bit 22,050 Hz mono, u-law 8 kHz mono and GSM 6.10: behind the audio
+// the chunks it keeps, in the source's order, copied byte for byte or
+// rewritten for the new rate; nothing behind GSM's audio; the source's time
+// on every destination. Malformed chunks are left out, and with the setting
+// off a destination is a plain conversion's.
+TEST_F(Conversions, ABatchKeepsWhatTheSourceSaysAboutItselfBehindTheAudio)
+{
+    auto text = [](const std::string& s) { return Bytes(s.begin(), s.end()); };
+    auto dataOf = [](const Bytes& chunk) { return FormChunks(Join({Bytes(12), chunk}))[0].second; };
+    const std::vector<uint32_t> cues = {0, 11025, 44099, 50000};  // the last beyond the audio
+    const std::string history = "A=PCM,F=44100,W=16,M=stereo,T=Field recorder\r\n";
+    Bytes ltxt = Join({Bytes{3, 0, 0, 0}, Bytes{0x22, 0x56, 0, 0}, text("rgn "), Bytes(8, 0), text("Verse")});
+    const Bytes bext = BroadcastChunk("Morning news, take 3", 3600ull * 44100, history + std::string(3, '\0'));
+    const Bytes labels = ListChunk("adtl", Join({Chunk("labl", Join({Bytes{1, 0, 0, 0}, text("Intro")})),
+                                                 Chunk("note", Join({Bytes{2, 0, 0, 0}, text("Cough")})), Chunk("ltxt", ltxt)}));
+    const std::vector<Bytes> kept = {bext, ListChunk("INFO", Join({Chunk("INAM", text("Station ident")), Chunk("ISFT", text("Rec"))})),
+        CueChunk(cues), labels, SamplerChunk(44100, 4410, 44099), Chunk("MD5 ", Bytes(16, 0xAB)), Chunk("iXML", text("<BWFXML/>")),
+        Chunk("_PMX", text("<x:xmpmeta/>")), Chunk("id3 ", text("ID3\3\0\0\0\0\0\0")), Chunk("acid", Bytes(24, 1)),
+        Chunk("inst", Bytes{60, 0, 0, 0, 127, 0, 127}), Chunk("cart", text("0101Ident")), Chunk("axml", text("<ebu/>")),
+        Chunk("umid", Bytes(24, 5)), Chunk("DISP", text("\1\0\0\0Ident")), Chunk("tvk1", Bytes(5, 9))};
+    Bytes chunks = Join({Chunk("fmt ", PcmFormat(2, 44100, 16)), Chunk("JUNK", Bytes(28, 0)), kept[0], kept[1],
+                         Chunk("data", SampleBytes(SineSamples(44100, 2, 44100, 440))), Chunk("PEAK", Bytes(24, 2)),
+                         Chunk("chna", Bytes(44, 3)), Chunk("levl", Bytes(128, 4)), Chunk("PAD ", Bytes(6, 0))});
+    for (size_t i = 2; i < kept.size(); ++i)
+        AppendRaw(chunks, kept[i].data(), kept[i].size());
+    const Bytes source = RiffForm("WAVE", Join({chunks, Chunk("FLLR", Bytes(10, 0))}));
+    const Bytes bad = RiffForm("WAVE", Join({Chunk("fmt ", PcmFormat(2, 44100, 16)), Chunk("data", Bytes(4000, 0)), kept[1],
+        ListChunk("INFO", ChunkWithSize("INAM", 20, text("cut"))), ChunkWithSize("cue ", 28, Bytes{2, 0, 0, 0}) /* one point */,
+        Bytes(24, 0), kept[6], ChunkWithSize("tvk2", 1000, Bytes(10, 1))}));
+    const FILETIME recorded = {0x403F8000, 0x01C08D74};  // 3 February 2001
+    const Bytes pcm = PcmFormat(1, 22050, 16), gsm = SuggestFormat(Pcm8k, WAVE_FORMAT_GSM610);
+    const struct {
+        const char* name;
+        Bytes format;
+        std::string codes;  // the destination's chunks
+    } rows[] = {{"pcm.wav", pcm, "fmt data bext LIST cue LIST smpl MD5 iXML _PMX id3 acid inst cart axml umid DISP tvk1 "},
+                {"ulaw.wav", ulaw_, "fmt fact data bext LIST cue LIST smpl MD5 iXML _PMX id3 acid inst cart axml umid DISP tvk1 "},
+                {"gsm.wav", gsm, "fmt fact data "}, {"bad.wav", pcm, "fmt data LIST iXML "}};
+    window_ = CreateBatchWindow();
+    for (const auto& row : rows) {
+        Source(in_.File(row.name), row.name == std::string("bad.wav") ? bad : source);
+        HANDLE file = CreateFileA(in_.File(row.name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        SetFileTime(file, nullptr, nullptr, &recorded), CloseHandle(file);
+        AddBatchRow(window_, in_.File(row.name), row.format);
+    }
+    RunBatch();
+    EXPECT_EQ(recorder_.Texts(), std::vector<std::string>());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::pair<std::string, Bytes>> got = FormChunks(ReadWholeFile(out_.File(row.name)));
+        std::string codes;
+        for (const auto& [code, data] : got)
+            codes += code.substr(0, code.find_last_not_of(' ') + 1) + " ";
+        EXPECT_EQ(codes, row.codes);
+        WIN32_FILE_ATTRIBUTE_DATA attributes = {};
+        GetFileAttributesExA(out_.File(row.name).c_str(), GetFileExInfoStandard, &attributes);
+        EXPECT_EQ(CompareFileTime(&attributes.ftLastWriteTime, &recorded), 0);
+        if (codes != row.codes || row.format == gsm)
+            continue;
+        const size_t data = row.format == pcm ? 1 : 2;
+        if (row.name == std::string("bad.wav")) {
+            EXPECT_TRUE(got[2].second == dataOf(kept[1]));
+            continue;
+        }
+        const uint32_t rate = ReadU32(row.format, 4), frames = uint32_t(got[data].second.size() / (rate == 8000 ? 1 : 2));
+        EXPECT_NEAR(frames, rate, rate / 100);
+        auto scaled = [&](double position) { return std::min(std::round(position * rate / 44100), double(frames - 1)); };
+        for (size_t i : {1, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15})  // copied as they are
+            EXPECT_TRUE(got[data + 1 + i].second == dataOf(kept[i])) << i;
+        // The time reference at the new rate, the history with one more line.
+        const Bytes& broadcast = got[data + 1].second;
+        EXPECT_TRUE(std::equal(broadcast.begin(), broadcast.begin() + 338, kept[0].begin() + 8));
+        EXPECT_EQ(ReadU32(broadcast, 338) + (uint64_t(ReadU32(broadcast, 342)) << 32), 3600ull * rate);
+        const std::string line = std::string(rate == 8000 ? "A=U-Law,F=8000,W=8" : "A=PCM,F=22050,W=16") + ",M=mono,T=Tonvelka 1.1\r\n";
+        EXPECT_EQ(std::string(broadcast.begin() + 602, broadcast.end()), history + line);
+        for (size_t i = 0; i < cues.size(); ++i) {
+            EXPECT_NEAR(ReadU32(got[data + 3].second, 8 + 24 * i), scaled(cues[i]), 1) << i;
+            EXPECT_NEAR(ReadU32(got[data + 3].second, 24 + 24 * i), scaled(cues[i]), 1) << i;
+        }
+        Bytes adtl = got[data + 4].second;
+        const Bytes code = text("ltxt");
+        const size_t length = std::search(adtl.begin(), adtl.end(), code.begin(), code.end()) - adtl.begin() + 12;
+        EXPECT_NEAR(ReadU32(adtl, length), 22050.0 * rate / 44100, 1);
+        memcpy(adtl.data() + length, ltxt.data() + 4, 4);
+        EXPECT_TRUE(adtl == dataOf(labels));
+        const Bytes& sampler = got[data + 5].second;
+        EXPECT_EQ(ReadU32(sampler, 8), uint32_t(std::lround(1e9 / rate)));
+        EXPECT_NEAR(ReadU32(sampler, 44), scaled(4410), 1);
+        EXPECT_NEAR(ReadU32(sampler, 48), scaled(44099), 1);
+        // A fresh checksum of the destination's audio, as md5sum counts it.
+        WriteWholeFile(out_.File("audio.raw"), got[data].second);
+        ASSERT_EQ(RunUnixCommand("md5sum " + UnixArgument(out_.File("audio.raw")) + " > " + UnixArgument(out_.File("md5.txt"))), 0);
+        std::string sum;
+        for (uint8_t byte : got[data + 6].second)
+            sum += "0123456789abcdef"[byte >> 4], sum += "0123456789abcdef"[byte & 15];
+        const Bytes said = ReadWholeFile(out_.File("md5.txt"));
+        EXPECT_EQ(sum, std::string(said.begin(), said.begin() + std::min<size_t>(said.size(), 32)));
+    }
+    // An abort asked for once the audio is through stops among the chunks,
+    // and the file shows unfinished.
+    struct AbortAfterAudio final : ConversionHost {
+        bool through = false;
+        void FileStarted(DWORD) override {}
+        void BlockConverted(DWORD, DWORD, DWORD done, DWORD size) override { through = done == size; }
+        void FileConverted() override {}
+        bool AbortRequested() override { return through; }
+    } host;
+    Source(in_.File("aborted.wav"), RiffForm("WAVE", Join({Chunk("fmt ", Pcm8k), Chunk("data", Bytes(1600, 0)), kept[6]})));
+    ConvertOptions options;
+    options.KeepMetadata = true, options.Host = &host;
+    EXPECT_EQ(ConvertFile(in_.File("aborted.wav").c_str(), Pcm8k.data(), 16, out_.File("aborted.wav").c_str(), ulaw_.data(),
+                          DWORD(ulaw_.size()), nullptr, options), Aborted);
+    EXPECT_TRUE(host.through && HasPlaceholders(out_.File("aborted.wav")));
+    // Off: what a conversion without the chunks writes.
+    Settings.KeepMetadata = 0;
+    RunBatch();
+    for (const auto& row : rows) {
+        ASSERT_EQ(Convert(in_.File(row.name), other_.File(row.name), row.format), Converted);
+        EXPECT_TRUE(ReadWholeFile(out_.File(row.name)) == ReadWholeFile(other_.File(row.name))) << row.name;
+    }
 }

@@ -262,7 +262,7 @@ TEST(EndToEnd, FilesChosenInTheRealDialogsConvertToWhatSoxDecodes)
         EXPECT_TRUE((!ima && file.rate != 8000) || SignalToNoise(SineSamples(file.rate, 1, file.frames, 440), decoded) > 20);
     }
     EXPECT_EQ(program.Close(), 0);
-    EXPECT_EQ(StoredSettings(), "1:" + to + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 ");
+    EXPECT_EQ(StoredSettings(), "1:" + to + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 4:1 ");
 }
 
 // A folder handed over on the command line (as the shell's Send To does) with
@@ -368,7 +368,7 @@ TEST_P(CloseDuringBatch, EndsTheProcessAtOnce)
     }
     EXPECT_EQ(program.Wait(), 0);
     EXPECT_LE(GetTickCount() - start, 1000u) << "the process took this long to end";
-    EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 ") << "the settings were not written at exit";
+    EXPECT_EQ(StoredSettings(), "1:" + output.Path() + " 4:16 4:32 4:0 4:50 4:1 4:0 4:0 4:260 4:1 ") << "the settings were not written at exit";
     // Held before the file began, the worker never creates it.
     const bool held = state == CloseWhile::Suspended || state == CloseWhile::StopQuestionOpen;
     EXPECT_TRUE(HasPlaceholders(output.File("long.wav")) || (held && !FileExists(output.File("long.wav"))));

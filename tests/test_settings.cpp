@@ -30,27 +30,28 @@ std::string CurrentDirectory()
 std::vector<DWORD> Numbers()
 {
     return {Settings.BufferSize,     Settings.PriorityClass,      DWORD(Settings.Priority),
-            Settings.SelectionTimer, Settings.CompatibilityCheck, Settings.LowQuality};
+            Settings.SelectionTimer, Settings.CompatibilityCheck, Settings.LowQuality, Settings.KeepMetadata};
 }
 
 }  // namespace
 
-TEST(SettingsStore, LoadsWhatIsValidAndSavesAllSevenValues)
+TEST(SettingsStore, LoadsWhatIsValidAndSavesAllEightValues)
 {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Tonvelka");
     Settings = {};
     LoadSettings();
     EXPECT_EQ(Settings.DestinationPath, CurrentDirectory());
-    EXPECT_EQ(Numbers(), std::vector<DWORD>({16, NORMAL_PRIORITY_CLASS, 0, 50, 1, 0}));
+    EXPECT_EQ(Numbers(), std::vector<DWORD>({16, NORMAL_PRIORITY_CLASS, 0, 50, 1, 0, 1}));
     lstrcpyA(Settings.DestinationPath, "C:\\out");
-    Settings.LowQuality = 7;
+    Settings.LowQuality = 7, Settings.KeepMetadata = 0;
     SaveSettings();
-    EXPECT_EQ(StoredSettings(), "1:C:\\out 4:16 4:32 4:0 4:50 4:1 4:1 4:0 4:260 ");
+    EXPECT_EQ(StoredSettings(), "1:C:\\out 4:16 4:32 4:0 4:50 4:1 4:1 4:0 4:260 4:0 ");
     // Wrong types are ignored one by one; flags become 0 or 1.
     StoreDword("CompatibilityCheck", 5), StoreDword("BufferSize", 65552), StoreText("SelectionTimer", "200");
     StoreDword("PriorityClass", 16384), StoreDword("LowQuality", 0), StoreText("DestinationPath", "D:\\music", REG_EXPAND_SZ);
+    StoreDword("KeepMetadata", 9);
     LoadSettings();
-    EXPECT_EQ(Numbers(), std::vector<DWORD>({16, 16384, 0, 50, 1, 0}));
+    EXPECT_EQ(Numbers(), std::vector<DWORD>({16, 16384, 0, 50, 1, 0, 1}));
     // A level mode the program does not know converts as recorded; a target
     // beyond 60.0 dB is the mode's default.
     for (auto [mode, target, loaded] : {std::tuple{1, 601, "1 10"}, {3, 235, "0 235"}, {2, 600, "2 600"}}) {
@@ -100,6 +101,19 @@ TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
     EXPECT_EQ(run([&](HWND dialog) {
         EXPECT_EQ(texts(dialog), "16|Normal|Normal");
         EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) * 2 + IsDlgButtonChecked(dialog, IDC_LOW_QUALITY), 2u);
+        EXPECT_EQ(ControlText(dialog, IDC_KEEP_METADATA), "Keep titles, markers and loop points");
+        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_KEEP_METADATA), UINT(BST_CHECKED));
+        // Its row stands above the buttons, which moved down by one row.
+        auto top = [&](int id) {
+            RECT rect;
+            GetWindowRect(GetDlgItem(dialog, id), &rect);
+            return MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2), rect.top;
+        };
+        RECT rows = {0, 89, 0, 106};
+        MapDialogRect(dialog, &rows);
+        EXPECT_EQ(top(IDC_KEEP_METADATA), rows.top);
+        EXPECT_EQ(top(IDOK), rows.bottom);
+        SendDlgItemMessageA(dialog, IDC_KEEP_METADATA, BM_CLICK, 0, 0);
         for (auto [id, position] : {std::pair{IDC_THREAD_PRIORITY, 0}, {IDC_PRIORITY_CLASS, 2}}) {
             SendDlgItemMessageA(dialog, id, TBM_SETPOS, TRUE, position);
             SendMessageA(dialog, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, position), LPARAM(GetDlgItem(dialog, id)));
@@ -118,7 +132,7 @@ TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
         Press(dialog, IDOK);
     }), 0);
     EXPECT_EQ(std::to_string(Settings.LevelMode) + " " + std::to_string(Settings.LevelTarget), "2 235");
-    EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, HIGH_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_IDLE), 50, 0, 1}));
+    EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, HIGH_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_IDLE), 50, 0, 1, 0}));
     // Values outside the tables open at the top; a bad buffer size keeps the
     // dialog open, but the rest is taken.
     Settings.PriorityClass = 16384, Settings.Priority = 99;
@@ -133,7 +147,7 @@ TEST(SettingsDialog, ShowsTheSettingsTakesThemOnOkAndRefusesABadBufferSize)
         }), 1);
         EXPECT_EQ(recorder.Texts(), std::vector<std::string>{"You have entered an invalid buffer size."});
         EXPECT_EQ(recorder.Messages()[0].Style, UINT(MB_OK | MB_ICONHAND));
-        EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, REALTIME_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_HIGHEST), 50, 0, 1}));
+        EXPECT_EQ(Numbers(), std::vector<DWORD>({65535, REALTIME_PRIORITY_CLASS, DWORD(THREAD_PRIORITY_HIGHEST), 50, 0, 1, 0}));
     }
     // A target outside 0.0 to 60.0 dB, or of more than one decimal, is refused as a buffer size is.
     for (const char* typed : {"60.1", "", "1.25", "-3", "abc", "60.0"}) {

@@ -44,6 +44,7 @@ BatchJob JobOf(std::vector<BatchRow> rows)
     job.BlockSize = BlockSizeInBytes(Settings.BufferSize);
     job.LowQuality = Settings.LowQuality != 0;
     job.Level = LevelingOf(Settings);
+    job.KeepMetadata = Settings.KeepMetadata != 0;
     return job;
 }
 

@@ -108,6 +108,7 @@ BOOL OnInitDialog(HWND dialog)
     SetDlgItemInt(dialog, IDC_BUFFER_SIZE, Settings.BufferSize, FALSE);
     CheckDlgButton(dialog, IDC_COMPAT_CHECK, Settings.CompatibilityCheck ? BST_CHECKED : BST_UNCHECKED);
     CheckDlgButton(dialog, IDC_LOW_QUALITY, Settings.LowQuality ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dialog, IDC_KEEP_METADATA, Settings.KeepMetadata ? BST_CHECKED : BST_UNCHECKED);
     SetUpTrackbar(dialog, IDC_PRIORITY_CLASS, LastClassPosition, PriorityClassPosition(Settings.PriorityClass));
     SetUpTrackbar(dialog, IDC_THREAD_PRIORITY, LastThreadPosition, ThreadPriorityPosition(Settings.Priority));
     SetUpLevelRow(dialog);
@@ -132,6 +133,7 @@ void OnOk(HWND dialog)
     // The other values are taken whether or not the buffer size was.
     Settings.CompatibilityCheck = IsDlgButtonChecked(dialog, IDC_COMPAT_CHECK) == BST_CHECKED ? 1 : 0;
     Settings.LowQuality = IsDlgButtonChecked(dialog, IDC_LOW_QUALITY) == BST_CHECKED ? 1 : 0;
+    Settings.KeepMetadata = IsDlgButtonChecked(dialog, IDC_KEEP_METADATA) == BST_CHECKED ? 1 : 0;
     Settings.PriorityClass = PriorityClassAt(TrackbarPosition(dialog, IDC_PRIORITY_CLASS));
     Settings.Priority = ThreadPriorityAt(TrackbarPosition(dialog, IDC_THREAD_PRIORITY));
 }

@@ -30,6 +30,7 @@ struct BatchJob {
     DWORD BlockSize = 0;         // source bytes read per conversion step
     bool LowQuality = false;     // the codecs may trade quality for speed
     Leveling Level;              // every file brought to one level, or as recorded
+    bool KeepMetadata = false;   // destinations keep the sources' titles, markers and loops
 };
 
 // How a marked file's conversion ended, and the audio bytes it consumed of

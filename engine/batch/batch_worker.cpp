@@ -160,6 +160,7 @@ DWORD ConvertMarkedRows(const BatchJob& job, BatchListener& listener, std::vecto
     ConvertOptions options;
     options.BlockSize = job.BlockSize;
     options.LowQuality = job.LowQuality;
+    options.KeepMetadata = job.KeepMetadata;
     options.Host = &host;
     options.Level = job.Level;
     LevelDecision level;

@@ -8,6 +8,7 @@
 #include "engine/convert/conversion_plan.h"
 #include "engine/convert/destination_stage.h"
 #include "engine/convert/level_pass.h"
+#include "engine/convert/metadata_step.h"
 #include "engine/convert/source_stage.h"
 #include "engine/format/derived_fields.h"
 #include "engine/format/format_guard.h"
@@ -33,6 +34,7 @@ struct FileConversion {
     WaveWriter Writer;
     WaveReader Reader;
     std::vector<BYTE> Header;  // the destination's "fmt " chunk
+    MetadataStep Metadata;     // whose digest the destination stage adds to
     ConversionPlan Plan;
     DestinationStage Destination;
     SourceStage Source;
@@ -288,6 +290,41 @@ DWORD DestinationSamples(const FileConversion& conversion, const void* sourceFor
     return frames > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(frames);
 }
 
+// The source's chunks that the destination keeps; where one of them is a
+// checksum, the audio is added to its digest as it is written.
+void PlanMetadata(FileConversion& conversion, const char* sourcePath, const void* sourceFormat,
+                  DWORD sourceFormatLength)
+{
+    const GuardedFormat source = ClampFormat(sourceFormat, sourceFormatLength);
+    const GuardedFormat destination = ClampFormat(conversion.Header.data(), DWORD(conversion.Header.size()));
+    conversion.Metadata.Plan(sourcePath, source.Fields(), destination.Fields());
+    conversion.Destination.AddAudioTo(conversion.Metadata.AudioDigest());
+}
+
+// The kept chunks behind the audio, the sizes fixed, and then, on the
+// closed file, the source's last-write time.
+ConvertResult FinishDestination(FileConversion& conversion, DWORD samples, const char* sourcePath,
+                                const char* destinationPath, const ConvertOptions& options)
+{
+    if (options.KeepMetadata) {
+        const GuardedFormat written = ClampFormat(conversion.Header.data(), DWORD(conversion.Header.size()));
+        const WORD blockAlign = written.Fields().nBlockAlign;
+        const uint64_t frames = NeedsFactChunk(conversion.Header) ? samples
+                                : blockAlign != 0                  ? conversion.Destination.Written() / blockAlign
+                                                                   : 0;
+        ConvertResult kept = conversion.Metadata.Write(conversion.Writer, frames, options.Host);
+        if (kept != ConvertResult::Converted)
+            return kept;
+    }
+    if (!FinishWaveFile(conversion.Writer, samples, &conversion.Why))
+        return ConvertResult::Failed;
+    if (options.KeepMetadata) {
+        conversion.Writer.File.Close();
+        CopyLastWriteTime(sourcePath, destinationPath);
+    }
+    return ConvertResult::Converted;
+}
+
 // Formats that neither the own reader nor the codecs may be given: a source
 // whose fields contradict each other, and formats with a zero that a codec
 // divides by. The destination always reaches a codec or a formula.
@@ -333,6 +370,8 @@ ConvertResult RunConversion(FileConversion& conversion, const char* sourcePath, 
         !CreateWaveFile(destinationPath, conversion.Header.data(), DWORD(conversion.Header.size()), conversion.Writer,
                         NeedsFactChunk(conversion.Header), &conversion.Why))
         return ConvertResult::Failed;
+    if (options.KeepMetadata)
+        PlanMetadata(conversion, sourcePath, sourceFormat, sourceFormatLength);
 
     const bool leveling = options.Level.Mode != LevelingMode::AsRecorded;
     const DWORD declared = conversion.Reader.DataSize;
@@ -361,11 +400,10 @@ ConvertResult RunConversion(FileConversion& conversion, const char* sourcePath, 
     if (result != ConvertResult::Converted)
         return result;
     DWORD samples = DestinationSamples(conversion, sourceFormat, sourceFormatLength);
-    if (!FinishWaveFile(conversion.Writer, samples, &conversion.Why))
-        return ConvertResult::Failed;
-    if (options.Leveled != nullptr)
+    ConvertResult finished = FinishDestination(conversion, samples, sourcePath, destinationPath, options);
+    if (finished == ConvertResult::Converted && options.Leveled != nullptr)
         *options.Leveled = level;
-    return ConvertResult::Converted;
+    return finished;
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ struct ConvertOptions {
     DWORD BlockSize = DefaultBlockSize;
     bool LowQuality = false;
     DWORD MaxSourceBytes = 0xFFFFFFFF;  // of the source's audio data
+    // The source's titles, markers, loops and other chunks follow the audio,
+    // and the destination takes the source's last-write time.
+    bool KeepMetadata = false;
     ConversionHost* Host = nullptr;
     // With a mode, the whole file is measured first and then converted
     // through the sample chain with the gain that brings it to the level.

@@ -25,6 +25,8 @@ bool DestinationStage::Write(const BYTE* bytes, DWORD count)
     // Audio beyond the limit would need sizes that the file's fields cannot hold.
     if (written_ > limit_)
         return failure_ = {FailureCause::Writing, ERROR_FILE_TOO_LARGE}, false;
+    if (digest_ != nullptr)
+        digest_->Add(bytes, count);
     if (!output_.Append(bytes, count))
         return failure_ = Known(output_.Why(), FailureCause::Writing), false;
     return true;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include "engine/codec/codec_stream.h"
 #include "engine/wave/write_behind.h"
+#include "win/md5_digest.h"
 
 // PCM gathered for the encoder before it converts, besides the end of each
 // source block: the encoder's memory does not grow with the block size.
@@ -36,6 +37,9 @@ public:
     // EncodedFrames counts only the PCM that was given.
     bool Flush();
 
+    // Every byte of audio written from here on is added to digest too.
+    void AddAudioTo(Md5Digest* digest) { digest_ = digest; }
+
     uint64_t Written() const { return written_; }
     // The frames of PCM the encoder has taken: the destination's samples.
     uint64_t EncodedFrames() const { return frameBytes_ == 0 ? 0 : encoded_ / frameBytes_; }
@@ -49,6 +53,7 @@ private:
 
     CodecStream codec_;
     WriteBehind output_;  // stops before the encoder's buffers go
+    Md5Digest* digest_ = nullptr;
     DWORD gathered_ = 0;  // PCM bytes waiting in the encoder's input
     WORD frameBytes_ = 0;
     uint64_t limit_ = 0;

@@ -252,27 +252,47 @@ bool WriteWaveHead(HMMIO file, const void* format, DWORD formatLength, WaveWrite
     return true;
 }
 
-// The two open sizes and the "fact" chunk's count.
+// Rewrites the 32-bit field at offset, one of the size fields near the start
+// of the file.
+bool WriteField(HMMIO file, DWORD offset, DWORD value)
+{
+    return mmioSeek(file, LONG(offset), SEEK_SET) != -1 &&
+           mmioWrite(file, reinterpret_cast<const char*>(&value), sizeof(value)) == sizeof(value);
+}
+
+// The two open sizes and the "fact" chunk's count, once the audio ended.
 bool FinishSizes(WaveWriter& writer, DWORD sampleCount)
 {
     HMMIO file = writer.File.Get();
+    if (!writer.DataEnded && !EndWaveData(writer))
+        return false;
+    LONG end = mmioSeek(file, 0, SEEK_CUR);
+    if (end == -1 || DWORD(end) < writer.Riff.dwDataOffset)
+        return false;
+    // The sizes in the order of the file; the count last: until here its
+    // placeholder marks the file unfinished.
+    const DWORD formSize = DWORD(end) - writer.Riff.dwDataOffset;
+    return WriteField(file, writer.Data.dwDataOffset - sizeof(DWORD), writer.DataBytes) &&
+           WriteField(file, writer.Riff.dwDataOffset - sizeof(DWORD), formSize) &&
+           (writer.FactCountOffset == 0 || WriteField(file, writer.FactCountOffset, sampleCount));
+}
+}  // namespace
+
+bool EndWaveData(WaveWriter& writer)
+{
+    HMMIO file = writer.File.Get();
+    // Positions up to 4 GB come back as the bits of a LONG.
     LONG position = mmioSeek(file, 0, SEEK_CUR);
     if (position == -1 || DWORD(position) < writer.Data.dwDataOffset)
         return false;
-    if (!WritePadByteIfOdd(file, DWORD(position) - writer.Data.dwDataOffset))
+    const DWORD length = DWORD(position) - writer.Data.dwDataOffset;
+    char pad = 0;
+    if ((length & 1) != 0 && mmioWrite(file, &pad, 1) != 1)
         return false;
-    if (mmioAscend(file, &writer.Data, 0) != 0)
-        return false;
-    if (mmioAscend(file, &writer.Riff, 0) != 0)
-        return false;
-    // The count last: until here its placeholder marks the file unfinished.
-    if (writer.FactCountOffset == 0)
-        return true;
-    return mmioSeek(file, LONG(writer.FactCountOffset), SEEK_SET) != -1 &&
-           mmioWrite(file, reinterpret_cast<const char*>(&sampleCount), sizeof(sampleCount)) == sizeof(sampleCount);
+    writer.DataBytes = length;
+    writer.DataEnded = true;
+    return true;
 }
-
-}  // namespace
 
 bool ReadSourceFormat(const char* path, void* buffer, DWORD* length, SourceFacts* facts, Failure* why)
 {

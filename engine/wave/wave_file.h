@@ -33,6 +33,8 @@ struct WaveWriter {
     MMCKINFO Riff = {};
     MMCKINFO Data = {};
     DWORD FactCountOffset = 0;  // where the "fact" chunk's sample count stands; 0 without one
+    bool DataEnded = false;     // EndWaveData has run
+    DWORD DataBytes = 0;        // the audio's length, once ended
 };
 
 // Where why is given, a function that fails tells there what failed.
@@ -63,7 +65,14 @@ bool ReadDeclaredDataSize(const char* path, DWORD* size, Failure* why = nullptr)
 bool CreateWaveFile(const char* path, const void* format, DWORD formatLength, WaveWriter& writer,
                     bool factChunk = false, Failure* why = nullptr);
 
-// Fixes the two open sizes and, where there is a "fact" chunk, writes
-// sampleCount (frames of the destination) into it. The caller closes the
-// writer afterwards.
+// Ends the audio where the writer stands, with the pad byte after an odd
+// count; chunks that follow the audio may be written from there on. The size
+// fields keep their placeholders until FinishWaveFile, so a file whose later
+// chunks were cut short by a failure or an abort still shows unfinished.
+bool EndWaveData(WaveWriter& writer);
+
+// Ends the audio unless that was done, then fixes the two open sizes (the
+// form ends where the writer stands) and, where there is a "fact" chunk,
+// writes sampleCount (frames of the destination) into it. The caller closes
+// the writer afterwards.
 bool FinishWaveFile(WaveWriter& writer, DWORD sampleCount = 0, Failure* why = nullptr);

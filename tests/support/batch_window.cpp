@@ -110,7 +110,7 @@ std::string StoredSettings()
 {
     std::string stored;
     for (const char* name : {"DestinationPath", "BufferSize", "PriorityClass", "Priority", "SelectionTimer",
-                             "CompatibilityCheck", "LowQuality", "LevelMode", "LevelTarget"}) {
+                             "CompatibilityCheck", "LowQuality", "LevelMode", "LevelTarget", "KeepMetadata"}) {
         char data[512] = "";
         DWORD type = REG_NONE, size = sizeof(data) - 1;
         RegGetValueA(HKEY_CURRENT_USER, "Software\\Tonvelka", name, RRF_RT_ANY, &type, data, &size);

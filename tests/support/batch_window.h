@@ -23,7 +23,7 @@ void PumpWaitingMessages();
 std::string ControlText(HWND window, int id);
 // The list's rows, each its first columns joined by " | ".
 std::vector<std::string> RowTexts(HWND window, int columns = 1);
-// The nine stored settings in their order, each as "type:value ".
+// The ten stored settings in their order, each as "type:value ".
 std::string StoredSettings();
 uint64_t FileSize(const std::string& path);
 // The audio of a destination whose sizes agree with its length; empty otherwise.

@@ -211,6 +211,51 @@ Bytes AudioOf(const Bytes& wave)
 {
     size_t data = 20 + (ReadU32(wave, 16) + 1) / 2 * 2;
     return Bytes(wave.begin() + data + 8, wave.begin() + data + 8 + ReadU32(wave, data + 4));
+
+Bytes ListChunk(const char* type, const Bytes& subChunks)
+{
+    return Chunk("LIST", Join({Bytes(type, type + 4), subChunks}));
+}
+
+Bytes BroadcastChunk(const std::string& description, uint64_t timeReference, const std::string& history)
+{
+    Bytes fields(602, 0);
+    memcpy(fields.data(), description.data(), std::min<size_t>(description.size(), 256));
+    memcpy(fields.data() + 256, "Tonvelka tests", 14);  // originator
+    memcpy(fields.data() + 320, "2026-12-0709:30:00", 18);  // date and time
+    memcpy(fields.data() + 338, &timeReference, 8);
+    fields[346] = 1;  // version
+    AppendRaw(fields, history.data(), history.size());
+    return Chunk("bext", fields);
+}
+
+Bytes CueChunk(const std::vector<uint32_t>& positions)
+{
+    Bytes data;
+    AppendU32(data, uint32_t(positions.size()));
+    for (uint32_t i = 0; i < positions.size(); ++i)
+        for (uint32_t field : {i + 1, positions[i], 0x61746164u, 0u, 0u, positions[i]})  // "data"
+            AppendU32(data, field);
+    return Chunk("cue ", data);
+}
+
+Bytes SamplerChunk(uint32_t rate, uint32_t loopStart, uint32_t loopEnd)
+{
+    Bytes data;
+    for (uint32_t field : {0u, 0u, uint32_t(1e9 / rate + 0.5), 60u, 0u, 0u, 0u, 1u, 0u, 1u, 0u, loopStart, loopEnd, 0u, 0u})
+        AppendU32(data, field);
+    return Chunk("smpl", data);
+}
+
+std::vector<std::pair<std::string, Bytes>> FormChunks(const Bytes& file)
+{
+    std::vector<std::pair<std::string, Bytes>> chunks;
+    for (size_t at = 12; file.size() >= 12 && at + 8 <= file.size(); at += 8 + (ReadU32(file, at + 4) + 1) / 2 * 2) {
+        const size_t size = std::min<size_t>(ReadU32(file, at + 4), file.size() - at - 8);
+        chunks.emplace_back(std::string(file.begin() + at, file.begin() + at + 4),
+                            Bytes(file.begin() + at + 8, file.begin() + at + 8 + size));
+    }
+    return chunks;
 }
 
 Bytes SuggestFormat(const Bytes& sourceFormat, WORD tag)

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
@@ -64,6 +65,16 @@ Bytes RifxWave(const Bytes& format, const Bytes& audio, unsigned width);
 // The format and the audio of a WAVE file made by Chunk and RiffForm.
 Bytes FormatOf(const Bytes& wave);
 Bytes AudioOf(const Bytes& wave);
+// Chunks that recorders, editors and samplers add, as they write them: a
+// "LIST" of a type; a "bext" with its description, time reference and
+// coding history; "cue " points at frame positions; a "smpl" with one loop.
+Bytes ListChunk(const char* type, const Bytes& subChunks);
+Bytes BroadcastChunk(const std::string& description, uint64_t timeReference, const std::string& history);
+Bytes CueChunk(const std::vector<uint32_t>& positions);
+Bytes SamplerChunk(uint32_t rate, uint32_t loopStart, uint32_t loopEnd);
+// A file's chunks after its form type, each its code and its data; empty
+// when the file is no RIFF form.
+std::vector<std::pair<std::string, Bytes>> FormChunks(const Bytes& file);
 
 // The codecs' format of a tag for a source, as the program stores
 // destinations (PCM in 16 bytes); empty when there is none.
