@@ -1,7 +1,6 @@
 // The single-file converter: the stages that the plan names, streamed block
 // by block from the source file to the destination file.
 #include "engine/convert/convert_file.h"
-#include <cstring>
 #include <new>
 #include <vector>
 #include "engine/chain/sample_chain.h"
@@ -9,6 +8,7 @@
 #include "engine/convert/destination_stage.h"
 #include "engine/convert/level_pass.h"
 #include "engine/convert/metadata_step.h"
+#include "engine/convert/source_shape.h"
 #include "engine/convert/source_stage.h"
 #include "engine/format/derived_fields.h"
 #include "engine/format/format_guard.h"
@@ -65,45 +65,6 @@ CodecStageCheck OpenStreams(PlannedStreams& streams, CodecDrivers* drivers, DWOR
         streams.For(stage).Attach(opened);
         return true;
     };
-}
-
-// How the first stage reads the source: a RIFX source's samples turned
-// round; a last, partly filled block filled up for the codec, of a decoder's
-// output only what the block holds, within the "fact" count.
-SourceShape ShapeSource(const ConversionPlan& plan, const WaveReader& reader, const void* sourceFormat,
-                        DWORD sourceFormatLength, const WAVEFORMATEX& destination)
-{
-    SourceShape shape;
-    LayoutReading reading = ReadSampleLayout(sourceFormat, sourceFormatLength);
-    if (reader.BigEndian) {
-        shape.SwapWidth = reading.Layout.ContainerBytes;
-        shape.FrameBytes = reading.Layout.FrameBytes;
-    }
-    if (reading.Verdict == LayoutVerdict::Readable) {
-        // Only a PCM source meets a codec here: the one stream encodes it.
-        shape.EncodedBlock = plan.Direct ? destination.nBlockAlign : 0;
-        shape.Padding = reading.Layout.ValidBits == 8 && reading.Layout.ContainerBytes == 1 ? 0x80 : 0;
-        return shape;
-    }
-    GuardedFormat source = ClampFormat(sourceFormat, sourceFormatLength);
-    DeriveFormatFields(*source.Get(), source.Length);
-    const WAVEFORMATEX& fields = source.Fields();
-    const bool toPcm = plan.DecodeByCodec || destination.wFormatTag == WAVE_FORMAT_PCM;
-    const DWORD outputRate = plan.DecodeByCodec ? plan.Decoded.SamplesPerSecond : destination.nSamplesPerSec;
-    if (!toPcm || outputRate != fields.nSamplesPerSec)
-        return shape;
-    shape.CodecBlock = fields.nBlockAlign;
-    shape.Decoding = true;
-    shape.Tag = fields.wFormatTag;
-    shape.Channels = fields.nChannels;
-    WORD samplesPerBlock = 0;
-    if (fields.cbSize >= sizeof(samplesPerBlock))
-        memcpy(&samplesPerBlock, source.Bytes + sizeof(WAVEFORMATEX), sizeof(samplesPerBlock));
-    shape.SamplesPerBlock = samplesPerBlock;
-    shape.OutputFrameBytes = plan.DecodeByCodec ? plan.Decoded.FrameBytes : destination.nBlockAlign;
-    if (reader.HasFact)
-        shape.OutputLimit = uint64_t(reader.FactCount) * shape.OutputFrameBytes;
-    return shape;
 }
 
 // The plan with its streams opened; a file brought to a level takes the
