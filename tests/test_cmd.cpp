@@ -198,7 +198,8 @@ TEST(Cmd, AFailedFileEndsWithOne)
     EXPECT_EQ(run.Exit, 1);
     EXPECT_NE(run.Out.find("converted " + folder.File("a.wav")), std::string::npos);
     EXPECT_EQ(run.Err, "failed " + folder.File("b.wav") + " -> " + folder.File("out\\b.wav") +
-                           " (left unfinished)\r\nUnable to convert audio file.\r\n");
+                           " (left unfinished)\r\nUnable to convert audio file.\r\n" + folder.File("out\\b.wav") +
+                           ": the file cannot be created (error 5).\r\n");
     EXPECT_FALSE(FileExists(folder.File("out\\c.wav")));
 }
 

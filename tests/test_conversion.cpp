@@ -525,6 +525,7 @@ TEST_F(Conversions, ABatchBringsEveryFileToOneSpeechLevelOrOnePeak)
     RunBatch();
     EXPECT_NEAR(20 * std::log10(measured("tone.wav").Peak()), -1.0, 0.1);
     EXPECT_TRUE(recorder_.Texts().empty());
+}
 
 // A source that says all about itself, in copies that one batch converts to
 // PCM 16-bit 22,050 Hz mono, u-law 8 kHz mono and GSM 6.10: behind the audio
@@ -629,8 +630,9 @@ TEST_F(Conversions, ABatchKeepsWhatTheSourceSaysAboutItselfBehindTheAudio)
     // and the file shows unfinished.
     struct AbortAfterAudio final : ConversionHost {
         bool through = false;
-        void FileStarted(DWORD) override {}
-        void BlockConverted(DWORD, DWORD, DWORD done, DWORD size) override { through = done == size; }
+        void FileStarted(uint64_t) override {}
+        void BlockMeasured(DWORD, uint64_t, uint64_t) override {}
+        void BlockConverted(DWORD, DWORD, uint64_t done, uint64_t work) override { through = done == work; }
         void FileConverted() override {}
         bool AbortRequested() override { return through; }
     } host;

@@ -399,7 +399,8 @@ TEST_F(SourceList, RecordingsOfOtherToolsJoinDescribedAndConvertInOneBatch)
     Press(window, IDC_CONVERT);
     ASSERT_TRUE(PumpUntil([] { return !IsConversionActive(); }));
     EXPECT_EQ(recorder.Texts(), std::vector<std::string>{
-        "Unable to calculate size of all files marked for conversion.\n\n" + given[4]});
+        "Unable to calculate size of all files marked for conversion.\n" + given[4] +
+        ": the file cannot be opened (error 2)."});
     recorder.Clear();
     file("rf64.wav", Rf64Wave(FormatOf(mono16k), AudioOf(mono16k)));
     Press(window, IDC_CONVERT);

@@ -211,6 +211,7 @@ Bytes AudioOf(const Bytes& wave)
 {
     size_t data = 20 + (ReadU32(wave, 16) + 1) / 2 * 2;
     return Bytes(wave.begin() + data + 8, wave.begin() + data + 8 + ReadU32(wave, data + 4));
+}
 
 Bytes ListChunk(const char* type, const Bytes& subChunks)
 {
