@@ -35,6 +35,15 @@ std::string TakeValue(ConsoleCommand& command, const std::string& option, const 
         if (!command.BufferSize)
             return "You have entered an invalid buffer size.\n--block-size takes 1 to 65535 KBytes, not \"" +
                    value + "\".";
+    } else if (Same(option, "--level")) {
+        if (!Same(value, "peak") && !Same(value, "speech") && !Same(value, "recorded"))
+            return "--level is peak, speech or recorded, not \"" + value + "\".";
+        command.LevelMode = Same(value, "peak") ? LevelPeak : Same(value, "speech") ? LevelSpeech : LevelAsRecorded;
+    } else if (Same(option, "--target")) {
+        command.LevelTarget = ReadLevelTarget(value.c_str());
+        if (!command.LevelTarget)
+            return "You have entered an invalid target level.\n--target takes 0.0 to 60.0 dB below full scale, not \"" +
+                   value + "\".";
     } else {
         if (!Same(value, "fail") && !Same(value, "skip") && !Same(value, "overwrite"))
             return "--existing is overwrite, skip or fail, not \"" + value + "\".";
@@ -47,7 +56,8 @@ std::string TakeValue(ConsoleCommand& command, const std::string& option, const 
 
 bool TakesValue(const std::string& option)
 {
-    for (const char* name : { "--to", "--format", "--details", "--quality", "--block-size", "--existing" })
+    for (const char* name : { "--to", "--format", "--details", "--quality", "--block-size", "--existing", "--level",
+                              "--target" })
         if (Same(option, name))
             return true;
     return false;
@@ -86,6 +96,8 @@ ParsedCommand ParseArguments(const std::vector<std::string>& arguments)
                 command.FormatsTag = arguments[++at];
         } else if (Same(argument, "--quiet")) {
             command.Quiet = true;
+        } else if (Same(argument, "--keep-metadata") || Same(argument, "--no-metadata")) {
+            command.KeepMetadata = Same(argument, "--keep-metadata");
         } else if (!TakesValue(argument)) {
             parsed.Error = "Unknown option " + argument + ".";
         } else if (at + 1 == arguments.size()) {
@@ -122,8 +134,14 @@ const char* UsageText()
            "  --existing fail|skip|overwrite\n"
            "                              a destination that exists refuses the batch (fail,\n"
            "                              the default), is left as it is (skip) or replaced\n"
+           "  --level peak|speech|recorded every file at one peak, at one speech level\n"
+           "                              (ITU-T P.56), or as recorded\n"
+           "  --target DB                 the level in dB below full scale (0.0 to 60.0;\n"
+           "                              1.0 for a peak, 26.0 for speech)\n"
+           "  --keep-metadata, --no-metadata\n"
+           "                              keep titles, markers and loop points, or not\n"
            "  --quiet                     no line per file and no progress line\n"
-           "Quality and block size default to the window's settings.\n"
+           "Quality, block size, level and metadata default to the window's settings.\n"
            "\n"
            "Exit codes: 0 converted, 1 a file failed, 2 bad arguments or a refusal before\n"
            "the batch, 3 stopped by Ctrl+C or Ctrl+Break.";

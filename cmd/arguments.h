@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <vector>
+#include "settings/settings.h"
 
 // What becomes of a destination that exists before the batch.
 enum class ExistingFiles { Fail, Skip, Overwrite };
@@ -19,6 +20,9 @@ struct ConsoleCommand {
     std::optional<std::string> Details;     // --details
     std::optional<bool> LowQuality;         // --quality; the stored setting when not given
     std::optional<WORD> BufferSize;         // --block-size, KBytes; the stored setting when not given
+    std::optional<DWORD> LevelMode;         // --level, as LevelMode; the stored setting when not given
+    std::optional<DWORD> LevelTarget;       // --target, tenths of a dB; the mode's default when not given
+    std::optional<bool> KeepMetadata;       // --keep-metadata, --no-metadata; the stored setting when not given
     ExistingFiles Existing = ExistingFiles::Fail;
     bool Quiet = false;
     std::vector<std::string> Paths;

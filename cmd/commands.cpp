@@ -6,6 +6,7 @@
 #include "cmd/stop_request.h"
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "sources/leveling.h"
 #include "win/command_args.h"
 #include "win/path_size.h"
 
@@ -52,6 +53,12 @@ ConsoleBatch BatchOf(const ConsoleCommand& command, std::vector<BatchRow>& rows,
     batch.Job.DestinationFolder = folder;
     batch.Job.BlockSize = BlockSizeInBytes(command.BufferSize.value_or(Settings.BufferSize));
     batch.Job.LowQuality = command.LowQuality.value_or(Settings.LowQuality != 0);
+    AppSettings chosen = Settings;
+    if (command.LevelMode)
+        chosen.LevelMode = *command.LevelMode, chosen.LevelTarget = DefaultLevelTarget(*command.LevelMode);
+    chosen.LevelTarget = command.LevelTarget.value_or(chosen.LevelTarget);
+    batch.Job.Level = LevelingOf(chosen);
+    batch.Job.KeepMetadata = command.KeepMetadata.value_or(Settings.KeepMetadata != 0);
     const auto& fields = *reinterpret_cast<const WAVEFORMATEX*>(format.Format.data());
     batch.FormatLabel = FormatLabel(fields.nSamplesPerSec, format.Tag);
     batch.Priority = Settings.Priority;

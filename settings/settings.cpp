@@ -1,5 +1,6 @@
 // The settings record and its defaults.
 #include "settings/settings.h"
+#include <cctype>
 
 AppSettings Settings = {};
 
@@ -31,4 +32,27 @@ DWORD BlockSizeInBytes(WORD bufferSizeKBytes)
 {
     WORD kbytes = bufferSizeKBytes != 0 ? bufferSizeKBytes : DefaultBufferSize;
     return DWORD(kbytes) * 1024;
+}
+
+std::string LevelTargetText(DWORD tenths)
+{
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
+
+std::optional<DWORD> ReadLevelTarget(const char* text)
+{
+    DWORD tenths = 0;
+    size_t digits = 0;
+    for (; std::isdigit(static_cast<unsigned char>(text[digits])) && digits < 3; ++digits)
+        tenths = tenths * 10 + DWORD(text[digits] - '0');
+    tenths *= 10;
+    const char* rest = text + digits;
+    if ((*rest == '.' || *rest == ',') && digits > 0) {
+        ++rest;
+        if (std::isdigit(static_cast<unsigned char>(*rest)))
+            tenths += DWORD(*rest++ - '0');
+    }
+    if (digits == 0 || *rest != '\0' || tenths > MaxLevelTarget)
+        return std::nullopt;
+    return tenths;
 }

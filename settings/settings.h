@@ -2,6 +2,8 @@
 // loads and saves it; everything else only reads it.
 #pragma once
 #include <windows.h>
+#include <optional>
+#include <string>
 #include "win/path_size.h"
 
 constexpr WORD DefaultBufferSize = 16;    // KBytes
@@ -41,3 +43,9 @@ DWORD DefaultLevelTarget(DWORD levelMode);
 // Bytes read from the source per conversion step. A stored buffer size of 0
 // would make every conversion an empty file, so it counts as the default.
 DWORD BlockSizeInBytes(WORD bufferSizeKBytes);
+
+// The target in dB with one decimal ("26.0" for 260 tenths). A target is
+// read from 0.0 to 60.0 with at most one decimal, after a point or a comma;
+// nothing else.
+std::string LevelTargetText(DWORD tenths);
+std::optional<DWORD> ReadLevelTarget(const char* text);

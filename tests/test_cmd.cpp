@@ -125,6 +125,7 @@ TEST(Cmd, ListsFormatsAndRefusesWhatItCannotRead)
              { "", "Nothing to do." },
              { "--to out --existing never a.wav", "--existing is overwrite, skip or fail" },
              { "--to out --block-size 0 a.wav", "You have entered an invalid buffer size." },
+             { "--to out --level speech --target 60.5 a.wav", "You have entered an invalid target level." },
              { "--to out --format u-law --details \"8000 Hz; 16 bits; Mono\" a.wav", "The closest:\r\n  8000 Hz; 8 bits; Mono\r\n" },
              { "--to out " + std::string(kULaw) + "a.wav b.wav", "Unable to read audio information from source file." },
              { "--to . " + std::string(kULaw) + "a.wav", "1 marked files would overwrite a source file or each other" },

@@ -6,6 +6,7 @@
 #include "engine/batch/destination_conflicts.h"
 #include "res/resource.h"
 #include "sources/batch_rows.h"
+#include "sources/leveling.h"
 #include "ui/batch_controls.h"
 #include "ui/batch_listener.h"
 #include "ui/idle_state.h"
@@ -112,16 +113,6 @@ void AskToStop(HWND window)
 }
 
 }  // namespace
-
-Leveling LevelingOf(const AppSettings& settings)
-{
-    Leveling level;
-    level.Mode = settings.LevelMode == LevelPeak     ? LevelingMode::Peak
-                 : settings.LevelMode == LevelSpeech ? LevelingMode::Speech
-                                                     : LevelingMode::AsRecorded;
-    level.TargetTenths = settings.LevelTarget;
-    return level;
-}
 
 void OnConvertCommand(HWND window)
 {

@@ -3,8 +3,6 @@
 #pragma once
 #include <windows.h>
 #include "engine/batch/batch_steering.h"
-#include "engine/chain/level_meter.h"
-#include "settings/settings.h"
 
 // The command of IDC_CONVERT.
 void OnConvertCommand(HWND window);
@@ -18,6 +16,3 @@ void OnConversionEnded(HWND window);
 // The file in progress keeps its placeholder sizes.
 void EndConversionForClose(HWND window);
 
-// The level that a batch, and a row played in its destination format, gives
-// the files by the settings.
-Leveling LevelingOf(const AppSettings& settings);

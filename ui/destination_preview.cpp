@@ -7,6 +7,7 @@
 #include "engine/convert/convert_file.h"
 #include "engine/format/sample_layout.h"
 #include "res/resource.h"
+#include "sources/leveling.h"
 #include "sources/source_entry.h"
 #include "ui/conversion_control.h"
 #include "ui/preview.h"

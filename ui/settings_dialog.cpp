@@ -1,7 +1,6 @@
 // The settings dialog.
 #include "ui/settings_dialog.h"
 #include <commctrl.h>
-#include <cctype>
 #include <cstring>
 #include <iterator>
 #include "settings/settings.h"
@@ -217,25 +216,3 @@ const char* LevelModeText(DWORD levelMode)
     return LevelModes[levelMode <= LevelSpeech ? levelMode : LevelAsRecorded];
 }
 
-std::string LevelTargetText(DWORD tenths)
-{
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
-}
-
-std::optional<DWORD> ReadLevelTarget(const char* text)
-{
-    DWORD tenths = 0;
-    size_t digits = 0;
-    for (; std::isdigit(static_cast<unsigned char>(text[digits])) && digits < 3; ++digits)
-        tenths = tenths * 10 + DWORD(text[digits] - '0');
-    tenths *= 10;
-    const char* rest = text + digits;
-    if ((*rest == '.' || *rest == ',') && digits > 0) {
-        ++rest;
-        if (std::isdigit(static_cast<unsigned char>(*rest)))
-            tenths += DWORD(*rest++ - '0');
-    }
-    if (digits == 0 || *rest != '\0' || tenths > MaxLevelTarget)
-        return std::nullopt;
-    return tenths;
-}

@@ -17,9 +17,5 @@ int ThreadPriorityPosition(int priority);
 int ThreadPriorityAt(int position);
 const char* ThreadPriorityText(int position);
 
-// The level row: the drop-down's texts by LevelMode, and the target in dB
-// with one decimal ("26.0" for 260 tenths). A target is read from 0.0 to
-// 60.0 with at most one decimal, after a point or a comma; nothing else.
+// The level row's drop-down texts by LevelMode.
 const char* LevelModeText(DWORD levelMode);
-std::string LevelTargetText(DWORD tenths);
-std::optional<DWORD> ReadLevelTarget(const char* text);
