@@ -136,6 +136,33 @@ void TellLeftOut(HWND window, const std::vector<std::string>& paths)
     ShowError(window, text.c_str());
 }
 
+// Gives the selected rows the chosen format. Rows that no stage reads were
+// left out of the check: they get no format, which the batch could not reach.
+bool GiveChosenFormat(HWND window, OpenCheck& open, bool checked, const BYTE* chosen, DWORD length)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    if (checked)
+        GatherOnce(open);
+    std::vector<std::string> leftOut;
+    for (int row = NextSelectedRow(list, -1); row != -1; row = NextSelectedRow(list, row)) {
+        HGLOBAL entry = GetRowEntry(list, row);
+        if (entry == nullptr)
+            continue;
+        if (checked && LeftOutOfCheck(open, entry)) {
+            if (HGLOBAL old = GetDestinationHandle(entry); old != nullptr && SetDestinationHandle(entry, nullptr))
+                GlobalFree(old);
+            char path[PathSize] = "";
+            ReadRowText(list, row, 0, path);
+            leftOut.push_back(path);
+            continue;
+        }
+        if (!StoreDestination(window, entry, chosen, length))
+            return false;
+    }
+    TellLeftOut(window, leftOut);
+    return true;
+}
+
 }  // namespace
 
 bool ChooseDestinationFormat(HWND window)
@@ -180,27 +207,5 @@ bool ChooseDestinationFormat(HWND window)
         return false;
     }
 
-    // Rows that no stage reads were left out of the check: they get no
-    // format, which the batch could not reach.
-    OpenCheck& open = scope.Check();
-    if (checked)
-        GatherOnce(open);
-    std::vector<std::string> leftOut;
-    for (int row = NextSelectedRow(list, -1); row != -1; row = NextSelectedRow(list, row)) {
-        HGLOBAL entry = GetRowEntry(list, row);
-        if (entry == nullptr)
-            continue;
-        if (checked && LeftOutOfCheck(open, entry)) {
-            if (HGLOBAL old = GetDestinationHandle(entry); old != nullptr && SetDestinationHandle(entry, nullptr))
-                GlobalFree(old);
-            char path[PathSize] = "";
-            ReadRowText(list, row, 0, path);
-            leftOut.push_back(path);
-            continue;
-        }
-        if (!StoreDestination(window, entry, chosen, length))
-            return false;
-    }
-    TellLeftOut(window, leftOut);
-    return true;
+    return GiveChosenFormat(window, scope.Check(), checked, chosen, length);
 }
