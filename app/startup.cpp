@@ -32,10 +32,6 @@ bool InitApplication(HINSTANCE instance)
 
 void ExitApplication()
 {
-    if (Resources.BoldFont != nullptr) {
-        DeleteObject(Resources.BoldFont);
-        Resources.BoldFont = nullptr;
-    }
     RemoveTrayIcon();
     FreeProgramResources();
     SaveSettings();

@@ -2,6 +2,7 @@
 #include <cstring>
 #include "settings/settings.h"
 #include "settings/settings_store.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -56,14 +57,14 @@ void LoadSettings()
 {
     ResetSettingsToDefaults(Settings);
 
-    HKEY software = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &software) != ERROR_SUCCESS)
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return;
-    HKEY store = nullptr;
-    if (RegOpenKeyExA(software, SettingsStoreKey, 0, KEY_READ, &store) != ERROR_SUCCESS) {
-        RegCloseKey(software);
+    RegistryKey software(opened);
+    if (RegOpenKeyExA(software.Get(), SettingsStoreKey, 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return;
-    }
+    RegistryKey key(opened);
+    HKEY store = key.Get();
 
     LoadDestinationPath(store);
     DWORD value = 0;
@@ -82,7 +83,4 @@ void LoadSettings()
     LoadLevel(store);
     if (QueryDword(store, "KeepMetadata", &value))
         Settings.KeepMetadata = value != 0 ? 1 : 0;
-
-    RegCloseKey(store);
-    RegCloseKey(software);
 }

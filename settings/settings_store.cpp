@@ -4,6 +4,7 @@
 #include "settings/settings_store.h"
 #include <cstring>
 #include "settings/settings.h"
+#include "win/handles.h"
 
 namespace {
 
@@ -16,14 +17,14 @@ void SetDword(HKEY key, const char* name, DWORD value)
 
 void SaveSettings()
 {
-    HKEY software = nullptr;
-    if (RegCreateKeyA(HKEY_CURRENT_USER, "Software", &software) != ERROR_SUCCESS)
+    HKEY created = nullptr;
+    if (RegCreateKeyA(HKEY_CURRENT_USER, "Software", &created) != ERROR_SUCCESS)
         return;
-    HKEY store = nullptr;
-    if (RegCreateKeyA(software, SettingsStoreKey, &store) != ERROR_SUCCESS) {
-        RegCloseKey(software);
+    RegistryKey software(created);
+    if (RegCreateKeyA(software.Get(), SettingsStoreKey, &created) != ERROR_SUCCESS)
         return;
-    }
+    RegistryKey key(created);
+    HKEY store = key.Get();
 
     // The buffer always holds a terminator; never write past it.
     size_t length = strnlen(Settings.DestinationPath, sizeof(Settings.DestinationPath) - 1);
@@ -40,9 +41,6 @@ void SaveSettings()
     SetDword(store, "LevelMode", Settings.LevelMode);
     SetDword(store, "LevelTarget", Settings.LevelTarget);
     SetDword(store, "KeepMetadata", Settings.KeepMetadata != 0 ? 1 : 0);
-
-    RegCloseKey(store);
-    RegCloseKey(software);
 }
 
 int WindowThreadPriorityFor(int conversionPriority)

@@ -8,13 +8,6 @@
 
 namespace {
 
-struct FindTraits {
-    using Handle = HANDLE;
-    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
-    static bool Close(Handle h) { return FindClose(h) != FALSE; }
-};
-using FindHandle = UniqueHandle<FindTraits>;
-
 bool IgnoringCaseLess(const std::string& a, const std::string& b) { return lstrcmpiA(a.c_str(), b.c_str()) < 0; }
 
 bool HasWaveExtension(const char* name)

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <cstring>
 #include "win/handles.h"
+#include "win/locks.h"
 #include "win/list_rows.h"
 
 namespace {

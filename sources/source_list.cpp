@@ -68,15 +68,14 @@ private:
     HWND list_;
 };
 
-// The row at its place, its format described once per command when a memo
-// is given. listed tells whether the row stands in the list, also when the
-// result is false because its format could not be described.
-bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGLOBAL entry, DescriptionMemo* memo,
-               bool* listed = nullptr)
+// The row at its place, its format described once per command. listed
+// tells whether the row stands in the list, also when the result is false
+// because its format could not be described.
+bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGLOBAL entry, DescriptionMemo& memo,
+               bool* listed)
 {
     int row = InsertListRow(list, place, path, reinterpret_cast<LPARAM>(entry));
-    if (listed != nullptr)
-        *listed = row != -1;
+    *listed = row != -1;
     if (row == -1)
         return false;
     SetRowText(list, row, 1, sizeText);
@@ -86,9 +85,7 @@ bool InsertRow(HWND list, int place, const char* path, const char* sizeText, HGL
     if (!CopySourceFormat(entry, format, sizeof(format), &length))
         return false;
     char description[DescriptionChars];
-    bool described = memo != nullptr ? memo->Describe(format, length, description)
-                                     : DescribeFormat(format, length, description);
-    return described && SetRowText(list, row, 2, description);
+    return memo.Describe(format, length, description) && SetRowText(list, row, 2, description);
 }
 
 // Adds one file unless a row holds its path already.
@@ -110,7 +107,7 @@ AddOutcome AddSourceFile(HWND window, const char* path, DescriptionMemo& memo, D
                 false, {}};
 
     bool listed = false;
-    if (!InsertRow(list, place, path, reading.SizeText, entry, &memo, &listed))
+    if (!InsertRow(list, place, path, reading.SizeText, entry, memo, &listed))
         return {"Unable to insert new source file into file list.", listed, {}};
     return {};
 }
@@ -176,14 +173,6 @@ void AddSourceFiles(HWND window)
 std::string AddOutcomeText(const char* path, const AddOutcome& outcome)
 {
     return WithFailureLine(outcome.Message, path, outcome.Why);
-}
-
-bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry)
-{
-    HWND list = GetDlgItem(window, IDC_FILE_LIST);
-    int place = 0;
-    FindSortedPlace(list, path, &place);
-    return InsertRow(list, place, path, sizeText, entry, nullptr);
 }
 
 std::vector<AddOutcome> AddSourcePaths(HWND window, const std::vector<std::string>& paths,

@@ -39,11 +39,6 @@ std::string AddOutcomeText(const char* path, const AddOutcome& outcome);
 std::vector<AddOutcome> AddSourcePaths(HWND window, const std::vector<std::string>& paths,
                                        const std::vector<DWORD>& treeStarts = {});
 
-// Inserts a row for a source file with its three columns, in its place in
-// the ascending order of paths. False when the row could not be inserted or
-// its format not described; a row that was inserted stays, with its entry.
-bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry);
-
 // The Remove File command: removes every selected row and frees its records.
 void RemoveSelectedFiles(HWND window);
 

@@ -111,7 +111,7 @@ protected:
         MCI_STATUS_PARMS length = {0, 0, MCI_STATUS_LENGTH, 0};
         if (Preview.PreviewDevice != 0)
             mciSendCommandA(Preview.PreviewDevice, MCI_STATUS, MCI_STATUS_ITEM | MCI_WAIT, DWORD_PTR(&length));
-        bool face = SendDlgItemMessageA(window_, IDC_PLAY, BM_GETIMAGE, IMAGE_BITMAP, 0) == LPARAM(Resources.PauseFace);
+        bool face = SendDlgItemMessageA(window_, IDC_PLAY, BM_GETIMAGE, IMAGE_BITMAP, 0) == LPARAM(Resources.PauseFace.Get());
         return std::to_string(int(Preview.PreviewState)) + (face ? " pause face " : " play face ") +
                std::to_string(length.dwReturn) + " ms, " + tip;
     }

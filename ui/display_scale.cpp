@@ -1,6 +1,7 @@
 // The main window at any DPI.
 #include "ui/display_scale.h"
 #include <commctrl.h>
+#include <utility>
 #include "engine/batch/batch_steering.h"
 #include "res/resource.h"
 #include "ui/preview.h"
@@ -31,31 +32,24 @@ void ApplyBoldFont(HWND window, HFONT font)
 
 // Replaces the bold font by the dialog's own font in bold, as the dialog
 // manager made it for the window's DPI, and gives it to the labels; the font
-// before is released. Everything stays as it was when the new font cannot be
-// made.
+// before is released once no label shows it. Everything stays as it was when
+// the new font cannot be made.
 void MatchBoldFontTo(HWND dialog)
 {
-    LOGFONTA description = {};
-    auto dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
-    if (dialogFont == nullptr || GetObjectA(dialogFont, sizeof(description), &description) == 0)
+    FontHandle bold = BoldFontLike(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)));
+    if (!bold)
         return;
-    description.lfWeight = FW_BOLD;
-    HFONT bold = CreateFontIndirectA(&description);
-    if (bold == nullptr)
-        return;
-    ApplyBoldFont(dialog, bold);
-    if (Resources.BoldFont != nullptr)
-        DeleteObject(Resources.BoldFont);
-    Resources.BoldFont = bold;
+    ApplyBoldFont(dialog, bold.Get());
+    Resources.BoldFont = std::move(bold);
 }
 
 void SetFaces(HWND window)
 {
     bool playing = Preview.PreviewDevice != 0 && Preview.PreviewState != PlayState::Idle;
-    HBITMAP playFace = playing ? Resources.PauseFace : Resources.PlayFace;
+    HBITMAP playFace = playing ? Resources.PauseFace.Get() : Resources.PlayFace.Get();
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(playFace));
     SendDlgItemMessageA(window, IDC_STOP_PLAY, BM_SETIMAGE, IMAGE_BITMAP,
-                        reinterpret_cast<LPARAM>(Resources.StopFace));
+                        reinterpret_cast<LPARAM>(Resources.StopFace.Get()));
 }
 
 void ScaleColumns(HWND window, UINT from, UINT to)
@@ -74,15 +68,13 @@ void ApplyDisplayScale(HWND window)
     MainWindowDpi = WindowDpi(window);
     // No bold font made before the window stands for "none can be made";
     // the labels then keep the dialog font.
-    if (Resources.BoldFont != nullptr)
+    if (Resources.BoldFont)
         MatchBoldFontTo(window);
-    HBITMAP previous[3] = {};
+    // The faces before are released only once the buttons show the new ones.
+    BitmapHandle previous[3];
     if (Resources.FacesDpi != MainWindowDpi)
         LoadButtonFaces(GetModuleHandleA(nullptr), MainWindowDpi, previous);
     SetFaces(window);
-    for (HBITMAP face : previous)
-        if (face != nullptr)
-            DeleteObject(face);
 }
 
 void FollowDpiChange(HWND window)

@@ -90,21 +90,17 @@ void SetToolText(UINT_PTR tool, HWND window, const char* text)
 // taken counts as not fitting, so the user still gets the whole text.
 bool TextFits(HWND window, const std::string& text, const RECT& rect)
 {
-    HDC dc = GetDC(window);
-    if (dc == nullptr)
+    WindowDC dc(window);
+    if (!dc)
         return false;
-    bool fits = false;
-    if (HGDIOBJ previous = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT))) {
-        SIZE extent = {};
-        if (GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &extent)) {
-            POINT point = { extent.cx, extent.cy };
-            if (LPtoDP(dc, &point, 1))
-                fits = point.x < rect.right - rect.left + 1;
-        }
-        SelectObject(dc, previous);
-    }
-    ReleaseDC(window, dc);
-    return fits;
+    SelectedObject font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+    if (!font)
+        return false;
+    SIZE extent = {};
+    if (!GetTextExtentPoint32A(dc.Get(), text.c_str(), int(text.size()), &extent))
+        return false;
+    POINT point = {extent.cx, extent.cy};
+    return LPtoDP(dc.Get(), &point, 1) && point.x < rect.right - rect.left + 1;
 }
 
 // The tool over an Audio Format value carries the text only when the control

@@ -5,6 +5,7 @@
 #include "res/resource.h"
 #include "sources/selection_summary.h"
 #include "ui/destination_preview.h"
+#include "win/handles.h"
 #include "win/user_prompts.h"
 #include "win/list_rows.h"
 
@@ -58,17 +59,16 @@ bool ShowListMenu(HWND window, HWND from, LPARAM point)
     if (IsWindowEnabled(list))
         UpdateSelectionButtons(window);
 
-    HMENU resource = LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LIST_MENU));
-    if (resource == nullptr)
+    MenuHandle resource(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_LIST_MENU)));
+    if (!resource)
         return true;
-    HMENU menu = GetSubMenu(resource, 0);
+    HMENU menu = GetSubMenu(resource.Get(), 0);
     EnableItem(menu, IDC_PLAY, Enabled(window, IDC_PLAY));
     EnableItem(menu, IDC_PLAY_DESTINATION, CanPlayInDestinationFormat(window));
     EnableItem(menu, IDC_SELECT_FORMAT, Enabled(window, IDC_SELECT_FORMAT));
     EnableItem(menu, IDC_REMOVE_FILE, Enabled(window, IDC_REMOVE_FILE));
     int chosen = ShowPopupMenu(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y,
                                window);
-    DestroyMenu(resource);
     // The command goes through the window as the button's click would.
     if (chosen != 0)
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(chosen, 0), 0);

@@ -63,7 +63,7 @@ bool StopAndCloseDevice(HWND window)
 void SetPlayButtonFace(HWND window, HBITMAP face)
 {
     SendDlgItemMessageA(window, IDC_PLAY, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(face));
-    const char* tip = face != Resources.PauseFace ? IdlePlayTip
+    const char* tip = face != Resources.PauseFace.Get() ? IdlePlayTip
                       : SampleFile[0] != '\0'     ? "Playing in the destination format"
                                                   : "Playing the source file";
     ShowPlayToolTip(window, tip);
@@ -91,7 +91,7 @@ bool CloseDevice(HWND window)
     Preview.PreviewDevice = 0;
     Preview.PreviewState = PlayState::Idle;
     RemoveSampleFile();
-    SetPlayButtonFace(window, Resources.PlayFace);
+    SetPlayButtonFace(window, Resources.PlayFace.Get());
     return true;
 }
 
@@ -121,7 +121,7 @@ void PlayFile(HWND window, const char* path)
         ReportDeviceError(window, error, PlayFailedText);
         return;
     }
-    SetPlayButtonFace(window, Resources.PauseFace);
+    SetPlayButtonFace(window, Resources.PauseFace.Get());
     Preview.PreviewState = PlayState::Playing;
 }
 

@@ -70,56 +70,78 @@ struct GlobalMemoryTraits {
     static bool Close(Handle h) { return GlobalFree(h) == nullptr; }
 };
 
+struct FindTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+    static bool Close(Handle h) { return FindClose(h) != FALSE; }
+};
+
+struct RegistryKeyTraits {
+    using Handle = HKEY;
+    static Handle Invalid() { return nullptr; }
+    static bool Close(Handle h) { return RegCloseKey(h) == ERROR_SUCCESS; }
+};
+
+struct MenuTraits {
+    using Handle = HMENU;
+    static Handle Invalid() { return nullptr; }
+    static bool Close(Handle h) { return DestroyMenu(h) != FALSE; }
+};
+
+// A font, bitmap, brush or pen that the program created (never a stock one).
+template <typename Object>
+struct GdiObjectTraits {
+    using Handle = Object;
+    static Handle Invalid() { return nullptr; }
+    static bool Close(Handle h) { return DeleteObject(h) != FALSE; }
+};
+
 using MmioFile = UniqueHandle<MmioTraits>;
 using AcmStream = UniqueHandle<AcmStreamTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using GlobalMemory = UniqueHandle<GlobalMemoryTraits>;
+using FindHandle = UniqueHandle<FindTraits>;
+using RegistryKey = UniqueHandle<RegistryKeyTraits>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+using FontHandle = UniqueHandle<GdiObjectTraits<HFONT>>;
+using BitmapHandle = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 
-// Holds a lock on a movable global memory block for one scope.
-class GlobalLockScope {
+// A window's device context for one scope, released to its window at the end.
+class WindowDC {
 public:
-    explicit GlobalLockScope(HGLOBAL memory)
-        : memory_(memory), data_(memory != nullptr ? GlobalLock(memory) : nullptr) {}
-    ~GlobalLockScope()
+    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDC()
     {
-        if (data_ != nullptr)
-            GlobalUnlock(memory_);
+        if (dc_ != nullptr)
+            ReleaseDC(window_, dc_);
     }
-    GlobalLockScope(const GlobalLockScope&) = delete;
-    GlobalLockScope& operator=(const GlobalLockScope&) = delete;
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
 
-    void* Data() const { return data_; }
-    explicit operator bool() const { return data_ != nullptr; }
+    HDC Get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
 
 private:
-    HGLOBAL memory_;
-    void* data_;
+    HWND window_;
+    HDC dc_;
 };
 
-// Holds a slim reader/writer lock exclusively for one scope. Wait sleeps on
-// a condition variable, the lock let go meanwhile and held again on waking.
-class ExclusiveLock {
+// An object selected into a device context for one scope; the object it
+// replaced is selected again at the end, so the context never keeps ours.
+class SelectedObject {
 public:
-    explicit ExclusiveLock(SRWLOCK& lock) : lock_(lock) { AcquireSRWLockExclusive(&lock_); }
-    ~ExclusiveLock() { ReleaseSRWLockExclusive(&lock_); }
-    ExclusiveLock(const ExclusiveLock&) = delete;
-    ExclusiveLock& operator=(const ExclusiveLock&) = delete;
+    SelectedObject(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectedObject()
+    {
+        if (previous_ != nullptr)
+            SelectObject(dc_, previous_);
+    }
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
 
-    void Wait(CONDITION_VARIABLE& condition) { SleepConditionVariableSRW(&condition, &lock_, INFINITE, 0); }
+    explicit operator bool() const { return previous_ != nullptr; }
 
 private:
-    SRWLOCK& lock_;
-};
-
-// Within an ExclusiveLock's scope: lets go of the lock for one inner scope
-// (a slow call that must not hold it) and holds it again at its end.
-class ExclusiveUnlock {
-public:
-    explicit ExclusiveUnlock(SRWLOCK& lock) : lock_(lock) { ReleaseSRWLockExclusive(&lock_); }
-    ~ExclusiveUnlock() { AcquireSRWLockExclusive(&lock_); }
-    ExclusiveUnlock(const ExclusiveUnlock&) = delete;
-    ExclusiveUnlock& operator=(const ExclusiveUnlock&) = delete;
-
-private:
-    SRWLOCK& lock_;
+    HDC dc_;
+    HGDIOBJ previous_;
 };

@@ -69,16 +69,6 @@ bool SampleChain::Open(const SampleLayout& source, const ChainTarget& target, co
     return true;
 }
 
-DWORD SampleChain::DestinationBytesFor(DWORD sourceBytes) const
-{
-    if (source_.FrameBytes == 0)
-        return 0;
-    uint64_t frames = sourceBytes / source_.FrameBytes + 1;
-    uint64_t made = (frames * target_.SamplesPerSecond + source_.SamplesPerSecond - 1) / source_.SamplesPerSecond;
-    uint64_t bytes = (made + 1) * destinationFrameBytes_;
-    return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : DWORD(bytes);
-}
-
 void SampleChain::Put(const BYTE* bytes, DWORD count)
 {
     pending_ = bytes;

@@ -61,10 +61,6 @@ public:
 
     WORD DestinationFrameBytes() const { return destinationFrameBytes_; }
 
-    // About how many destination bytes sourceBytes of source become, rounded
-    // up: a buffer of this size usually takes one block's output at once.
-    DWORD DestinationBytesFor(DWORD sourceBytes) const;
-
     // Hands over the next count bytes of the source's audio data, any
     // number: a frame split between two blocks is put together. The bytes
     // are read by the Takes that follow, so they must stay in place until

@@ -8,6 +8,7 @@
 #include "engine/convert/destination_stage.h"
 #include "engine/convert/level_pass.h"
 #include "engine/convert/metadata_step.h"
+#include "engine/convert/source_blocks.h"
 #include "engine/convert/source_shape.h"
 #include "engine/convert/source_stage.h"
 #include "engine/format/derived_fields.h"
@@ -211,25 +212,15 @@ ConvertResult PassBlock(FileConversion& conversion, const SourceBlock* block, bo
 ConvertResult ConvertBlocks(FileConversion& conversion, ConversionHost* host)
 {
     SourceStage& source = conversion.Source;
-    for (;;) {
-        SourceBlock block;
-        SourceStep step = source.Next(block);
-        if (step == SourceStep::Failed)
-            return ConvertResult::Failed;
-        const bool read = step == SourceStep::Block;
-        const bool last = !read || source.Done() == source.DataSize();
+    return ForEachSourceBlock(source, host, [&](const SourceBlock* block, bool last) {
         const uint64_t before = conversion.Destination.Written();
-        ConvertResult passed = PassBlock(conversion, read ? &block : nullptr, last, host);
-        if (passed != ConvertResult::Converted)
-            return passed;
+        ConvertResult passed = PassBlock(conversion, block, last, host);
         const DWORD made = DWORD(conversion.Destination.Written() - before);
-        if (host != nullptr && (read || made > 0))
-            host->BlockConverted(block.Consumed, made, conversion.MeasuredWork + source.Done(), conversion.FileWork);
-        if (last)
-            return ConvertResult::Converted;
-        if (host != nullptr && host->AbortRequested())
-            return ConvertResult::Aborted;
-    }
+        if (passed == ConvertResult::Converted && host != nullptr && (block != nullptr || made > 0))
+            host->BlockConverted(block != nullptr ? block->Consumed : 0, made,
+                                 conversion.MeasuredWork + source.Done(), conversion.FileWork);
+        return passed;
+    });
 }
 
 // The samples a compressed destination holds, for its "fact" chunk: the PCM

@@ -3,6 +3,7 @@
 #include <new>
 #include <vector>
 #include "engine/chain/sample_chain.h"
+#include "engine/convert/source_blocks.h"
 #include "engine/convert/source_stage.h"
 
 namespace {
@@ -42,27 +43,16 @@ ConvertResult MeasureBlocks(WaveReader& reader, const char* path, const Conversi
         return ConvertResult::Failed;
     }
     ConversionHost* host = options.Host;
-    for (;;) {
-        SourceBlock block;
-        SourceStep step = source.Next(block);
-        if (step == SourceStep::Failed)
-            return ConvertResult::Failed;
-        const bool read = step == SourceStep::Block;
-        const bool last = !read || source.Done() == source.DataSize();
-        if (read)
-            chain.Put(block.Bytes, block.Count);
+    return ForEachSourceBlock(source, host, [&](const SourceBlock* block, bool last) {
+        if (block != nullptr)
+            chain.Put(block->Bytes, block->Count);
         if (last)
             chain.Finish();
         ConvertResult drained = DrainToMeter(chain, room, host);
-        if (drained != ConvertResult::Converted)
-            return drained;
-        if (host != nullptr && read)
-            host->BlockMeasured(block.Consumed, source.Done(), options.FileWork);
-        if (last)
-            return ConvertResult::Converted;
-        if (host != nullptr && host->AbortRequested())
-            return ConvertResult::Aborted;
-    }
+        if (drained == ConvertResult::Converted && host != nullptr && block != nullptr)
+            host->BlockMeasured(block->Consumed, source.Done(), options.FileWork);
+        return drained;
+    });
 }
 
 }  // namespace

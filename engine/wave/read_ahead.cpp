@@ -1,6 +1,7 @@
 // Reading ahead of the converter.
 #include "engine/wave/read_ahead.h"
 #include <cstring>
+#include "win/locks.h"
 
 ReadAhead::ReadAhead()
 {

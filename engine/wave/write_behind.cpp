@@ -1,6 +1,7 @@
 // Writing the converter's output behind it.
 #include "engine/wave/write_behind.h"
 #include <cstring>
+#include "win/locks.h"
 
 WriteBehind::WriteBehind()
 {

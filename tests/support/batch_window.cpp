@@ -4,11 +4,42 @@
 #include <mutex>
 #include "engine/wave/wave_file.h"
 #include "res/resource.h"
+#include "sources/format_description.h"
 #include "sources/selection_summary.h"
 #include "sources/source_entry.h"
 #include "sources/source_list.h"
 #include "ui/main_window.h"
+#include "ui/resources.h"
+#include "win/list_rows.h"
+#include "win/path_size.h"
 #include "win/user_prompts.h"
+
+bool LoadProgramResources(HINSTANCE instance)
+{
+    bool font = CreateBoldFont();
+    return LoadProgramImages(instance) && font;
+}
+
+bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry)
+{
+    HWND list = GetDlgItem(window, IDC_FILE_LIST);
+    int low = 0, high = int(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    char text[PathSize];
+    while (low < high) {
+        int middle = low + (high - low) / 2;
+        ReadRowText(list, middle, 0, text);
+        if (lstrcmpiA(text, path) < 0)
+            low = middle + 1;
+        else
+            high = middle;
+    }
+    int row = InsertListRow(list, low, path, reinterpret_cast<LPARAM>(entry));
+    BYTE format[MaxFormatBytes];
+    DWORD length = 0;
+    char description[DescriptionChars];
+    return row != -1 && SetRowText(list, row, 1, sizeText) && CopySourceFormat(entry, format, sizeof(format), &length) &&
+           DescribeFormat(format, length, description) && SetRowText(list, row, 2, description);
+}
 
 HWND CreateBatchWindow()
 {

@@ -6,7 +6,14 @@
 #include <functional>
 #include "support/test_files.h"
 
+// The program's faces, icon and bold font, as its start-up loads them;
+// false when any of them is missing.
+bool LoadProgramResources(HINSTANCE instance);
 HWND CreateBatchWindow();
+// A row for an entry made in memory, in its place among the rows' sorted
+// paths, with its size text and its format described; false when the list
+// refuses the row or the format cannot be described.
+bool InsertSourceRow(HWND window, const char* path, const char* sizeText, HGLOBAL entry);
 // A row for a source file, marked when a destination format is given.
 HGLOBAL AddBatchRow(HWND window, const std::string& path, const Bytes& destinationFormat = {});
 void ClearBatchRows(HWND window);

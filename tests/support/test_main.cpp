@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>
-#include "ui/resources.h"
+#include "support/batch_window.h"
 
 // A crash ends the test program at once with a line saying so, instead of
 // waiting for a debugger that nobody attaches.
