@@ -70,9 +70,3 @@ bool CompatibilityCheck::IsUnreadable(const void* format, DWORD length) const
 }
 
 StreamOpenFunction CompatibilityQuery = acmStreamOpen;
-
-bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags)
-{
-    return ChainCanReach(source, length, &candidate, sizeof(WAVEFORMATEX) + candidate.cbSize, openFlags,
-                         CompatibilityQuery);
-}

@@ -44,12 +44,6 @@ private:
     std::unique_ptr<StageVerdicts> stages_;
 };
 
-// Whether the converter reaches candidate from source (a stored format of
-// length bytes): the plan of its stages, each codec stage a query that
-// opens no stream, through CompatibilityQuery. A refused source reaches no
-// format.
-bool CanConvertFormat(const void* source, DWORD length, const WAVEFORMATEX& candidate, DWORD openFlags);
-
 // Where the compatibility check asks the codecs: acmStreamOpen, unless a test
 // listens in on the formats they are handed.
 extern StreamOpenFunction CompatibilityQuery;

@@ -211,8 +211,3 @@ INT_PTR RunSettingsDialog(HWND owner)
     return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), owner, SettingsDialogProc, 0);
 }
 
-const char* LevelModeText(DWORD levelMode)
-{
-    return LevelModes[levelMode <= LevelSpeech ? levelMode : LevelAsRecorded];
-}
-

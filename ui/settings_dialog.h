@@ -16,6 +16,3 @@ const char* PriorityClassText(int position);
 int ThreadPriorityPosition(int priority);
 int ThreadPriorityAt(int position);
 const char* ThreadPriorityText(int position);
-
-// The level row's drop-down texts by LevelMode.
-const char* LevelModeText(DWORD levelMode);
